@@ -1,0 +1,91 @@
+#include "platform/frame_timer.h"
+
+#include <SDL.h>
+
+namespace platform {
+namespace {
+
+struct CounterSource {
+  bool isVirtual = false;
+  std::int64_t virtualCount = 0;
+  std::int64_t virtualFrequency = 1;
+};
+
+struct FrameTimerState {
+  std::int64_t frequency = 1;
+  std::int64_t demoReading = 0;
+  double demoOrigin = 0.0;
+  std::int64_t effectReading = 0;
+  double effectOrigin = 0.0;
+  std::int64_t deltaReading = 0;
+  float lastDelta = 0.0f;
+};
+
+CounterSource counter;
+FrameTimerState timer;
+
+std::int64_t readCounter() {
+  if (counter.isVirtual) return counter.virtualCount;
+  return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+}
+
+std::int64_t readFrequency() {
+  if (counter.isVirtual) return counter.virtualFrequency;
+  return static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+}
+
+}  // namespace
+
+void timerInit() {
+  timer.demoReading = readCounter();
+  timer.effectReading = readCounter();
+  timer.deltaReading = readCounter();
+  timer.frequency = readFrequency();
+}
+
+void resetDemoClock() {
+  timer.demoReading = readCounter();
+  timer.demoOrigin = static_cast<double>(timer.demoReading);
+}
+
+double demoClockMs() {
+  timer.demoReading = readCounter();
+  return (static_cast<double>(timer.demoReading) - timer.demoOrigin) /
+         (static_cast<double>(timer.frequency) * 0.001);
+}
+
+void resetEffectClock() {
+  timer.effectReading = readCounter();
+  timer.effectOrigin = static_cast<double>(timer.effectReading);
+}
+
+double effectClockMs() {
+  timer.effectReading = readCounter();
+  return (static_cast<double>(timer.effectReading) - timer.effectOrigin) /
+         (static_cast<double>(timer.frequency) * 0.001);
+}
+
+float frameDeltaMs() {
+  const std::int64_t reading = readCounter();
+  const std::int64_t delta = reading - timer.deltaReading;
+  timer.deltaReading = reading;
+  timer.lastDelta = static_cast<float>(static_cast<double>(delta) * static_cast<double>(1000.0f) /
+                                       static_cast<double>(timer.frequency));
+  return timer.lastDelta;
+}
+
+float lastFrameDeltaMs() { return timer.lastDelta; }
+
+void useVirtualCounter(std::int64_t frequency) {
+  counter.isVirtual = true;
+  counter.virtualCount = 0;
+  counter.virtualFrequency = frequency > 0 ? frequency : 1;
+}
+
+void advanceVirtualCounter(std::int64_t counts) { counter.virtualCount += counts; }
+
+void useRealCounter() { counter.isVirtual = false; }
+
+bool usingVirtualCounter() { return counter.isVirtual; }
+
+}  // namespace platform

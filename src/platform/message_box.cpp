@@ -1,0 +1,44 @@
+#include "platform/message_box.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace platform {
+namespace {
+
+struct MessageBoxState {
+  bool unattended = false;
+  MessageBoxSink sink;
+};
+MessageBoxState boxState;
+
+Uint32 sdlFlags(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Error: return SDL_MESSAGEBOX_ERROR;
+    case BoxIcon::Warning: return SDL_MESSAGEBOX_WARNING;
+    case BoxIcon::Information: break;
+  }
+  return SDL_MESSAGEBOX_INFORMATION;
+}
+
+}  // namespace
+
+void showMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
+                    SDL_Window* owner) {
+  if (boxState.sink) {
+    boxState.sink(caption, text);
+    return;
+  }
+  if (!boxState.unattended &&
+      SDL_ShowSimpleMessageBox(sdlFlags(icon), caption.c_str(), text.c_str(), owner) == 0)
+    return;
+  std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
+  std::fflush(stderr);
+}
+
+void setUnattended(bool unattended) { boxState.unattended = unattended; }
+bool isUnattended() { return boxState.unattended; }
+void setMessageBoxSink(MessageBoxSink sink) { boxState.sink = std::move(sink); }
+
+}  // namespace platform

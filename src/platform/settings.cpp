@@ -1,0 +1,5 @@
+#include "platform/settings.h"
+
+namespace platform {
+Settings settings;
+}
