@@ -1,6 +1,7 @@
 #include "support/gl_context.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <GL/gl.h>
 
 #include "platform/gl_extensions.h"
