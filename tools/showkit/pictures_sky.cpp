@@ -1,0 +1,7 @@
+#include "show_kit.h"
+
+namespace showkit {
+
+void writeSkyPictures(ShowFolder&) {}
+
+}  // namespace showkit

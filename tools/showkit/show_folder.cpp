@@ -1,0 +1,31 @@
+#include "show_folder.h"
+
+#include "platform/file_system.h"
+
+namespace showkit {
+
+ShowFolder::ShowFolder(std::string root) : root_(std::move(root)) {
+  while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+}
+
+bool ShowFolder::writeFile(std::string_view relativePath, std::span<const std::uint8_t> bytes) {
+  const std::string path = root_ + "/" + std::string(relativePath);
+  const size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0 && !platform::createFolders(path.substr(0, slash))) {
+    failures_.push_back(std::string(relativePath) + ": cannot create its folder");
+    return false;
+  }
+  if (!platform::writeWholeFile(path, bytes.data(), bytes.size())) {
+    failures_.push_back(std::string(relativePath) + ": cannot be written");
+    return false;
+  }
+  written_.emplace_back(relativePath);
+  return true;
+}
+
+bool ShowFolder::writeText(std::string_view relativePath, std::string_view text) {
+  return writeFile(relativePath, std::span(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                           text.size()));
+}
+
+}  // namespace showkit

@@ -1,0 +1,33 @@
+// The folder a show is written into: every file goes through the platform's path resolver
+// and whole-file writer, so a failed write never leaves half a file behind.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace showkit {
+
+class ShowFolder {
+ public:
+  explicit ShowFolder(std::string root);
+
+  // relativePath uses '/' ("Textures/Morvan/waterfx.jpg"); missing folders are created.
+  // A failure is remembered and reported by failures(); writing goes on.
+  bool writeFile(std::string_view relativePath, std::span<const std::uint8_t> bytes);
+  bool writeText(std::string_view relativePath, std::string_view text);
+
+  const std::string& root() const { return root_; }
+  const std::vector<std::string>& written() const { return written_; }
+  const std::vector<std::string>& failures() const { return failures_; }
+  void fail(std::string what) { failures_.push_back(std::move(what)); }
+
+ private:
+  std::string root_;
+  std::vector<std::string> written_;
+  std::vector<std::string> failures_;
+};
+
+}  // namespace showkit

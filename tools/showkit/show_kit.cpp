@@ -1,0 +1,28 @@
+#include "show_kit.h"
+
+#include <array>
+
+namespace showkit {
+
+namespace {
+
+constexpr std::array kModules{
+    KitModule{"configuration", writeDemoConf},
+    KitModule{"texts", writeTexts},
+    KitModule{"overlay pictures", writeOverlayPictures},
+    KitModule{"tunnel pictures", writeTunnelPictures},
+    KitModule{"sky pictures", writeSkyPictures},
+    KitModule{"island pictures", writeIslandPictures},
+    KitModule{"final pictures", writeFinalPictures},
+};
+
+}  // namespace
+
+std::span<const KitModule> kitModules() { return kModules; }
+
+bool writeShow(ShowFolder& folder) {
+  for (const KitModule& module : kitModules()) module.write(folder);
+  return folder.failures().empty();
+}
+
+}  // namespace showkit
