@@ -1,0 +1,194 @@
+#include "resources/tga_image.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/path_resolver.h"
+
+namespace resources {
+namespace {
+
+struct TgaHeader {
+  int imageType = 0;
+  int width = 0;
+  int height = 0;
+  int bits = 0;
+  int descriptor = 0;
+};
+
+int signed16(const std::uint8_t* p) {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+}
+
+TgaStatus parseHeader(std::span<const std::uint8_t> bytes, TgaHeader& header) {
+  if (bytes.size() < static_cast<size_t>(kTgaHeaderSize)) return TgaStatus::BadType;
+  header.imageType = bytes[2];
+  header.width = signed16(&bytes[12]);
+  header.height = signed16(&bytes[14]);
+  header.bits = bytes[16];
+  header.descriptor = bytes[17];
+  if (header.imageType != 2 && header.imageType != 10) return TgaStatus::BadType;
+  if (header.bits != 24 && header.bits != 32) return TgaStatus::BadDepth;
+  if (header.width <= 0 || header.height <= 0 || header.width > kTgaMaxSide ||
+      header.height > kTgaMaxSide)
+    return TgaStatus::BadType;
+  return TgaStatus::Ok;
+}
+
+// The most pixel bytes a well-formed file of this header can carry after the header: raw
+// packets of one pixel each are the worst case of run-length coding.
+size_t payloadLimit(const TgaHeader& header) {
+  const size_t pixels = static_cast<size_t>(header.width) * header.height;
+  const size_t n = static_cast<size_t>(header.bits / 8);
+  return header.imageType == 2 ? pixels * n : pixels * (n + 1);
+}
+
+void decodeRunLength(std::span<const std::uint8_t> data, int n, std::vector<std::uint8_t>& out) {
+  const size_t total = out.size() / n;
+  size_t count = 0;
+  size_t pos = 0;
+  auto store = [&](const std::uint8_t* p) {
+    std::uint8_t* q = &out[count * n];
+    q[0] = p[2];
+    q[1] = p[1];
+    q[2] = p[0];
+    if (n == 4) q[3] = p[3];
+    ++count;
+  };
+  while (count < total && pos < data.size()) {
+    const int h = data[pos++];
+    if (h >= 128) {
+      if (pos + n > data.size()) return;
+      const size_t repeat = std::min<size_t>(static_cast<size_t>(h - 127), total - count);
+      for (size_t i = 0; i < repeat; ++i) store(&data[pos]);
+      pos += n;
+    } else {
+      for (int i = 0; i <= h && count < total; ++i) {
+        if (pos + n > data.size()) return;
+        store(&data[pos]);
+        pos += n;
+      }
+    }
+  }
+}
+
+void flipRows(TgaImage& image) {
+  const size_t stride = static_cast<size_t>(image.width) * (image.bits / 8);
+  std::vector<std::uint8_t> scratch(stride);
+  for (int i = 0; i < image.height / 2; ++i) {
+    std::uint8_t* a = &image.pixels[i * stride];
+    std::uint8_t* b = &image.pixels[(image.height - 1 - i) * stride];
+    std::copy_n(a, stride, scratch.data());
+    std::copy_n(b, stride, a);
+    std::copy_n(scratch.data(), stride, b);
+  }
+}
+
+void showBadFormat(TgaStatus status) {
+  // The original's boxes had no caption of their own; the system's default one is "Error".
+  platform::showMessageBox("Error", status == TgaStatus::BadDepth
+                                        ? "Bad TGA format, only supporting 24 & 32bits "
+                                          "compressed or uncompressed."
+                                        : "Bad TGA format.");
+}
+
+}  // namespace
+
+TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
+  TgaDecodeResult result;
+  TgaHeader header;
+  result.status = parseHeader(bytes, header);
+  if (result.status != TgaStatus::Ok) return result;
+
+  TgaImage& image = result.image;
+  image.width = header.width;
+  image.height = header.height;
+  image.bits = header.bits;
+  const int n = header.bits / 8;
+  image.pixels.assign(static_cast<size_t>(header.width) * header.height * n, 0);
+
+  const auto data = bytes.subspan(kTgaHeaderSize);
+  if (header.imageType == 2) {
+    // A short stream leaves the rest zero.
+    std::copy_n(data.begin(), std::min(data.size(), image.pixels.size()), image.pixels.begin());
+    for (size_t i = 0; i + 2 < image.pixels.size(); i += n) std::swap(image.pixels[i], image.pixels[i + 2]);
+  } else {
+    decodeRunLength(data, n, image.pixels);
+  }
+  if (header.descriptor != 0) flipRows(image);
+  return result;
+}
+
+TextureRecord loadTgaTexture(std::string_view path, long offset) {
+  TextureRecord record;
+  std::FILE* file = platform::openFile(path, "rb");
+  if (!file) return record;
+
+  std::vector<std::uint8_t> bytes(kTgaHeaderSize);
+  size_t got = 0;
+  if (offset >= 0 && std::fseek(file, offset, SEEK_SET) == 0)
+    got = std::fread(bytes.data(), 1, bytes.size(), file);
+  bytes.resize(got);
+  TgaHeader header;
+  TgaStatus status = parseHeader(bytes, header);
+  TgaDecodeResult decoded;
+  if (status == TgaStatus::Ok) {
+    // Read no more than the picture can use, so a huge or endless file costs nothing extra.
+    try {
+      const size_t limit = payloadLimit(header);
+      bytes.resize(kTgaHeaderSize + limit);
+      got = std::fread(bytes.data() + kTgaHeaderSize, 1, limit, file);
+      bytes.resize(kTgaHeaderSize + got);
+      decoded = decodeTga(bytes);
+    } catch (const std::bad_alloc&) {
+      std::fclose(file);
+      return record;
+    }
+    status = decoded.status;
+  }
+  std::fclose(file);
+  if (status != TgaStatus::Ok) {
+    showBadFormat(status);
+    return record;
+  }
+  record.width = decoded.image.width;
+  record.height = decoded.image.height;
+  record.bits = decoded.image.bits;
+  uploadTexture(record, decoded.image.pixels.data());
+  return record;
+}
+
+bool writeTga(std::string_view path, int width, int height, int bits,
+              std::span<const std::uint8_t> pixels) {
+  if (width <= 0 || height <= 0 || width > 0x7fff || height > 0x7fff) return false;
+  if (bits != 24 && bits != 32) return false;
+  const size_t n = static_cast<size_t>(bits / 8);
+  const size_t stride = static_cast<size_t>(width) * n;
+  if (pixels.size() < stride * height) return false;
+
+  std::vector<std::uint8_t> file(kTgaHeaderSize + stride * height, 0);
+  file[2] = 2;
+  file[12] = static_cast<std::uint8_t>(width & 0xff);
+  file[13] = static_cast<std::uint8_t>(width >> 8);
+  file[14] = static_cast<std::uint8_t>(height & 0xff);
+  file[15] = static_cast<std::uint8_t>(height >> 8);
+  file[16] = static_cast<std::uint8_t>(bits);
+  file[17] = bits == 32 ? 0x28 : 0;
+  for (int row = 0; row < height; ++row) {
+    const int source = bits == 32 ? height - 1 - row : row;
+    const std::uint8_t* in = &pixels[source * stride];
+    std::uint8_t* out = &file[kTgaHeaderSize + row * stride];
+    for (size_t i = 0; i < stride; i += n) {
+      out[i] = in[i + 2];
+      out[i + 1] = in[i + 1];
+      out[i + 2] = in[i];
+      if (n == 4) out[i + 3] = in[i + 3];
+    }
+  }
+  return platform::writeWholeFile(path, file.data(), file.size());
+}
+
+}  // namespace resources
