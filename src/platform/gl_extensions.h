@@ -3,6 +3,7 @@
 #pragma once
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 namespace platform {
 
@@ -17,5 +18,10 @@ extern GlExtensions glext;
 // Fetches the entry points from the current context. Returns the name of the first one the
 // driver lacks, or nullptr when all four are there.
 const char* loadGlExtensions();
+
+// The one quadric the drawing code shares: smooth normals, texture coordinates on.
+void createSharedQuadric();
+GLUquadric* sharedQuadric();
+void releaseSharedQuadric();
 
 }  // namespace platform

@@ -1,0 +1,35 @@
+# Set-up and everyday commands. `make run` and `make test` do everything from a fresh
+# Debian 12 machine: dependencies, configure, build, then run the show or the tests.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
+
+.PHONY: all deps configure build show run test clean
+
+all: build
+
+deps:
+	bash scripts/install-deps
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+# The show folder is written by the content kit; again only when the kit changed.
+show: build
+	@if [ ! -f $(BUILD)/show/.made ] || [ $(BUILD)/bin/tolvek-showkit -nt $(BUILD)/show/.made ]; then \
+	  rm -rf $(BUILD)/show && $(BUILD)/bin/tolvek-showkit $(BUILD)/show && touch $(BUILD)/show/.made; \
+	fi
+
+run: show
+	cd $(BUILD)/show && ../bin/tolvek
+
+test: build
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j2 --timeout 600
+
+clean:
+	rm -rf $(BUILD)

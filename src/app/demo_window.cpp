@@ -1,0 +1,220 @@
+#include "app/demo_window.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+
+#include "platform/gl_extensions.h"
+#include "platform/keyboard.h"
+#include "platform/message_box.h"
+#include "platform/settings.h"
+
+namespace app {
+namespace {
+
+struct WindowState {
+  SDL_Window* window = nullptr;
+  SDL_GLContext context = nullptr;
+  SDL_TimerID fpsTimer = 0;
+  bool videoStarted = false;
+  bool fullscreen = false;
+  bool cursorHidden = false;
+  int lastSecondFrames = 0;
+  std::string title;
+  bool depthFallbackReported = false;
+};
+WindowState windowState;
+
+Uint32 postFpsTick(Uint32 interval, void*) {
+  SDL_Event event{};
+  event.type = SDL_USEREVENT;
+  event.user.code = kFpsTimerId;
+  SDL_PushEvent(&event);
+  return interval;
+}
+
+bool createWindowAndContext(int width, int height, int depthBits, Uint32 flags) {
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+  windowState.window = SDL_CreateWindow(windowState.title.c_str(), SDL_WINDOWPOS_UNDEFINED,
+                                        SDL_WINDOWPOS_UNDEFINED, width, height, flags);
+  if (!windowState.window) return false;
+  windowState.context = SDL_GL_CreateContext(windowState.window);
+  if (!windowState.context) {
+    SDL_DestroyWindow(windowState.window);
+    windowState.window = nullptr;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title) {
+  windowState.fullscreen = fullscreen;
+  windowState.title = title;
+
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    platform::showMessageBox("ERROR 42", "Failed to Register Window class.", platform::BoxIcon::Warning);
+    return false;
+  }
+  windowState.videoStarted = true;
+
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
+  if (fullscreen) {
+    flags |= SDL_WINDOW_FULLSCREEN;
+    SDL_ShowCursor(SDL_DISABLE);
+    windowState.cursorHidden = true;
+  }
+
+  const int depthBits = platform::settings.depthBits;
+  bool created = createWindowAndContext(width, height, depthBits, flags);
+  if (!created && depthBits == 32) {
+    // Many drivers offer no 32-bit depth buffer; 24 bits is the closest they have.
+    created = createWindowAndContext(width, height, 24, flags);
+    if (created && !windowState.depthFallbackReported) {
+      std::fprintf(stderr, "tolvek: no 32-bit depth buffer here, using 24 bits\n");
+      windowState.depthFallbackReported = true;
+    }
+  }
+  if (!created) {
+    closeDemoWindow();
+    return false;
+  }
+
+  if (fullscreen) {
+    SDL_DisplayMode mode{};
+    mode.format = bits == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
+    mode.w = width;
+    mode.h = height;
+    SDL_SetWindowDisplayMode(windowState.window, &mode);  // the outcome is not examined
+    SDL_SetWindowFullscreen(windowState.window, SDL_WINDOW_FULLSCREEN);
+  }
+
+  SDL_GL_MakeCurrent(windowState.window, windowState.context);
+  SDL_GL_SetSwapInterval(0);  // frames as fast as they come
+  SDL_DisableScreenSaver();
+  SDL_RaiseWindow(windowState.window);
+  resizeViewport(width, height);
+
+  if (!fullscreen) windowState.fpsTimer = SDL_AddTimer(1000, postFpsTick, nullptr);
+
+  if (const char* missing = platform::loadGlExtensions()) {
+    platform::showMessageBox(
+        "ERROR 42",
+        std::string("The OpenGL driver lacks ") + missing +
+            ": the demo needs the ARB multitexture and EXT fog coordinate extensions.",
+        platform::BoxIcon::Error);
+    closeDemoWindow();
+    return false;
+  }
+  return true;
+}
+
+void closeDemoWindow() {
+  if (windowState.fpsTimer) {
+    SDL_RemoveTimer(windowState.fpsTimer);
+    windowState.fpsTimer = 0;
+  }
+  if (windowState.window && windowState.fullscreen)
+    SDL_SetWindowFullscreen(windowState.window, 0);  // gives the desktop its mode back
+  if (windowState.cursorHidden) {
+    SDL_ShowCursor(SDL_ENABLE);
+    windowState.cursorHidden = false;
+  }
+  if (windowState.context) {
+    SDL_GL_MakeCurrent(windowState.window, nullptr);
+    SDL_GL_DeleteContext(windowState.context);
+    windowState.context = nullptr;
+  }
+  if (windowState.window) {
+    SDL_DestroyWindow(windowState.window);
+    windowState.window = nullptr;
+  }
+  if (windowState.videoStarted) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+    windowState.videoStarted = false;
+  }
+}
+
+void resizeViewport(int width, int height) {
+  if (height == 0) height = 1;
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(platform::settings.fieldOfView, platform::settings.aspectRatio, 1.0, 3000.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void initRenderState() {
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+  glClearDepth(1.0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glCullFace(GL_FRONT);
+  glEnable(GL_CULL_FACE);
+  glFogi(GL_FOG_MODE, GL_EXP2);
+  const GLfloat fogColour[4] = {0.25f, 0.25f, 0.25f, 1.0f};
+  glFogfv(GL_FOG_COLOR, fogColour);
+  glFogf(GL_FOG_DENSITY, 0.0016f);
+  glHint(GL_FOG_HINT, GL_NICEST);
+  glFogf(GL_FOG_START, 1.0f);
+  glFogf(GL_FOG_END, 500.0f);
+  glEnable(GL_FOG);
+  platform::createSharedQuadric();
+}
+
+void updateFpsTitle() {
+  if (windowState.fullscreen || !windowState.window) return;
+  auto& s = platform::settings;
+  char caption[200];
+  std::snprintf(caption, sizeof caption, "%s - [%d FPS]", s.windowTitle.c_str(),
+                windowState.lastSecondFrames);
+  s.fpsAverage = static_cast<float>(windowState.lastSecondFrames + s.fpsAverage) * 0.5f;
+  SDL_SetWindowTitle(windowState.window, caption);
+  windowState.lastSecondFrames = s.frameCount;
+  s.frameCount = 0;
+}
+
+void handleWindowEvent(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        resizeViewport(event.window.data1, event.window.data2);
+      else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        SDL_PushEvent(&quit);
+      }
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      if (int vk = platform::virtualKeyFromSdl(event.key.keysym.sym))
+        platform::keys.down[vk] = event.type == SDL_KEYDOWN;
+      break;
+    case SDL_USEREVENT:
+      if (event.user.code == kFpsTimerId) updateFpsTitle();
+      break;
+    default:
+      break;
+  }
+}
+
+SDL_Window* demoWindow() { return windowState.window; }
+
+void swapDemoWindow() {
+  if (windowState.window) SDL_GL_SwapWindow(windowState.window);
+}
+
+}  // namespace app

@@ -1,0 +1,30 @@
+// The demo's one window: SDL2 window and OpenGL context (double buffer, depth 16 or 32,
+// stencil 8), the optional full-screen mode, key states, the once-a-second frame-rate
+// caption, the viewport after a resize and the standard rendering state.
+#pragma once
+
+#include <string>
+
+union SDL_Event;
+struct SDL_Window;
+
+namespace app {
+
+bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title);
+void closeDemoWindow();  // safe on a half-made or closed window
+void resizeViewport(int width, int height);
+void initRenderState();
+
+// What the window procedure does with one event: keys, resize, close, the FPS timer.
+void handleWindowEvent(const SDL_Event& event);
+
+// The caption update of the once-a-second timer (windowed only).
+void updateFpsTitle();
+
+SDL_Window* demoWindow();
+void swapDemoWindow();
+
+// SDL user event code of the once-a-second timer.
+constexpr int kFpsTimerId = 1;
+
+}  // namespace app

@@ -1,0 +1,43 @@
+#include "app/frame_recorder.h"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/frame_timer.h"
+#include "resources/png_writer.h"
+
+namespace app {
+namespace {
+// One frame is a whole number of counts at any frame rate.
+constexpr std::int64_t kCountsPerFrame = 1'000'000;
+}  // namespace
+
+FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(folder)), fps_(fps) {
+  if (!platform::createFolders(folder_)) {
+    error_ = "cannot create the recording folder '" + folder_ + "'";
+    return;
+  }
+  ok_ = true;
+}
+
+void FrameRecorder::startClock() const { platform::useVirtualCounter(kCountsPerFrame * fps_); }
+
+void FrameRecorder::advanceClock() const { platform::advanceVirtualCounter(kCountsPerFrame); }
+
+bool FrameRecorder::saveFrame(int width, int height) {
+  std::vector<std::uint8_t> pixels(static_cast<size_t>(width) * height * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadBuffer(GL_BACK);
+  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  char name[32];
+  std::snprintf(name, sizeof name, "/frame_%06d.png", frames_);
+  // Fast compression: recording should not be dominated by zlib.
+  if (!resources::writePngFile(folder_ + name, width, height, 3, pixels.data(), true, 1)) return false;
+  ++frames_;
+  return true;
+}
+
+}  // namespace app

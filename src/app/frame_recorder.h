@@ -1,0 +1,33 @@
+// Deterministic recording: the clocks run on a virtual counter that advances exactly one
+// frame period per frame, and every presented frame is saved as a numbered PNG.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+class FrameRecorder {
+ public:
+  // Creates the folder (and its parents). Check ok() afterwards.
+  FrameRecorder(std::string folder, int fps);
+
+  bool ok() const { return ok_; }
+  const std::string& error() const { return error_; }
+
+  // Switches the clocks to the virtual counter.
+  void startClock() const;
+  // Saves the back buffer of the current context as the next frame.
+  bool saveFrame(int width, int height);
+  // Moves the virtual clock on by one frame period.
+  void advanceClock() const;
+  int framesWritten() const { return frames_; }
+
+ private:
+  std::string folder_;
+  int fps_;
+  int frames_ = 0;
+  bool ok_ = false;
+  std::string error_;
+};
+
+}  // namespace app

@@ -1,0 +1,38 @@
+#include "demo/timeline.h"
+
+#include <GL/gl.h>
+
+#include "demo/loading_sequence.h"
+#include "platform/frame_timer.h"
+#include "platform/settings.h"
+
+namespace demo {
+
+ScriptState script;
+
+namespace {
+
+void setLetterbox() {
+  const auto& s = platform::settings;
+  glScissor(0, s.letterboxHeight, s.screenWidth, s.screenHeight - 2 * s.letterboxHeight);
+  glEnable(GL_SCISSOR_TEST);
+}
+
+}  // namespace
+
+void runFrame() {
+  if (script.sceneState == -1) runLoadingSequence();
+
+  script.frameDelta = platform::frameDeltaMs();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  setLetterbox();
+
+  script.sceneClock += script.frameDelta * 0.12f;
+  if (platform::demoClockMs() > kShowEndMs) platform::settings.demoDone = true;
+
+  glDisable(GL_SCISSOR_TEST);
+}
+
+}  // namespace demo

@@ -1,0 +1,150 @@
+// The demo as a whole program: start-up, the main loop's ways out, recording, shutdown.
+#include "app/demo_main.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "demo/timeline.h"
+#include "platform/keyboard.h"
+#include "platform/settings.h"
+#include "support/png_reader.h"
+#include "support/run_program.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using testing_support::runProgram;
+using testing_support::ScopedWorkingDirectory;
+using testing_support::TempFolder;
+
+const char* kConfig = "Title Tolvek FieldOfView 60 Aspect 1.7777 ShowFPS 0\n";
+
+class DemoRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::settings = platform::Settings{};
+    platform::keys = platform::KeyState{};
+    demo::script = demo::ScriptState{};
+  }
+};
+
+// Events queued before start-up reach the main loop like a user's input.
+void queueEvent(const SDL_Event& event) {
+  SDL_InitSubSystem(SDL_INIT_EVENTS);
+  SDL_Event copy = event;
+  SDL_PushEvent(&copy);
+}
+
+TEST_F(DemoRun, EscapeEndsTheLoopWithExitCodeZeroAndCleansUp) {
+  TempFolder folder;
+  folder.write("Demo.conf", kConfig);
+  folder.write("data/map/brae.bsp", "unpacked");
+  folder.write("data/models/boat.md3", "unpacked");
+  ScopedWorkingDirectory cwd(folder.path());
+  SDL_Event key{};
+  key.type = SDL_KEYDOWN;
+  key.key.keysym.sym = SDLK_ESCAPE;
+  queueEvent(key);
+  app::Options options;
+  options.unattended = true;
+  EXPECT_EQ(app::runDemo(options), 0);
+  EXPECT_TRUE(platform::settings.demoDone);
+  EXPECT_FALSE(folder.exists("data")) << "the unpacked data is deleted at shutdown";
+  EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "the window is closed";
+}
+
+TEST_F(DemoRun, CloseEventEndsTheLoopTheSameWay) {
+  TempFolder folder;
+  folder.write("Demo.conf", kConfig);
+  ScopedWorkingDirectory cwd(folder.path());
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  queueEvent(close);
+  app::Options options;
+  options.unattended = true;
+  options.untilMs = 60000;  // a safety net: the close event must end it long before
+  const Uint32 start = SDL_GetTicks();
+  EXPECT_EQ(app::runDemo(options), 0);
+  EXPECT_LT(SDL_GetTicks() - start, 30000u);
+  EXPECT_TRUE(platform::settings.demoDone);
+}
+
+TEST_F(DemoRun, FramesAreLetterboxedForTheMode) {
+  TempFolder folder;
+  folder.write("Demo.conf", kConfig);
+  ScopedWorkingDirectory cwd(folder.path());
+  app::Options options;
+  options.unattended = true;
+  options.untilMs = 50;
+  options.width = 800;
+  options.height = 600;
+  EXPECT_EQ(app::runDemo(options), 0);
+  EXPECT_EQ(platform::settings.letterboxHeight, 74);
+  EXPECT_GT(platform::settings.frameCount, 0);
+}
+
+TEST_F(DemoRun, UnpackedDataIsDeletedButForeignFilesStay) {
+  TempFolder folder;
+  folder.write("Data/map/brae.bsp", "");
+  folder.write("Data/map/brae2.bsp", "");
+  folder.write("Data/Models/terrain.raw", "");
+  folder.write("Data/Models/moine.md3", "loose model, not unpacked");
+  ScopedWorkingDirectory cwd(folder.path());
+  app::deleteUnpackedData();
+  EXPECT_FALSE(folder.exists("Data/map"));
+  EXPECT_FALSE(folder.exists("Data/Models/terrain.raw"));
+  EXPECT_TRUE(folder.exists("Data/Models/moine.md3"));
+  app::deleteUnpackedData();  // nothing left to delete: no harm
+  EXPECT_TRUE(folder.exists("Data/Models/moine.md3"));
+}
+
+TEST(DemoProgram, MissingConfigSaysByeByeAndCreatesNothing) {
+  TempFolder folder;
+  const auto result = runProgram("tolvek", "--unattended", folder.path());
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_NE(result.output.find("[ByeBye] Could not load the Demo Config file! 424242424242"),
+            std::string::npos)
+      << result.output;
+  EXPECT_EQ(folder.entryCount(), 0);
+}
+
+TEST(DemoProgram, BadOptionsAndAnUncreatableRecordFolderFailCleanly) {
+  TempFolder folder;
+  folder.write("Demo.conf", kConfig);
+  folder.write("blocker", "a file where a folder should go");
+  auto unknown = runProgram("tolvek", "--frobnicate", folder.path());
+  EXPECT_EQ(unknown.exitCode, 2);
+  EXPECT_NE(unknown.output.find("unknown option '--frobnicate'"), std::string::npos);
+  auto record = runProgram("tolvek", "--record blocker/out --fps 10 --until 100", folder.path());
+  EXPECT_EQ(record.exitCode, 1);
+  EXPECT_NE(record.output.find("cannot create the recording folder"), std::string::npos) << record.output;
+  auto help = runProgram("tolvek", "--help", folder.path());
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.output.find("--record DIR"), std::string::npos);
+}
+
+TEST(DemoProgram, RecordingWritesOneFramePerVirtualFramePeriodWithBlackBars) {
+  TempFolder folder;
+  folder.write("Demo.conf", kConfig);
+  const auto result = runProgram("tolvek", "--record OUT --fps 10 --until 2000", folder.path());
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  int frames = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.file("OUT"))) ++frames;
+  // Frames at demo times 0, 100, ..., 2000.
+  EXPECT_EQ(frames, 21);
+  EXPECT_FALSE(folder.exists("OUT/frame_000021.png"));
+  const auto frame = testing_support::readPng(folder.file("OUT/frame_000010.png"));
+  ASSERT_TRUE(frame.has_value());
+  EXPECT_EQ(frame->width, 640);
+  EXPECT_EQ(frame->height, 480);
+  for (int y : {0, 58, 421, 479})
+    for (int x = 0; x < 640; x += 7)
+      ASSERT_EQ(frame->at(x, y)[0] | frame->at(x, y)[1] | frame->at(x, y)[2], 0) << x << "," << y;
+  EXPECT_FALSE(folder.exists("data"));
+}
+
+}  // namespace

@@ -1,0 +1,158 @@
+// Window behaviour under Xvfb: size, resize, keys, close and the frame-rate caption.
+#include "app/demo_window.h"
+
+#include <SDL.h>
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "platform/keyboard.h"
+#include "platform/settings.h"
+
+namespace {
+
+class DemoWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::settings = platform::Settings{};
+    platform::settings.windowTitle = "Tolvek";
+    platform::settings.fieldOfView = 60.0f;
+    platform::settings.aspectRatio = 1.7777f;
+    platform::keys = platform::KeyState{};
+  }
+  void TearDown() override { app::closeDemoWindow(); }
+
+  static SDL_Event windowEvent(Uint8 kind, int a = 0, int b = 0) {
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = kind;
+    e.window.data1 = a;
+    e.window.data2 = b;
+    return e;
+  }
+  static SDL_Event keyEvent(Uint32 type, SDL_Keycode key) {
+    SDL_Event e{};
+    e.type = type;
+    e.key.keysym.sym = key;
+    return e;
+  }
+};
+
+TEST_F(DemoWindowTest, OpensAtTheChosenSizeWithTheConfiguredProjection) {
+  ASSERT_TRUE(app::openDemoWindow(800, 600, 32, false, "Tolvek"));
+  int w = 0, h = 0;
+  SDL_GetWindowSize(app::demoWindow(), &w, &h);
+  EXPECT_EQ(w, 800);
+  EXPECT_EQ(h, 600);
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 800);
+  EXPECT_EQ(viewport[3], 600);
+  GLint stencil = 0;
+  glGetIntegerv(GL_STENCIL_BITS, &stencil);
+  EXPECT_EQ(stencil, 8);
+  // The projection uses the configured aspect, not the window's 4:3.
+  GLfloat projection[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  EXPECT_NEAR(projection[5] / projection[0], 1.7777f, 1e-4f);
+  EXPECT_STREQ(SDL_GetWindowTitle(app::demoWindow()), "Tolvek");
+}
+
+TEST_F(DemoWindowTest, ResizeToHeightZeroGivesAViewportOfOneRow) {
+  ASSERT_TRUE(app::openDemoWindow(640, 480, 32, false, "Tolvek"));
+  app::handleWindowEvent(windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 0));
+  GLint viewport[4];
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 640);
+  EXPECT_EQ(viewport[3], 1);
+  GLfloat projection[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  for (float v : projection) EXPECT_TRUE(std::isfinite(v));
+}
+
+TEST_F(DemoWindowTest, KeysAreRecordedByVirtualKeyCodeWhileDown) {
+  ASSERT_TRUE(app::openDemoWindow(640, 480, 32, false, "Tolvek"));
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE));
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDLK_t));
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDLK_LEFT));
+  EXPECT_TRUE(platform::keys.down[27]);
+  EXPECT_TRUE(platform::keys.down['T']);
+  EXPECT_TRUE(platform::keys.down[37]);
+  // A press and release between two frames leaves no trace.
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDLK_SPACE));
+  app::handleWindowEvent(keyEvent(SDL_KEYUP, SDLK_SPACE));
+  app::handleWindowEvent(keyEvent(SDL_KEYUP, SDLK_t));
+  EXPECT_FALSE(platform::keys.down[32]);
+  EXPECT_FALSE(platform::keys.down['T']);
+  EXPECT_TRUE(platform::keys.down[27]);
+}
+
+TEST_F(DemoWindowTest, CloseBoxPostsTheQuitMessage) {
+  ASSERT_TRUE(app::openDemoWindow(640, 480, 32, false, "Tolvek"));
+  SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+  app::handleWindowEvent(windowEvent(SDL_WINDOWEVENT_CLOSE));
+  SDL_PumpEvents();
+  EXPECT_EQ(SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT), 1);
+}
+
+TEST_F(DemoWindowTest, CaptionShowsTheFramesOfTheSecondBeforeLast) {
+  ASSERT_TRUE(app::openDemoWindow(640, 480, 32, false, "Tolvek"));
+  // Drive the timer by hand: frames counted in each "second".
+  platform::settings.frameCount = 30;
+  app::updateFpsTitle();  // first tick shows 0 and halves the average towards 0
+  EXPECT_STREQ(SDL_GetWindowTitle(app::demoWindow()), "Tolvek - [0 FPS]");
+  EXPECT_FLOAT_EQ(platform::settings.fpsAverage, 0.0f);
+  EXPECT_EQ(platform::settings.frameCount, 0);
+  platform::settings.frameCount = 50;
+  app::updateFpsTitle();
+  EXPECT_STREQ(SDL_GetWindowTitle(app::demoWindow()), "Tolvek - [30 FPS]");
+  EXPECT_FLOAT_EQ(platform::settings.fpsAverage, 15.0f);
+  app::updateFpsTitle();
+  EXPECT_STREQ(SDL_GetWindowTitle(app::demoWindow()), "Tolvek - [50 FPS]");
+  EXPECT_FLOAT_EQ(platform::settings.fpsAverage, 32.5f);
+}
+
+TEST_F(DemoWindowTest, CaptionAfterThreeSecondsOfRealFrames) {
+  ASSERT_TRUE(app::openDemoWindow(320, 240, 32, false, "Tolvek"));
+  const Uint32 start = SDL_GetTicks();
+  while (SDL_GetTicks() - start < 3300) {
+    SDL_Event event;
+    if (SDL_PollEvent(&event)) {
+      app::handleWindowEvent(event);
+      continue;
+    }
+    glClear(GL_COLOR_BUFFER_BIT);
+    app::swapDemoWindow();
+    ++platform::settings.frameCount;
+  }
+  const std::string title = SDL_GetWindowTitle(app::demoWindow());
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(title, match, std::regex(R"(Tolvek - \[(\d+) FPS\])"))) << title;
+  EXPECT_GT(std::stoi(match[1]), 0) << "the second tick already shows a whole second of frames";
+  EXPECT_GT(platform::settings.fpsAverage, 0.0f);
+}
+
+TEST_F(DemoWindowTest, RenderStateIsTheStandardOne) {
+  ASSERT_TRUE(app::openDemoWindow(640, 480, 32, false, "Tolvek"));
+  app::initRenderState();
+  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+  EXPECT_TRUE(glIsEnabled(GL_FOG));
+  EXPECT_FALSE(glIsEnabled(GL_BLEND));
+  EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+  GLint value = 0;
+  glGetIntegerv(GL_CULL_FACE_MODE, &value);
+  EXPECT_EQ(value, GL_FRONT);
+  glGetIntegerv(GL_DEPTH_FUNC, &value);
+  EXPECT_EQ(value, GL_LEQUAL);
+  glGetIntegerv(GL_FOG_MODE, &value);
+  EXPECT_EQ(value, GL_EXP2);
+  glGetIntegerv(GL_BLEND_DST, &value);
+  EXPECT_EQ(value, GL_ONE);
+  GLfloat density = 0;
+  glGetFloatv(GL_FOG_DENSITY, &density);
+  EXPECT_FLOAT_EQ(density, 0.0016f);
+}
+
+}  // namespace
