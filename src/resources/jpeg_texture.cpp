@@ -1,0 +1,100 @@
+#include "resources/jpeg_texture.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <new>
+
+// jpeglib.h needs size_t and FILE declared before it.
+#include <jpeglib.h>
+
+#include "platform/path_resolver.h"
+
+namespace resources {
+namespace {
+
+constexpr int kMaxSide = 16384;
+
+// The library's standard handler ends the process on a damaged file; this one returns to
+// the decoder, which releases everything and reports failure instead.
+struct ErrorManager {
+  jpeg_error_mgr standard;
+  std::jmp_buf jump;
+};
+
+[[noreturn]] void errorExit(j_common_ptr cinfo) {
+  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
+}
+
+// Warnings about recoverable damage would only clutter standard error.
+void ignoreMessage(j_common_ptr) {}
+
+// Kept free of objects with destructors between setjmp and the library calls, so the jump
+// back skips nothing that needs cleaning up.
+bool decodeStream(std::FILE* file, JpegImage& image, std::vector<JSAMPROW>& rows) {
+  jpeg_decompress_struct cinfo{};
+  ErrorManager errors;
+  cinfo.err = jpeg_std_error(&errors.standard);
+  errors.standard.error_exit = errorExit;
+  errors.standard.output_message = ignoreMessage;
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  jpeg_create_decompress(&cinfo);
+  jpeg_stdio_src(&cinfo, file);
+  jpeg_read_header(&cinfo, TRUE);
+  jpeg_start_decompress(&cinfo);
+
+  const int width = static_cast<int>(cinfo.output_width);
+  const int height = static_cast<int>(cinfo.output_height);
+  const int components = cinfo.output_components;
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide || components <= 0) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  const size_t stride = static_cast<size_t>(width) * components;
+  try {
+    image.pixels.assign(stride * height, 0);
+    rows.resize(height);
+  } catch (const std::bad_alloc&) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  for (int i = 0; i < height; ++i) rows[i] = &image.pixels[i * stride];
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const JDIMENSION done = cinfo.output_scanline;
+    jpeg_read_scanlines(&cinfo, &rows[done], cinfo.output_height - done);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  image.width = width;
+  image.height = height;
+  image.components = components;
+  return true;
+}
+
+}  // namespace
+
+bool decodeJpegFile(std::string_view path, JpegImage& image) {
+  image = JpegImage{};
+  std::FILE* file = platform::openFile(path, "rb");
+  if (!file) return false;
+  std::vector<JSAMPROW> rows;
+  const bool ok = decodeStream(file, image, rows);
+  std::fclose(file);
+  if (!ok) image = JpegImage{};
+  return ok;
+}
+
+TextureRecord loadJpegTexture(std::string_view path) {
+  TextureRecord record;
+  JpegImage image;
+  if (!decodeJpegFile(path, image)) return record;
+  record.width = image.width;
+  record.height = image.height;
+  record.bits = image.components * 8;
+  uploadTexture(record, image.pixels.data());
+  return record;
+}
+
+}  // namespace resources

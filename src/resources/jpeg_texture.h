@@ -1,0 +1,29 @@
+// JPEG textures through the libjpeg62 interface, decoded with the library's default
+// parameters (no scaling, RGB for colour files, greyscale for grey ones).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "resources/texture_record.h"
+
+namespace resources {
+
+struct JpegImage {
+  int width = 0;
+  int height = 0;
+  int components = 0;                // 3 for colour, 1 for greyscale
+  std::vector<std::uint8_t> pixels;  // first scanline (top of the picture) first
+};
+
+// Decodes the JPEG file at `path` (through the path resolver). False when the file cannot be
+// opened, the library rejects it, or it claims a side beyond 16384 pixels.
+bool decodeJpegFile(std::string_view path, JpegImage& image);
+
+// Decodes and uploads with the shared texture settings; the first scanline lands at t = 0.
+// A missing or rejected file gives an empty record (name 0) and no message. A greyscale file
+// gives bits 8 and a texture name without an image.
+TextureRecord loadJpegTexture(std::string_view path);
+
+}  // namespace resources
