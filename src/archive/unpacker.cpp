@@ -1,0 +1,458 @@
+#include "archive/unpacker.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+
+#include "archive/debug_log.h"
+#include "archive/packed_reader.h"
+
+namespace archive {
+namespace {
+
+constexpr std::uint32_t kLengthBase[28] = {0,  1,  2,  3,  4,  5,  6,   7,   8,   10,  12,  14,  16, 20,
+                                           24, 28, 32, 40, 48, 56, 64,  80,  96,  112, 128, 160, 192, 224};
+constexpr std::uint8_t kLengthBits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
+                                          2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
+constexpr std::uint32_t kDistBase[48] = {
+    0,      1,      2,      3,      4,      6,      8,      12,     16,     24,     32,     48,
+    64,     96,     128,    192,    256,    384,    512,    768,    1024,   1536,   2048,   3072,
+    4096,   6144,   8192,   12288,  16384,  24576,  32768,  49152,  65536,  98304,  131072, 196608,
+    262144, 327680, 393216, 458752, 524288, 589824, 655360, 720896, 786432, 851968, 917504, 983040};
+constexpr std::uint8_t kDistBits[48] = {0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,
+                                        5,  5,  6,  6,  7,  7,  8,  8,  9,  9,  10, 10,
+                                        11, 11, 12, 12, 13, 13, 14, 14, 15, 15, 16, 16,
+                                        16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
+constexpr std::uint32_t kShortBase[8] = {0, 4, 8, 16, 32, 64, 128, 192};
+constexpr std::uint8_t kShortBits[8] = {2, 2, 3, 4, 5, 6, 6, 6};
+
+constexpr int kMainSymbols = 298;
+constexpr int kDistSymbols = 48;
+constexpr int kRepLenSymbols = 28;
+constexpr int kTableLengths = kMainSymbols + kDistSymbols + kRepLenSymbols;
+constexpr int kAudioSymbols = 257;
+
+// The original's input buffer, whose refills decide the closing table check.
+constexpr std::uint64_t kTrackedBufferSize = 8192;
+constexpr std::uint64_t kTrackedRefillStep = 8160;
+constexpr std::size_t kRefillAtStep = 8162;
+constexpr std::size_t kRefillAtTables = 8167;
+constexpr std::size_t kRefillAtLength = 8187;
+
+// Unflushed bytes allowed before copying them out. Well below the window size, as one step
+// writes at most 260 bytes and nothing unflushed may be overwritten; small enough that the
+// copy still finds the bytes in cache.
+constexpr std::uint32_t kFlushSpan = 1u << 17;
+
+inline std::uint32_t loadBigEndian32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, 4);
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
+  return v;
+}
+
+inline std::uint32_t peekBits(const std::uint8_t* buffer, std::size_t pos, unsigned bit) {
+  return (loadBigEndian32(buffer + pos) << bit) >> 16;
+}
+
+inline void skipBits(std::size_t& pos, unsigned& bit, unsigned count) {
+  bit += count;
+  pos += bit >> 3;
+  bit &= 7;
+}
+
+// Copies a match byte by byte in effect: a distance shorter than the length repeats the
+// pattern. Works in 8-byte pieces where that gives the same result.
+inline void copyMatch(std::uint8_t* window, std::uint32_t& writePos, std::uint32_t length,
+                      std::uint32_t distance) {
+  const std::uint32_t from = (writePos - distance) & Unpacker::kWindowMask;
+  if (writePos + length <= Unpacker::kWindowSize && from + length <= Unpacker::kWindowSize) {
+    std::uint8_t* out = window + writePos;
+    const std::uint8_t* in = window + from;
+    const bool sourceAhead = from >= writePos;
+    writePos += length;
+    if (distance >= 8 || sourceAhead) {
+      for (; length >= 8; length -= 8, out += 8, in += 8) {
+        std::uint64_t piece;
+        std::memcpy(&piece, in, 8);
+        std::memcpy(out, &piece, 8);
+      }
+      while (length-- > 0) *out++ = *in++;
+    } else if (distance == 1) {
+      std::memset(out, in[0], length);
+    } else {
+      while (length-- > 0) *out++ = *in++;
+    }
+    return;
+  }
+  while (length-- > 0) {
+    window[writePos] = window[(writePos - distance) & Unpacker::kWindowMask];
+    writePos = (writePos + 1) & Unpacker::kWindowMask;
+  }
+}
+
+}  // namespace
+
+// ---- bit input ------------------------------------------------------------------------------
+
+void Unpacker::BitInput::start(PackedReader& source) {
+  pos = 0;
+  bit = 0;
+  base = 0;
+  fill = source.readPacked(buffer.data(), kBufferSize);
+  sourceDone = fill < kBufferSize;
+  std::fill(buffer.begin() + fill, buffer.end(), std::uint8_t(0));
+  serviceAt = sourceDone ? fill : fill - kMargin;
+}
+
+bool Unpacker::BitInput::service(PackedReader& source) {
+  if (pos < serviceAt) return true;
+  if (!sourceDone) {
+    const std::size_t keep = pos < fill ? fill - pos : 0;
+    std::memmove(buffer.data(), buffer.data() + pos, keep);
+    base += pos;
+    pos = 0;
+    // Whole blocks only, so decryption stays in step with the data.
+    const std::size_t want = (kBufferSize - keep) & ~std::size_t(15);
+    const std::size_t got = source.readPacked(buffer.data() + keep, want);
+    fill = keep + got;
+    sourceDone = got < want;
+    std::fill(buffer.begin() + fill, buffer.end(), std::uint8_t(0));
+    serviceAt = sourceDone ? fill : fill - kMargin;
+    if (!sourceDone) return true;
+  }
+  return pos < fill || (pos == fill && bit == 0);
+}
+
+// ---- state ------------------------------------------------------------------------------------
+
+Unpacker::Unpacker() : window_(kWindowSize) {}
+
+void Unpacker::resetState() {
+  std::fill(window_.begin(), window_.end(), std::uint8_t(0));
+  writePos_ = 0;
+  flushPos_ = 0;
+  distRing_.fill(0);
+  distRingPos_ = 0;
+  lastMatchDist_ = 0;
+  lastMatchLen_ = 0;
+  prevLengths_.fill(0);
+  channels_ = {};
+  channelIndex_ = 0;
+  crossDelta_ = 0;
+}
+
+void Unpacker::trackRefill(std::size_t threshold) {
+  const std::uint64_t at = in_.streamPos();
+  if (at < trackedStart_ || at - trackedStart_ <= threshold) return;
+  const std::uint64_t readFrom = trackedStart_ + kTrackedBufferSize;
+  const std::uint64_t movedPos = (at - trackedStart_) & 31;
+  trackedStart_ += kTrackedRefillStep;
+  if (packedAvailable_ > readFrom)
+    trackedEnd_ = std::min(packedAvailable_, trackedStart_ + kTrackedBufferSize);
+  else
+    trackedEnd_ = trackedStart_ + movedPos;  // nothing read: the end is the read position
+}
+
+// ---- tables -----------------------------------------------------------------------------------
+
+bool Unpacker::readTables(PackedReader& source) {
+  trackRefill(kRefillAtTables);
+  if (!in_.service(source)) return false;
+  const std::uint8_t* buffer = in_.buffer.data();
+  auto peek = [&] { return peekBits(buffer, in_.pos, in_.bit); };
+  auto skip = [&](unsigned n) { skipBits(in_.pos, in_.bit, n); };
+
+  const std::uint32_t head = peek();
+  audioMode_ = (head & 0x8000) != 0;
+  if ((head & 0x4000) == 0) prevLengths_.fill(0);
+  skip(2);
+
+  int tableSize = kTableLengths;
+  if (audioMode_) {
+    channelCount_ = ((head >> 12) & 3) + 1;
+    if (channelIndex_ >= channelCount_) channelIndex_ = 0;
+    skip(2);
+    tableSize = kAudioSymbols * int(channelCount_);
+  }
+
+  std::uint8_t codeLengths[19];
+  for (std::uint8_t& length : codeLengths) {
+    length = std::uint8_t(peek() >> 12);
+    skip(4);
+  }
+  lenCodeTable_.build(codeLengths, 19);
+
+  // Lengths past tableSize stay 0 and are kept as such for the next delta.
+  std::array<std::uint8_t, 1028> lengths{};
+  bool complete = true;
+  int i = 0;
+  while (i < tableSize) {
+    trackRefill(kRefillAtLength);
+    if (!in_.service(source)) {
+      complete = false;
+      break;
+    }
+    const HuffmanTable::Decoded d = lenCodeTable_.decode(peek());
+    skip(d.length);
+    if (d.symbol < 16) {
+      lengths[i] = std::uint8_t((d.symbol + prevLengths_[i]) & 15);
+      ++i;
+      continue;
+    }
+    unsigned count;
+    std::uint8_t value = 0;
+    if (d.symbol == 16) {
+      count = (peek() >> 14) + 3;
+      skip(2);
+      value = i > 0 ? lengths[i - 1] : 0;  // nothing to repeat at the start: repeat 0
+    } else if (d.symbol == 17) {
+      count = (peek() >> 13) + 3;
+      skip(3);
+    } else {
+      count = (peek() >> 9) + 11;
+      skip(7);
+    }
+    for (; count > 0 && i < tableSize; --count) lengths[i++] = value;
+  }
+
+  if (audioMode_) {
+    for (unsigned c = 0; c < channelCount_; ++c)
+      audioTables_[c].build(lengths.data() + kAudioSymbols * c, kAudioSymbols);
+  } else {
+    mainTable_.build(lengths.data(), kMainSymbols);
+    distTable_.build(lengths.data() + kMainSymbols, kDistSymbols);
+    repLenTable_.build(lengths.data() + kMainSymbols + kDistSymbols, kRepLenSymbols);
+  }
+  prevLengths_ = lengths;
+  return complete;
+}
+
+// ---- audio ------------------------------------------------------------------------------------
+
+std::uint8_t Unpacker::decodeAudio(unsigned delta) {
+  AudioChannel& c = channels_[channelIndex_];
+  int* h = c.delta;
+  int* w = c.weight;
+  ++c.sampleCount;
+  h[3] = h[2];
+  h[2] = h[1];
+  h[1] = c.prevDelta - h[0];
+  h[0] = c.prevDelta;
+
+  int p = 8 * c.prevSample + w[0] * h[0] + w[1] * h[1] + w[2] * h[2] + w[3] * h[3] +
+          w[4] * crossDelta_;
+  p = (p >> 3) & 0xFF;
+  const int ch = p - int(delta);
+
+  const int e = int(std::int8_t(std::uint8_t(delta))) * 8;
+  std::uint32_t* err = c.errSum;
+  err[0] += std::uint32_t(std::abs(e));
+  err[1] += std::uint32_t(std::abs(e - h[0]));
+  err[2] += std::uint32_t(std::abs(e + h[0]));
+  err[3] += std::uint32_t(std::abs(e - h[1]));
+  err[4] += std::uint32_t(std::abs(e + h[1]));
+  err[5] += std::uint32_t(std::abs(e - h[2]));
+  err[6] += std::uint32_t(std::abs(e + h[2]));
+  err[7] += std::uint32_t(std::abs(e - h[3]));
+  err[8] += std::uint32_t(std::abs(e + h[3]));
+  err[9] += std::uint32_t(std::abs(e - crossDelta_));
+  err[10] += std::uint32_t(std::abs(e + crossDelta_));
+
+  c.prevDelta = std::int8_t(std::uint8_t(ch - c.prevSample));
+  crossDelta_ = c.prevDelta;
+  c.prevSample = ch;
+
+  if ((c.sampleCount & 31) == 0) {
+    int best = 0;
+    for (int i = 1; i < 11; ++i)
+      if (err[i] < err[best]) best = i;
+    std::fill(err, err + 11, 0u);
+    if (best != 0) {
+      int& weight = w[(best - 1) / 2];
+      if (best % 2 == 1) {
+        if (weight >= -16) --weight;
+      } else if (weight < 16) {
+        ++weight;
+      }
+    }
+  }
+  return std::uint8_t(ch);
+}
+
+// ---- output -----------------------------------------------------------------------------------
+
+bool Unpacker::flush(UnpackOutput* output) {
+  writePos_ &= kWindowMask;
+  const std::uint32_t count = (writePos_ - flushPos_) & kWindowMask;
+  if (count == 0) return true;
+  if (output) {
+    if (output->written + count > output->capacity) {
+      logMessage("Fatal! Buffer overrun during decompression!");
+      outLeft_ = -1;
+      return false;
+    }
+    std::uint8_t* to = output->data + output->written;
+    const std::uint32_t first = std::min(count, kWindowSize - flushPos_);
+    std::memcpy(to, window_.data() + flushPos_, first);
+    std::memcpy(to + first, window_.data(), count - first);
+    output->written += count;
+  }
+  flushPos_ = writePos_;
+  return true;
+}
+
+// ---- entry ------------------------------------------------------------------------------------
+
+bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
+                               UnpackOutput* output) {
+  packedAvailable_ = entry.packedAvailable;
+  if (!entry.solid) resetState();
+  in_.start(source);
+  trackedStart_ = 0;
+  trackedEnd_ = std::min<std::uint64_t>(packedAvailable_, kTrackedBufferSize);
+  // A table read cut short leaves zero lengths; the main loop then notices the end of data.
+  if (!entry.solid) readTables(source);
+  outLeft_ = std::int64_t(entry.unpackedSize) - 1;
+
+  // The hot state lives in locals: byte stores into the window could otherwise alias every
+  // member and force reloads on each symbol.
+  std::uint8_t* const window = window_.data();
+  const std::uint8_t* const buffer = in_.buffer.data();
+  std::size_t pos = in_.pos;
+  unsigned bit = in_.bit;
+  std::uint32_t writePos = writePos_;
+  std::int64_t left = outLeft_;
+  std::size_t slowAt = 0;
+
+  auto store = [&] {
+    in_.pos = pos;
+    in_.bit = bit;
+    writePos_ = writePos;
+    outLeft_ = left;
+  };
+  auto load = [&] {
+    pos = in_.pos;
+    bit = in_.bit;
+    writePos = writePos_;
+    left = outLeft_;
+    // Stop for the slow path at the next refill of either buffer.
+    const std::int64_t tracked =
+        std::int64_t(trackedStart_ + kRefillAtStep + 1) - std::int64_t(in_.base);
+    slowAt = std::min<std::size_t>(in_.serviceAt, std::size_t(std::max<std::int64_t>(tracked, 0)));
+  };
+  auto decode = [&](const HuffmanTable& table) {
+    const HuffmanTable::Decoded d = table.decode(peekBits(buffer, pos, bit));
+    skipBits(pos, bit, d.length);
+    return d.symbol;
+  };
+  auto getBits = [&](unsigned count) -> std::uint32_t {
+    if (count == 0) return 0;
+    const std::uint32_t v = peekBits(buffer, pos, bit) >> (16 - count);
+    skipBits(pos, bit, count);
+    return v;
+  };
+
+  load();
+  bool complete = true;
+  bool flushed = true;
+  while (left >= 0) {
+    if (pos >= slowAt) {
+      store();
+      trackRefill(kRefillAtStep);
+      const bool more = in_.service(source);
+      load();
+      if (!more) {
+        complete = false;
+        break;
+      }
+    }
+    writePos &= kWindowMask;
+    if (((writePos - flushPos_) & kWindowMask) >= kFlushSpan) {
+      store();
+      flushed = flush(output);
+      load();
+      if (!flushed) break;
+    }
+
+    if (audioMode_) {
+      const unsigned s = decode(audioTables_[channelIndex_]);
+      if (s == 256) {
+        store();
+        readTables(source);
+        load();
+        continue;
+      }
+      window[writePos++] = decodeAudio(s);
+      if (++channelIndex_ >= channelCount_) channelIndex_ = 0;
+      --left;
+      continue;
+    }
+
+    const unsigned s = decode(mainTable_);
+    if (s < 256) {
+      window[writePos++] = std::uint8_t(s);
+      --left;
+      continue;
+    }
+    std::uint32_t length;
+    std::uint32_t distance;
+    if (s > 269) {
+      const unsigned k = s - 270;
+      length = kLengthBase[k] + 3 + getBits(kLengthBits[k]);
+      const unsigned d = decode(distTable_);
+      distance = kDistBase[d] + 1 + getBits(kDistBits[d]);
+      if (distance >= 0x2000) {
+        ++length;
+        if (distance >= 0x40000) ++length;
+      }
+    } else if (s == 269) {
+      store();
+      readTables(source);
+      load();
+      continue;
+    } else if (s == 256) {
+      length = lastMatchLen_;
+      distance = lastMatchDist_;
+    } else if (s < 261) {
+      distance = distRing_[(distRingPos_ - (s - 256)) & 3];
+      const unsigned r = decode(repLenTable_);
+      length = kLengthBase[r] + 2 + getBits(kLengthBits[r]);
+      if (distance >= 0x101) {
+        ++length;
+        if (distance >= 0x2000) {
+          ++length;
+          if (distance >= 0x40000) ++length;
+        }
+      }
+    } else {
+      const unsigned k = s - 261;
+      distance = kShortBase[k] + 1 + getBits(kShortBits[k]);
+      length = 2;
+    }
+    lastMatchDist_ = distance;
+    distRing_[distRingPos_ & 3] = distance;
+    ++distRingPos_;
+    lastMatchLen_ = length;
+    left -= length;
+    copyMatch(window, writePos, length, distance);
+  }
+  store();
+  writePos_ &= kWindowMask;
+
+  if (!complete) {
+    logMessage("Packed data ended before the entry was complete.");
+  } else if (trackedEnd_ >= in_.streamPos() + 5) {
+    // A table change right after the entry's last byte belongs to the next (solid) entry.
+    const std::uint8_t* buf = in_.buffer.data();
+    const HuffmanTable& table = audioMode_ ? audioTables_[channelIndex_] : mainTable_;
+    const HuffmanTable::Decoded d = table.decode(peekBits(buf, in_.pos, in_.bit));
+    skipBits(in_.pos, in_.bit, d.length);
+    if (d.symbol == (audioMode_ ? 256u : 269u)) readTables(source);
+  }
+  if (flushed) flushed = flush(output);
+  return complete && flushed;
+}
+
+}  // namespace archive
