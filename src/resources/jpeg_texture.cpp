@@ -43,6 +43,12 @@ bool decodeStream(std::FILE* file, JpegImage& image, std::vector<JSAMPROW>& rows
   jpeg_create_decompress(&cinfo);
   jpeg_stdio_src(&cinfo, file);
   jpeg_read_header(&cinfo, TRUE);
+  // Checked before decompression starts: a progressive file would otherwise buffer the
+  // whole claimed picture.
+  if (cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
   jpeg_start_decompress(&cinfo);
 
   const int width = static_cast<int>(cinfo.output_width);
