@@ -1,0 +1,291 @@
+#include "world/bsp_level.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/file_system.h"
+#include "platform/gl_extensions.h"
+#include "resources/jpeg_texture.h"
+#include "world/camera_path.h"
+
+namespace world {
+
+namespace {
+
+// The bytes of lump `index` that really lie inside the file: a negative offset or length, or
+// a lump starting past the end, gives nothing; one running past the end is cut there.
+std::span<const std::uint8_t> lumpBytes(std::span<const std::uint8_t> file, const bsp::BspHeader& header,
+                                        int index) {
+  const bsp::LumpEntry& lump = header.lumps[index];
+  if (lump.offset < 0 || lump.length <= 0) return {};
+  const auto offset = static_cast<size_t>(lump.offset);
+  if (offset >= file.size()) return {};
+  const size_t length = std::min(static_cast<size_t>(lump.length), file.size() - offset);
+  return file.subspan(offset, length);
+}
+
+// Whole records only: the remainder of a lump is ignored.
+template <typename Record>
+std::vector<Record> readRecords(std::span<const std::uint8_t> bytes) {
+  std::vector<Record> records(bytes.size() / sizeof(Record));
+  if (!records.empty()) std::memcpy(records.data(), bytes.data(), records.size() * sizeof(Record));
+  return records;
+}
+
+void convertVector(float (&v)[3]) {
+  const Vec3 scene = fileToScene(v[0], v[1], v[2]);
+  v[0] = scene.x;
+  v[1] = scene.y;
+  v[2] = scene.z;
+}
+
+// Integer corners: the negation of INT32_MIN has no int32 value, so it saturates.
+void convertCorner(std::int32_t (&c)[3]) {
+  const std::int32_t y = c[1];
+  const std::int32_t z = c[2];
+  c[1] = z;
+  c[2] = y == INT32_MIN ? INT32_MAX : -y;
+}
+
+void readVisibility(std::span<const std::uint8_t> file, const bsp::BspHeader& header, LevelData& level) {
+  // Only the offset of this lump counts: the rows' size comes from their own header.
+  const std::int32_t offset = header.lumps[bsp::kVisibilityLump].offset;
+  if (offset < 0 || static_cast<size_t>(offset) > file.size() ||
+      file.size() - static_cast<size_t>(offset) < sizeof(bsp::BspVisibilityHeader))
+    return;
+  bsp::BspVisibilityHeader vis;
+  std::memcpy(&vis, file.data() + offset, sizeof vis);
+  if (vis.clusterCount <= 0 || vis.bytesPerRow <= 0) return;
+  const size_t available = file.size() - static_cast<size_t>(offset) - sizeof vis;
+  // Keep the whole rows that are really there.
+  const size_t rows = std::min<size_t>(static_cast<size_t>(vis.clusterCount), available / static_cast<size_t>(vis.bytesPerRow));
+  if (rows == 0) return;
+  const size_t size = rows * static_cast<size_t>(vis.bytesPerRow);
+  const auto* begin = file.data() + offset + sizeof vis;
+  level.visRows.assign(begin, begin + size);
+  level.visClusterCount = static_cast<std::int32_t>(rows);
+  level.visBytesPerRow = vis.bytesPerRow;
+}
+
+}  // namespace
+
+Vec3 fileToScene(float x, float y, float z) { return {x, z, -y}; }
+
+LevelData parseLevel(std::span<const std::uint8_t> file) {
+  LevelData level;
+  if (file.size() < sizeof(bsp::BspHeader)) return level;
+  std::memcpy(&level.header, file.data(), sizeof level.header);
+  const auto& header = level.header;
+
+  level.shaders = readRecords<bsp::BspShader>(lumpBytes(file, header, bsp::kShaderLump));
+  level.planes = readRecords<bsp::BspPlane>(lumpBytes(file, header, bsp::kPlaneLump));
+  for (auto& plane : level.planes) convertVector(plane.normal);
+  level.nodes = readRecords<bsp::BspNode>(lumpBytes(file, header, bsp::kNodeLump));
+  for (auto& node : level.nodes) {
+    convertCorner(node.mins);
+    convertCorner(node.maxs);
+  }
+  level.leaves = readRecords<bsp::BspLeaf>(lumpBytes(file, header, bsp::kLeafLump));
+  for (auto& leaf : level.leaves) {
+    convertCorner(leaf.mins);
+    convertCorner(leaf.maxs);
+  }
+  level.leafFaces = readRecords<bsp::BspLeafFace>(lumpBytes(file, header, bsp::kLeafFaceLump));
+  level.vertices = readRecords<bsp::BspVertex>(lumpBytes(file, header, bsp::kVertexLump));
+  for (auto& vertex : level.vertices) convertVector(vertex.position);
+  level.faces = readRecords<bsp::BspFace>(lumpBytes(file, header, bsp::kFaceLump));
+
+  const auto lightmaps = lumpBytes(file, header, bsp::kLightmapLump);
+  level.lightmapCount = static_cast<std::int32_t>(lightmaps.size() / bsp::kLightmapBytes);
+  level.lightmapBytes.assign(lightmaps.begin(),
+                             lightmaps.begin() + static_cast<size_t>(level.lightmapCount) * bsp::kLightmapBytes);
+
+  readVisibility(file, header, level);
+  return level;
+}
+
+std::uint8_t scaleLightmapByte(std::uint8_t value, float scale) {
+  const float x = static_cast<float>(value) * scale;
+  if (x > 255.0f) return 255;
+  if (!(x > 0.0f)) return 0;  // negative or NaN scale
+  return static_cast<std::uint8_t>(x);
+}
+
+void scaleLightmaps(std::span<std::uint8_t> bytes, float scale) {
+  for (auto& b : bytes) b = scaleLightmapByte(b, scale);
+}
+
+std::int32_t findCameraLeaf(const LevelData& level, const Vec3& eye) {
+  const auto nodeCount = static_cast<std::int64_t>(level.nodes.size());
+  if (nodeCount == 0) return -1;
+  std::int32_t index = 0;
+  // A well-formed tree reaches a leaf in fewer steps than it has nodes; more means a loop.
+  for (std::int64_t steps = 0; index >= 0; ++steps) {
+    if (index >= nodeCount || steps > nodeCount) return -1;
+    const bsp::BspNode& node = level.nodes[index];
+    if (node.plane < 0 || static_cast<size_t>(node.plane) >= level.planes.size()) return -1;
+    const bsp::BspPlane& plane = level.planes[node.plane];
+    const float d = plane.normal[0] * eye.x + plane.normal[1] * eye.y + plane.normal[2] * eye.z - plane.distance;
+    index = d >= 0.0f ? node.front : node.back;
+  }
+  const std::int64_t leaf = -(std::int64_t{index} + 1);
+  return leaf < static_cast<std::int64_t>(level.leaves.size()) ? static_cast<std::int32_t>(leaf) : -1;
+}
+
+bool clusterVisible(const LevelData& level, std::int32_t c, std::int32_t k) {
+  if (c < 0 || c >= level.visClusterCount) return true;
+  // Division truncates toward zero, so cluster -1 looks at bit 7 of byte 0.
+  const std::int32_t byte = k / 8;
+  if (byte < 0 || byte >= level.visBytesPerRow) return false;
+  const size_t at = static_cast<size_t>(c) * static_cast<size_t>(level.visBytesPerRow) + static_cast<size_t>(byte);
+  return (level.visRows[at] >> (k & 7)) & 1;
+}
+
+bool BspLevel::load(std::string_view fileName, float lightmapScale) {
+  const auto bytes = platform::readWholeFile(fileName);
+  if (!bytes) {
+    destroy();
+    return false;
+  }
+  loadFromMemory(*bytes, lightmapScale);
+  return true;
+}
+
+void BspLevel::loadFromMemory(std::span<const std::uint8_t> file, float lightmapScale) {
+  destroy();
+  data_ = parseLevel(file);
+  faceDrawn_.assign(data_.faces.size(), 0);
+  drawnFaces_.reserve(data_.faces.size());
+  buildTextures(lightmapScale);
+}
+
+void BspLevel::buildTextures(float lightmapScale) {
+  textureFileNames_.reserve(data_.shaders.size());
+  textures_.reserve(data_.shaders.size());
+  for (const auto& shader : data_.shaders) {
+    // The name need not be terminated inside its 64 bytes.
+    const std::string name(shader.name, strnlen(shader.name, sizeof shader.name));
+    textureFileNames_.push_back(name + ".jpg");
+    textures_.push_back(resources::loadJpegTexture(textureFileNames_.back()));
+  }
+
+  scaleLightmaps(data_.lightmapBytes, lightmapScale);
+  lightmapTextures_.assign(static_cast<size_t>(data_.lightmapCount), 0);
+  for (std::int32_t i = 0; i < data_.lightmapCount; ++i) {
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    lightmapTextures_[i] = name;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, bsp::kLightmapSide, bsp::kLightmapSide, GL_RGB, GL_UNSIGNED_BYTE,
+                      data_.lightmapBytes.data() + static_cast<size_t>(i) * bsp::kLightmapBytes);
+  }
+  data_.lightmapBytes.clear();
+  data_.lightmapBytes.shrink_to_fit();
+}
+
+void BspLevel::destroy() {
+  for (auto& texture : textures_) resources::releaseTexture(texture);
+  // The lightmaps go too: a level may be destroyed and reloaded in the same context.
+  if (!lightmapTextures_.empty())
+    glDeleteTextures(static_cast<GLsizei>(lightmapTextures_.size()), lightmapTextures_.data());
+  data_ = LevelData{};
+  textureFileNames_ = {};
+  textures_ = {};
+  lightmapTextures_ = {};
+  faceDrawn_ = {};
+  drawnFaces_ = {};
+  cameraLeaf_ = -1;
+  stats_ = {};
+}
+
+std::span<const std::int32_t> BspLevel::selectFaces(const Vec3& eye, const BoxInView& inView) {
+  std::fill(faceDrawn_.begin(), faceDrawn_.end(), 0);
+  drawnFaces_.clear();
+  stats_ = {};
+  cameraLeaf_ = findCameraLeaf(data_, eye);
+  const std::int32_t cameraCluster = cameraLeaf_ >= 0 ? data_.leaves[cameraLeaf_].cluster : -1;
+
+  const auto leafFaceCount = static_cast<std::int64_t>(data_.leafFaces.size());
+  const auto faceCount = static_cast<std::int64_t>(data_.faces.size());
+  for (const bsp::BspLeaf& leaf : data_.leaves) {
+    if (!clusterVisible(data_, cameraCluster, leaf.cluster)) continue;
+    if (inView && !inView(static_cast<float>(leaf.mins[0]), static_cast<float>(leaf.mins[1]),
+                          static_cast<float>(leaf.mins[2]), static_cast<float>(leaf.maxs[0]),
+                          static_cast<float>(leaf.maxs[1]), static_cast<float>(leaf.maxs[2])))
+      continue;
+    ++stats_.leavesPassed;
+    // Only the part of the leaf's range that lies inside the leaf-face array.
+    const std::int64_t first = std::max<std::int64_t>(leaf.firstLeafFace, 0);
+    const std::int64_t last = std::min<std::int64_t>(std::int64_t{leaf.firstLeafFace} + leaf.leafFaceCount,
+                                                     leafFaceCount);
+    for (std::int64_t i = first; i < last; ++i) {
+      const std::int32_t face = data_.leafFaces[i];
+      if (face < 0 || face >= faceCount || faceDrawn_[face]) continue;
+      faceDrawn_[face] = 1;
+      // Only polygons are drawn; the flag keeps other types from being looked at again.
+      if (data_.faces[face].type != bsp::kPolygonFace) continue;
+      const bsp::BspFace& f = data_.faces[face];
+      const std::int64_t vertexEnd = std::int64_t{f.firstVertex} + f.vertexCount;
+      if (f.firstVertex < 0 || f.vertexCount <= 0 || vertexEnd > static_cast<std::int64_t>(data_.vertices.size()))
+        continue;  // a fan over vertices that do not exist
+      drawnFaces_.push_back(face);
+    }
+  }
+  stats_.facesDrawn = static_cast<std::int32_t>(drawnFaces_.size());
+  return drawnFaces_;
+}
+
+void BspLevel::render(const CameraPath& camera, const BoxInView& inView, std::uint8_t lightmapsOn,
+                      std::uint8_t texturesOn) {
+  render(camera.eye(), inView, lightmapsOn, texturesOn);
+}
+
+void BspLevel::render(const Vec3& eye, const BoxInView& inView, std::uint8_t lightmapsOn,
+                      std::uint8_t texturesOn) {
+  const auto& gl = platform::glext;
+  const auto* base = reinterpret_cast<const std::uint8_t*>(data_.vertices.data());
+  constexpr GLsizei kStride = sizeof(bsp::BspVertex);
+  glVertexPointer(3, GL_FLOAT, kStride, base);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  gl.clientActiveTexture(GL_TEXTURE0_ARB);
+  glTexCoordPointer(2, GL_FLOAT, kStride, base ? base + offsetof(bsp::BspVertex, texCoord) : nullptr);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  gl.clientActiveTexture(GL_TEXTURE1_ARB);
+  glTexCoordPointer(2, GL_FLOAT, kStride, base ? base + offsetof(bsp::BspVertex, lightmapCoord) : nullptr);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+
+  selectFaces(eye, inView);
+  for (const std::int32_t face : drawnFaces_) drawFace(data_.faces[face], lightmapsOn == 1, texturesOn == 1);
+
+  gl.activeTexture(GL_TEXTURE0_ARB);
+  glDisable(GL_TEXTURE_2D);
+  gl.activeTexture(GL_TEXTURE1_ARB);
+  glDisable(GL_TEXTURE_2D);
+}
+
+void BspLevel::drawFace(const bsp::BspFace& face, bool lightmapsOn, bool texturesOn) {
+  const auto& gl = platform::glext;
+  gl.activeTexture(GL_TEXTURE0_ARB);
+  // A shader without a texture, or out of range, binds none: the face is still drawn.
+  const bool shaderValid = face.shader >= 0 && static_cast<size_t>(face.shader) < textures_.size();
+  glBindTexture(GL_TEXTURE_2D, shaderValid ? textures_[face.shader].name : 0);
+  if (texturesOn) glEnable(GL_TEXTURE_2D);
+  else glDisable(GL_TEXTURE_2D);
+
+  gl.activeTexture(GL_TEXTURE1_ARB);
+  // A negative lightmap index means "no lightmap": bind none rather than index with it.
+  const bool lightmapValid = face.lightmap >= 0 && static_cast<size_t>(face.lightmap) < lightmapTextures_.size();
+  glBindTexture(GL_TEXTURE_2D, lightmapValid ? lightmapTextures_[face.lightmap] : 0);
+  if (lightmapsOn) glEnable(GL_TEXTURE_2D);
+  else glDisable(GL_TEXTURE_2D);
+
+  glDrawArrays(GL_TRIANGLE_FAN, face.firstVertex, face.vertexCount);
+}
+
+}  // namespace world

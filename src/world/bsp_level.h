@@ -1,0 +1,120 @@
+// A compiled indoor level (the BSP level format of bsp_format.h): loading what the renderer
+// needs, and drawing the leaves the camera can see with base textures and lightmaps.
+//
+// The file stores z up; on load plane normals, vertex positions and node and leaf corners
+// become (x, z, -y). Nothing else in the file is read. The file is not trusted: an index that
+// points outside its array, a lump past the end of the file or a negative count drops the
+// element concerned instead of reading out of bounds.
+//
+// Drawing needs the GL context current and platform::glext loaded (multitexture).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "resources/texture_record.h"
+#include "world/bsp_format.h"
+#include "world/vec3.h"
+
+namespace world {
+
+class CameraPath;
+
+// What a level file holds for the renderer, after the axis conversion. Pure data: no GL.
+struct LevelData {
+  bsp::BspHeader header{};
+  std::vector<bsp::BspShader> shaders;
+  std::vector<bsp::BspPlane> planes;
+  std::vector<bsp::BspNode> nodes;
+  std::vector<bsp::BspLeaf> leaves;
+  std::vector<bsp::BspLeafFace> leafFaces;
+  std::vector<bsp::BspVertex> vertices;
+  std::vector<bsp::BspFace> faces;
+  std::vector<std::uint8_t> lightmapBytes;  // count x 49152, freed once the textures exist
+  std::int32_t lightmapCount = 0;
+  std::int32_t visClusterCount = 0;  // rows actually present in visRows
+  std::int32_t visBytesPerRow = 0;
+  std::vector<std::uint8_t> visRows;
+};
+
+// Reads the lumps of a level file held in memory. Each lump gives as many whole records as its
+// length (cut at the end of the file) holds; the rest is ignored.
+LevelData parseLevel(std::span<const std::uint8_t> file);
+
+// File (x, y, z), z up, to scene (x, z, -y), y up.
+Vec3 fileToScene(float x, float y, float z);
+
+// One lightmap byte times the level's brightness factor: saturated at 255, otherwise
+// truncated toward zero (negative results become 0).
+std::uint8_t scaleLightmapByte(std::uint8_t value, float scale);
+void scaleLightmaps(std::span<std::uint8_t> bytes, float scale);
+
+// The leaf holding `eye`, by the node walk from node 0 (a point on a plane goes to the front).
+// -1 when the tree leads nowhere valid (no nodes, an index out of range, a loop).
+std::int32_t findCameraLeaf(const LevelData& level, const Vec3& eye);
+
+// Whether leaf cluster `k` may be seen from camera cluster `c`. A camera outside every
+// cluster (c < 0) or in a cluster without a visibility row sees everything; a k whose bit
+// lies outside the row is not seen.
+bool clusterVisible(const LevelData& level, std::int32_t c, std::int32_t k);
+
+// The frustum's box test, handed in by the caller: the leaf's corners as floats
+// (min x, min y, min z, max x, max y, max z), in whatever order the conversion left them.
+using BoxInView = std::function<bool(float, float, float, float, float, float)>;
+
+class BspLevel {
+ public:
+  struct RenderStats {
+    std::int32_t leavesPassed = 0;  // leaves that passed both tests
+    std::int32_t facesDrawn = 0;    // glDrawArrays calls
+  };
+
+  // Reads the level and its "<shader>.jpg" textures (relative to the working directory) and
+  // builds the lightmap textures, each byte scaled by `lightmapScale`. Needs a current GL
+  // context. False, with an empty level that draws nothing, when the file cannot be read.
+  bool load(std::string_view fileName, float lightmapScale);
+  // The same from bytes already in memory (tests, tools).
+  void loadFromMemory(std::span<const std::uint8_t> file, float lightmapScale);
+
+  // Draws the visible leaves from `eye`. A switch is on only when it equals 1: lightmapsOn
+  // governs texture unit 1, texturesOn unit 0. Leaves behind: vertex array and texture
+  // coordinate arrays of units 0 and 1 enabled, client and server active unit 1,
+  // GL_TEXTURE_2D off on both units, the last textures still bound.
+  void render(const Vec3& eye, const BoxInView& inView, std::uint8_t lightmapsOn, std::uint8_t texturesOn);
+  void render(const CameraPath& camera, const BoxInView& inView, std::uint8_t lightmapsOn,
+              std::uint8_t texturesOn);
+
+  // Deletes the base textures and frees every array.
+  void destroy();
+
+  const LevelData& data() const { return data_; }
+  std::span<const resources::TextureRecord> textures() const { return textures_; }
+  std::span<const std::string> textureFileNames() const { return textureFileNames_; }
+  std::span<const std::uint32_t> lightmapTextures() const { return lightmapTextures_; }
+  std::int32_t cameraLeaf() const { return cameraLeaf_; }
+  const RenderStats& lastRenderStats() const { return stats_; }
+  // Faces the last render drew, in drawing order.
+  std::span<const std::int32_t> lastDrawnFaces() const { return drawnFaces_; }
+
+  // The faces a render from `eye` draws, in order, without touching GL.
+  std::span<const std::int32_t> selectFaces(const Vec3& eye, const BoxInView& inView);
+
+ private:
+  void buildTextures(float lightmapScale);
+  void drawFace(const bsp::BspFace& face, bool lightmapsOn, bool texturesOn);
+
+  LevelData data_;
+  std::vector<std::string> textureFileNames_;         // "<shader>.jpg", one per shader
+  std::vector<resources::TextureRecord> textures_;    // one per shader
+  std::vector<std::uint32_t> lightmapTextures_;       // one GL name per lightmap
+  std::vector<std::uint8_t> faceDrawn_;               // one flag per face, cleared each render
+  std::vector<std::int32_t> drawnFaces_;
+  std::int32_t cameraLeaf_ = -1;
+  RenderStats stats_;
+};
+
+}  // namespace world
