@@ -9,13 +9,20 @@ ShowFolder::ShowFolder(std::string root) : root_(std::move(root)) {
 }
 
 bool ShowFolder::writeFile(std::string_view relativePath, std::span<const std::uint8_t> bytes) {
+  return writeWith(relativePath, [&](const std::string& path) {
+    return platform::writeWholeFile(path, bytes.data(), bytes.size());
+  });
+}
+
+bool ShowFolder::writeWith(std::string_view relativePath,
+                           const std::function<bool(const std::string&)>& write) {
   const std::string path = root_ + "/" + std::string(relativePath);
   const size_t slash = path.rfind('/');
   if (slash != std::string::npos && slash > 0 && !platform::createFolders(path.substr(0, slash))) {
     failures_.push_back(std::string(relativePath) + ": cannot create its folder");
     return false;
   }
-  if (!platform::writeWholeFile(path, bytes.data(), bytes.size())) {
+  if (!write(path)) {
     failures_.push_back(std::string(relativePath) + ": cannot be written");
     return false;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,6 +19,9 @@ class ShowFolder {
   // A failure is remembered and reported by failures(); writing goes on.
   bool writeFile(std::string_view relativePath, std::span<const std::uint8_t> bytes);
   bool writeText(std::string_view relativePath, std::string_view text);
+  // For writers that take a path of their own: `write` gets the full path once the folder
+  // exists and returns whether the file was written.
+  bool writeWith(std::string_view relativePath, const std::function<bool(const std::string&)>& write);
 
   const std::string& root() const { return root_; }
   const std::vector<std::string>& written() const { return written_; }

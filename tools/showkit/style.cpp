@@ -1,0 +1,131 @@
+#include "style.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "noise.h"
+
+namespace showkit {
+
+Image glowingMask(const Field& mask, Rgba core, Rgba halo, int haloRadius, float haloStrength) {
+  Field glow = mask;
+  blur(glow, haloRadius, false);
+  Field wide = mask;
+  blur(wide, haloRadius * 3, false);
+  Image out(mask.width, mask.height, {0, 0, 0, 0});
+  for (int y = 0; y < mask.height; ++y)
+    for (int x = 0; x < mask.width; ++x) {
+      const float m = mask.at(x, y);
+      const float g = clamp01((glow.at(x, y) * 1.6f + wide.at(x, y) * 0.9f) * haloStrength);
+      // Colour: the core where the letters are, the halo around them; alpha carries the light.
+      const float a = clamp01(m + g * (1 - m));
+      const float k = a > 0 ? m / a : 0;
+      Rgba c = mix(halo, core, k);
+      c.a = a;
+      out.at(x, y) = c;
+    }
+  return out;
+}
+
+void stamp(Field& canvas, const Field& mask, int x0, int y0) {
+  for (int y = 0; y < mask.height; ++y)
+    for (int x = 0; x < mask.width; ++x) {
+      const int cx = x0 + x, cy = y0 + y;
+      if (cx < 0 || cy < 0 || cx >= canvas.width || cy >= canvas.height) continue;
+      canvas.at(cx, cy) = std::max(canvas.at(cx, cy), mask.at(x, y));
+    }
+}
+
+Masonry masonry(float x, float y, float blockWidth, float blockHeight, float joint,
+                std::uint32_t seed, int periodX) {
+  const float rowF = std::floor(y / blockHeight);
+  const int row = static_cast<int>(rowF);
+  const float shift = (row & 1) ? 0.5f * blockWidth : 0.0f;
+  const float colF = std::floor((x + shift) / blockWidth);
+  int col = static_cast<int>(colF);
+  if (periodX > 0) col = ((col % periodX) + periodX) % periodX;
+  const float u = (x + shift) - colF * blockWidth;  // position inside the block
+  const float v = y - rowF * blockHeight;
+  const float edge = std::min(std::min(u, blockWidth - u), std::min(v, blockHeight - v));
+  Masonry m;
+  m.id = hash32(static_cast<std::uint32_t>(row) * 7919u ^ static_cast<std::uint32_t>(col) * 104729u ^ seed);
+  m.shade = static_cast<float>(m.id & 0xffff) / 65535.0f;
+  // Rounded, chipped edges: the bevel width wobbles along the joint.
+  const float wobble = valueNoise(x * 0.21f, y * 0.21f, seed ^ 0x33u) * joint * 0.9f;
+  m.height = smoothstep(joint * 0.5f, joint * 1.6f + wobble, edge);
+  return m;
+}
+
+float caustics(float x, float y, std::uint32_t seed, int period) {
+  // Warp the cells a little so that the network wobbles like light through ripples.
+  const int warpPeriod = period > 0 ? period : 0;
+  const float wx = x + 0.35f * (fbm(x * 0.5f, y * 0.5f, 3, seed ^ 0x91u, warpPeriod / 2, warpPeriod / 2) - 0.5f) * 2;
+  const float wy = y + 0.35f * (fbm(x * 0.5f + 7.1f, y * 0.5f, 3, seed ^ 0x92u, warpPeriod / 2, warpPeriod / 2) - 0.5f) * 2;
+  const Cells c = cellNoise(wx, wy, seed, period, period);
+  const float ridge = c.f2 - c.f1;  // 0 on the borders between cells
+  const float line = std::exp(-ridge * 9.0f);
+  const float soft = std::exp(-ridge * 3.0f) * 0.35f;
+  return clamp01(line * 0.85f + soft);
+}
+
+void paintify(Image& image, std::uint32_t seed, float strokeLength) {
+  const Image source = image;
+  const int w = image.width(), h = image.height();
+  const float scale = 4.0f / static_cast<float>(std::max(w, h));
+  const int steps = 6;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      Rgba sum = {0, 0, 0, 0};
+      float weight = 0;
+      // Follow the flow both ways from the pixel; the flow angle changes slowly.
+      for (int dir = -1; dir <= 1; dir += 2) {
+        float px = static_cast<float>(x) + 0.5f, py = static_cast<float>(y) + 0.5f;
+        for (int s = 0; s < steps; ++s) {
+          const float angle = fbm(px * scale, py * scale, 3, seed) * 6.2831853f * 1.5f;
+          px += std::cos(angle) * strokeLength / steps * static_cast<float>(dir);
+          py += std::sin(angle) * strokeLength / steps * static_cast<float>(dir);
+          const float k = 1.0f - static_cast<float>(s) / steps;
+          sum = sum + source.sample(px, py, false) * k;
+          weight += k;
+        }
+      }
+      Rgba c = mix(source.at(x, y), sum * (1.0f / weight), 0.75f);
+      // Canvas grain: a fine weave and a little per-stroke brightness variation.
+      const float weave = (std::sin(static_cast<float>(x) * 1.7f) * std::sin(static_cast<float>(y) * 1.7f)) * 0.012f;
+      const float grain = (hashUnit(x, y, seed ^ 0xabcu) - 0.5f) * 0.03f;
+      const float bristle = (valueNoise(static_cast<float>(x) * 0.9f, static_cast<float>(y) * 0.12f, seed ^ 0x77u) - 0.5f) * 0.04f;
+      const float d = 1 + weave + grain + bristle;
+      c.r *= d;
+      c.g *= d;
+      c.b *= d;
+      c.a = source.at(x, y).a;
+      image.at(x, y) = c;
+    }
+}
+
+float monkSilhouette(float x, float y, float footX, float footY, float size, bool facingRight) {
+  // Work in units of the figure's height, origin at the feet, y up.
+  float u = (x - footX) / size;
+  const float v = (footY - y) / size;
+  if (!facingRight) u = -u;
+  const float edge = 1.5f / size;
+  // Robe: widens from the shoulders to the ground, with a slight lean forward.
+  const float lean = 0.04f * v;
+  const float halfWidth = mix(0.16f, 0.11f, clamp01((v - 0.05f) / 0.7f));
+  const float robeX = std::fabs(u - lean + 0.01f);
+  const float robe = smoothstep(halfWidth + edge, halfWidth - edge, robeX) *
+                     smoothstep(-edge, edge, v) * smoothstep(0.78f + edge, 0.78f - edge, v);
+  // Hood: an egg leaning forward, its point at the back.
+  const float hx = u - 0.05f, hy = v - 0.86f;
+  const float hood = smoothstep(1 + edge * 8, 1 - edge * 8,
+                                std::sqrt((hx / 0.1f) * (hx / 0.1f) + (hy / 0.13f) * (hy / 0.13f)));
+  const float tipX = u + 0.06f, tipY = v - 0.9f;
+  const float tip = smoothstep(0.05f + edge, 0.05f - edge, std::hypot(tipX * 1.4f, tipY));
+  // Shoulders round off the top of the robe.
+  const float sx = u - lean * 0.5f, sy = v - 0.72f;
+  const float shoulders = smoothstep(1 + edge * 6, 1 - edge * 6,
+                                     std::sqrt((sx / 0.15f) * (sx / 0.15f) + (sy / 0.09f) * (sy / 0.09f)));
+  return std::max({robe, hood, tip, shoulders});
+}
+
+}  // namespace showkit
