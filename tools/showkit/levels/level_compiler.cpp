@@ -177,10 +177,11 @@ std::vector<std::uint8_t> encodeLevel(const CompiledLevel& level) {
   out.lump(bsp::kFaceLump, faces);
   out.lump(bsp::kLightmapLump, level.lightmaps);
   out.append(15, nullptr, 0);
-  std::vector<std::uint8_t> visibility(sizeof(bsp::BspVisibilityHeader));
   const bsp::BspVisibilityHeader header{level.clusterCount, level.bytesPerRow};
+  std::vector<std::uint8_t> visibility(sizeof header + level.visibility.size());
   std::memcpy(visibility.data(), &header, sizeof header);
-  visibility.insert(visibility.end(), level.visibility.begin(), level.visibility.end());
+  if (!level.visibility.empty())
+    std::memcpy(visibility.data() + sizeof header, level.visibility.data(), level.visibility.size());
   out.append(bsp::kVisibilityLump, visibility.data(), visibility.size());
   return out.finish();
 }
