@@ -1,0 +1,762 @@
+#include "pack/compressor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "pack/bit_writer.h"
+#include "pack/format_tables.h"
+#include "pack/huffman_code.h"
+
+namespace pack {
+
+void CompressionStats::add(const CompressionStats& o) {
+  literals += o.literals;
+  repeatLast += o.repeatLast;
+  for (size_t i = 0; i < 4; ++i) recent[i] += o.recent[i];
+  shortMatches += o.shortMatches;
+  newMatches += o.newMatches;
+  for (size_t i = 0; i < 3; ++i) newBonus[i] += o.newBonus[i];
+  for (size_t i = 0; i < 4; ++i) recentBonus[i] += o.recentBonus[i];
+  distanceOneLength5 += o.distanceOneLength5;
+  lzBlocks += o.lzBlocks;
+  for (size_t i = 0; i < 4; ++i) audioBlocks[i] += o.audioBlocks[i];
+  audioBytes += o.audioBytes;
+  tableSets += o.tableSets;
+  tableSwitches += o.tableSwitches;
+  successorTables += o.successorTables;
+  keptLengths += o.keptLengths;
+  for (size_t i = 0; i < 3; ++i) runCodes[i] += o.runCodes[i];
+  lengthDeltas += o.lengthDeltas;
+}
+
+namespace {
+
+// Parsing and the audio trial work on pieces of this size; blocks are whole pieces.
+constexpr std::uint32_t kSegmentSize = 32 * 1024;
+constexpr std::uint32_t kMaxMatch = 257;  // fits both match kinds at every distance
+constexpr int kMaxChain = 64;
+constexpr std::uint32_t kNiceLength = 160;
+constexpr std::uint32_t kLazyLimit = 48;
+
+constexpr std::uint8_t kNoSecond = 0xFF;
+
+struct LzToken {
+  std::uint16_t symbol = 0;
+  std::uint8_t second = kNoSecond;  // distance slot (new match) or length slot (recent distance)
+  std::uint8_t bits1 = 0;           // extra bits right after the main symbol
+  std::uint8_t bits2 = 0;           // extra bits after the second symbol
+  std::uint8_t bonus = 0;
+  std::uint16_t extra1 = 0;
+  std::uint32_t extra2 = 0;
+};
+
+struct Block {
+  int channels = 0;  // 0: LZ symbols, 1..4: audio mode with that many channels
+  std::vector<LzToken> tokens;
+  std::vector<std::uint8_t> deltas;
+  int startChannel = 0;
+  std::vector<std::uint32_t> counts;
+  std::uint64_t extraBits = 0;
+
+  explicit Block(int channelCount = 0)
+      : channels(channelCount), counts(channelCount == 0 ? kLzLengths : kAudioSymbols * channelCount, 0) {}
+  size_t size() const { return channels == 0 ? tokens.size() : deltas.size(); }
+  // Channel of the byte after the first `tokenCount` bytes.
+  int channelAfter(size_t tokenCount) const {
+    return channels == 0 ? 0 : static_cast<int>((static_cast<size_t>(startChannel) + tokenCount) % static_cast<size_t>(channels));
+  }
+};
+
+// Code lengths of each table of the block (LZ: main, distance, recent-length; audio: one per
+// channel), concatenated in the order the reader reads them.
+std::vector<std::uint8_t> tableLengths(int channels, std::span<const std::uint32_t> counts) {
+  std::vector<std::uint8_t> lengths;
+  auto addTable = [&](size_t offset, size_t size) {
+    auto part = buildCodeLengths(counts.subspan(offset, size), kMaxCodeLength);
+    lengths.insert(lengths.end(), part.begin(), part.end());
+  };
+  if (channels == 0) {
+    addTable(0, kMainSymbols);
+    addTable(kMainSymbols, kDistSymbols);
+    addTable(kMainSymbols + kDistSymbols, kRepLenSymbols);
+  } else {
+    for (int c = 0; c < channels; ++c) addTable(static_cast<size_t>(c) * kAudioSymbols, kAudioSymbols);
+  }
+  return lengths;
+}
+
+// Rough size of a table set, for decisions taken before the tables are final.
+std::uint64_t estimateTableBits(std::span<const std::uint8_t> lengths) {
+  std::uint64_t bits = 80;
+  for (size_t i = 0; i < lengths.size();) {
+    if (lengths[i] != 0) {
+      bits += 4;
+      ++i;
+      continue;
+    }
+    size_t run = 0;
+    while (i + run < lengths.size() && lengths[i + run] == 0) ++run;
+    i += run;
+    if (run >= 11) bits += 12 * ((run + 137) / 138);
+    else if (run >= 3) bits += 8;
+    else bits += 3 * run;
+  }
+  return bits;
+}
+
+std::uint64_t symbolBits(const Block& block) {
+  const auto lengths = tableLengths(block.channels, block.counts);
+  return codedBits(block.counts, lengths);
+}
+
+// ---- table transmission ----
+
+struct LengthSymbol {
+  std::uint8_t symbol;
+  std::uint8_t extra;
+};
+
+struct TablePlan {
+  bool keep = false;
+  std::array<std::uint8_t, kLenCodeSymbols> codeLengths{};
+  std::vector<LengthSymbol> symbols;
+  std::uint64_t bits = 0;
+};
+
+// Chooses the length symbols (plain or delta values, run codes 16/17/18) by dynamic
+// programming over symbol prices, twice, so the prices come from the plan's own statistics.
+TablePlan planTable(std::span<const std::uint8_t> lengths, std::span<const std::uint8_t> previous, bool keep) {
+  const size_t n = lengths.size();
+  std::array<double, kLenCodeSymbols> price{};
+  for (int s = 0; s < kLenCodeSymbols; ++s) price[static_cast<size_t>(s)] = s == 0 ? 2.0 : 5.0;
+  TablePlan plan;
+  plan.keep = keep;
+  std::vector<double> best(n + 1);
+  std::vector<std::uint16_t> step(n + 1);  // symbols covered
+  std::vector<std::uint8_t> choice(n + 1);
+  std::vector<size_t> zeroRun(n + 1, 0);
+  for (size_t i = n; i-- > 0;) zeroRun[i] = lengths[i] == 0 ? zeroRun[i + 1] + 1 : 0;
+
+  for (int pass = 0; pass < 3; ++pass) {
+    best[n] = 0;
+    for (size_t i = n; i-- > 0;) {
+      const std::uint8_t prev = keep ? previous[i] : 0;
+      const std::uint8_t single = static_cast<std::uint8_t>((lengths[i] - prev) & 15);
+      best[i] = price[single] + best[i + 1];
+      step[i] = 1;
+      choice[i] = single;
+      if (zeroRun[i] >= 3) {
+        const size_t maxShort = std::min<size_t>(zeroRun[i], 10);
+        for (size_t k = 3; k <= maxShort; ++k) {
+          const double c = price[17] + 3 + best[i + k];
+          if (c < best[i]) best[i] = c, step[i] = static_cast<std::uint16_t>(k), choice[i] = 17;
+        }
+        const size_t maxLong = std::min<size_t>(zeroRun[i], 138);
+        for (size_t k = 11; k <= maxLong; ++k) {
+          const double c = price[18] + 7 + best[i + k];
+          if (c < best[i]) best[i] = c, step[i] = static_cast<std::uint16_t>(k), choice[i] = 18;
+        }
+      }
+      // 16 repeats the length just before; not used first, where that is undefined ground.
+      if (i > 0) {
+        size_t same = 0;
+        while (same < 6 && i + same < n && lengths[i + same] == lengths[i - 1]) ++same;
+        for (size_t k = 3; k <= same; ++k) {
+          const double c = price[16] + 2 + best[i + k];
+          if (c < best[i]) best[i] = c, step[i] = static_cast<std::uint16_t>(k), choice[i] = 16;
+        }
+      }
+    }
+    plan.symbols.clear();
+    std::array<std::uint32_t, kLenCodeSymbols> freq{};
+    for (size_t i = 0; i < n; i += step[i]) {
+      const std::uint8_t s = choice[i];
+      std::uint8_t extra = 0;
+      if (s == 16 || s == 17) extra = static_cast<std::uint8_t>(step[i] - 3);
+      if (s == 18) extra = static_cast<std::uint8_t>(step[i] - 11);
+      plan.symbols.push_back({s, extra});
+      ++freq[s];
+    }
+    const auto codeLengths = buildCodeLengths(freq, kMaxCodeLength);
+    std::copy(codeLengths.begin(), codeLengths.end(), plan.codeLengths.begin());
+    plan.bits = 2 + 4 * kLenCodeSymbols;
+    for (size_t s = 0; s < kLenCodeSymbols; ++s) {
+      plan.bits += std::uint64_t{freq[s]} * codeLengths[s];
+      price[s] = codeLengths[s] ? codeLengths[s] : 17.0;
+    }
+    plan.bits += freq[16] * 2ull + freq[17] * 3ull + freq[18] * 7ull;
+  }
+  return plan;
+}
+
+// ---- the reader's state as far as the writer needs it ----
+
+struct Mirror {
+  std::array<std::uint32_t, 4> ring{};
+  std::uint32_t ringPos = 0;
+  std::uint32_t lastDist = 0;
+  std::uint32_t lastLen = 0;
+  AudioState audio;
+};
+
+struct Prices {
+  std::array<float, kMainSymbols> main{};
+  std::array<float, kDistSymbols> dist{};
+  std::array<float, kRepLenSymbols> rep{};
+  float literal = 8.5f;
+
+  Prices() {
+    for (int s = 0; s < 256; ++s) main[static_cast<size_t>(s)] = 8.5f;
+    main[kSymRepeatLast] = 8;
+    for (int i = 0; i < 4; ++i) main[static_cast<size_t>(kSymRecentFirst + i)] = 7.0f + static_cast<float>(i);
+    for (int i = 0; i < 8; ++i) main[static_cast<size_t>(kSymShortFirst + i)] = 9;
+    main[kSymNewTables] = 14;
+    for (int i = 0; i < 28; ++i) main[static_cast<size_t>(kSymNewMatchFirst + i)] = 7.0f + static_cast<float>(i) / 4.0f;
+    for (int i = 0; i < kDistSymbols; ++i) dist[static_cast<size_t>(i)] = 5.0f + std::abs(static_cast<float>(i) - 24.0f) / 8.0f;
+    for (int i = 0; i < kRepLenSymbols; ++i) rep[static_cast<size_t>(i)] = 3.0f + static_cast<float>(i) / 4.0f;
+  }
+
+  void learn(const Block& block) {
+    const auto lengths = tableLengths(0, block.counts);
+    auto priceOf = [&](size_t index) { return lengths[index] ? static_cast<float>(lengths[index]) : 13.0f; };
+    for (size_t s = 0; s < kMainSymbols; ++s) main[s] = priceOf(s);
+    for (size_t s = 0; s < kDistSymbols; ++s) dist[s] = priceOf(kMainSymbols + s);
+    for (size_t s = 0; s < kRepLenSymbols; ++s) rep[s] = priceOf(kMainSymbols + kDistSymbols + s);
+    std::uint64_t count = 0, bits = 0;
+    for (size_t s = 0; s < 256; ++s) count += block.counts[s], bits += std::uint64_t{block.counts[s]} * lengths[s];
+    literal = count ? static_cast<float>(bits) / static_cast<float>(count) : 8.5f;
+  }
+};
+
+enum class Kind : std::uint8_t { None, Literal, New, Recent, Last, Short };
+
+struct Candidate {
+  Kind kind = Kind::None;
+  std::uint32_t length = 0;
+  std::uint32_t distance = 0;
+  int recentIndex = 0;
+  float gain = 0;
+};
+
+struct EntryMark {
+  size_t block;
+  size_t token;
+};
+
+}  // namespace
+
+struct Compressor::Impl {
+  std::vector<std::uint8_t> history;
+  MatchFinder finder;
+  Mirror mirror;
+  Prices prices;
+  std::vector<Block> blocks;
+  std::vector<EntryMark> entries;
+
+  std::uint32_t matchLength(std::uint32_t a, std::uint32_t b, std::uint32_t limit) const {
+    const std::uint8_t* pa = history.data() + a;
+    const std::uint8_t* pb = history.data() + b;
+    std::uint32_t n = 0;
+    while (n + 8 <= limit) {
+      std::uint64_t x, y;
+      std::memcpy(&x, pa + n, 8);
+      std::memcpy(&y, pb + n, 8);
+      if (x != y) return n + static_cast<std::uint32_t>(__builtin_ctzll(x ^ y) / 8);
+      n += 8;
+    }
+    while (n < limit && pa[n] == pb[n]) ++n;
+    return n;
+  }
+
+  float newCost(std::uint32_t length, std::uint32_t distance) const {
+    const int slot = lengthSlot(length - 3 - static_cast<std::uint32_t>(newMatchBonus(distance)));
+    const int dslot = distanceSlot(distance - 1);
+    return prices.main[static_cast<size_t>(kSymNewMatchFirst + slot)] + kLengthBits[static_cast<size_t>(slot)] +
+           prices.dist[static_cast<size_t>(dslot)] + kDistBits[static_cast<size_t>(dslot)];
+  }
+  float recentCost(int index, std::uint32_t length, std::uint32_t distance) const {
+    const int slot = lengthSlot(length - 2 - static_cast<std::uint32_t>(recentMatchBonus(distance)));
+    return prices.main[static_cast<size_t>(kSymRecentFirst + index)] + prices.rep[static_cast<size_t>(slot)] +
+           kLengthBits[static_cast<size_t>(slot)];
+  }
+  float shortCost(std::uint32_t distance) const {
+    const int slot = shortSlot(distance - 1);
+    return prices.main[static_cast<size_t>(kSymShortFirst + slot)] + kShortBits[static_cast<size_t>(slot)];
+  }
+
+  Candidate findBest(std::uint32_t pos, std::uint32_t end) const {
+    Candidate best;
+    const std::uint32_t maxLen = std::min(kMaxMatch, end - pos);
+    if (maxLen < 2) return best;
+    const float lit = prices.literal;
+    auto consider = [&](Kind kind, std::uint32_t length, std::uint32_t distance, float cost, int index) {
+      const float gain = static_cast<float>(length) * lit - cost;
+      if (gain > best.gain || (gain == best.gain && best.kind != Kind::None && length > best.length)) {
+        best = {kind, length, distance, index, gain};
+      }
+    };
+
+    std::uint32_t longest = 0;
+    for (int i = 0; i < 4; ++i) {
+      const std::uint32_t d = mirror.ring[(mirror.ringPos - 1 - static_cast<std::uint32_t>(i)) & 3];
+      if (d == 0 || d > pos) continue;
+      bool seen = false;
+      for (int j = 0; j < i; ++j) seen |= mirror.ring[(mirror.ringPos - 1 - static_cast<std::uint32_t>(j)) & 3] == d;
+      if (seen) continue;
+      const std::uint32_t len = matchLength(pos, pos - d, maxLen);
+      longest = std::max(longest, len);
+      if (i == 0 && d == mirror.lastDist && mirror.lastLen >= 2 && len >= mirror.lastLen)
+        consider(Kind::Last, mirror.lastLen, d, prices.main[kSymRepeatLast], 0);
+      if (len >= 2 + static_cast<std::uint32_t>(recentMatchBonus(d)))
+        consider(Kind::Recent, len, d, recentCost(i, len, d), i);
+    }
+
+    if (longest < kNiceLength && maxLen >= 3) {
+      std::uint32_t bestLen = 2;
+      std::int32_t candidate = finder.chainHead(history, pos);
+      for (int depth = 0; candidate >= 0 && depth < kMaxChain; ++depth) {
+        const auto c = static_cast<std::uint32_t>(candidate);
+        if (c >= pos) {
+          candidate = finder.chainNext(candidate);
+          continue;
+        }
+        const std::uint32_t d = pos - c;
+        if (d > kMaxDistance) break;
+        if (history[c + bestLen] == history[pos + bestLen]) {
+          const std::uint32_t len = matchLength(pos, c, maxLen);
+          if (len > bestLen) {
+            bestLen = len;
+            if (len >= 3 + static_cast<std::uint32_t>(newMatchBonus(d))) consider(Kind::New, len, d, newCost(len, d), 0);
+            if (len >= kNiceLength || len == maxLen) break;
+          }
+        }
+        candidate = finder.chainNext(candidate);
+      }
+    }
+
+    const std::int32_t pair = finder.lastPair(history, pos);
+    if (pair >= 0 && static_cast<std::uint32_t>(pair) < pos && pos - static_cast<std::uint32_t>(pair) <= 256)
+      consider(Kind::Short, 2, pos - static_cast<std::uint32_t>(pair), shortCost(pos - static_cast<std::uint32_t>(pair)), 0);
+    return best;
+  }
+
+  void record(std::uint32_t length, std::uint32_t distance) {
+    mirror.lastDist = distance;
+    mirror.ring[mirror.ringPos & 3] = distance;
+    mirror.ringPos += 1;
+    mirror.lastLen = length;
+  }
+
+  void emit(Block& block, const Candidate& c, std::uint32_t pos) {
+    LzToken t;
+    switch (c.kind) {
+      case Kind::None:
+      case Kind::Literal:
+        t.symbol = history[pos];
+        break;
+      case Kind::Last:
+        t.symbol = kSymRepeatLast;
+        break;
+      case Kind::Recent: {
+        const int bonus = recentMatchBonus(c.distance);
+        const std::uint32_t coded = c.length - 2 - static_cast<std::uint32_t>(bonus);
+        const int slot = lengthSlot(coded);
+        t.symbol = static_cast<std::uint16_t>(kSymRecentFirst + c.recentIndex);
+        t.second = static_cast<std::uint8_t>(slot);
+        t.bits2 = kLengthBits[static_cast<size_t>(slot)];
+        t.extra2 = coded - kLengthBase[static_cast<size_t>(slot)];
+        t.bonus = static_cast<std::uint8_t>(bonus);
+        block.counts[static_cast<size_t>(kMainSymbols + kDistSymbols + slot)] += 1;
+        break;
+      }
+      case Kind::Short: {
+        const int slot = shortSlot(c.distance - 1);
+        t.symbol = static_cast<std::uint16_t>(kSymShortFirst + slot);
+        t.bits1 = kShortBits[static_cast<size_t>(slot)];
+        t.extra1 = static_cast<std::uint16_t>(c.distance - 1 - kShortBase[static_cast<size_t>(slot)]);
+        break;
+      }
+      case Kind::New: {
+        const int bonus = newMatchBonus(c.distance);
+        const std::uint32_t coded = c.length - 3 - static_cast<std::uint32_t>(bonus);
+        const int slot = lengthSlot(coded);
+        const int dslot = distanceSlot(c.distance - 1);
+        t.symbol = static_cast<std::uint16_t>(kSymNewMatchFirst + slot);
+        t.bits1 = kLengthBits[static_cast<size_t>(slot)];
+        t.extra1 = static_cast<std::uint16_t>(coded - kLengthBase[static_cast<size_t>(slot)]);
+        t.second = static_cast<std::uint8_t>(dslot);
+        t.bits2 = kDistBits[static_cast<size_t>(dslot)];
+        t.extra2 = c.distance - 1 - kDistBase[static_cast<size_t>(dslot)];
+        t.bonus = static_cast<std::uint8_t>(bonus);
+        block.counts[static_cast<size_t>(kMainSymbols + dslot)] += 1;
+        break;
+      }
+    }
+    block.counts[t.symbol] += 1;
+    block.extraBits += t.bits1 + t.bits2;
+    block.tokens.push_back(t);
+    if (c.kind != Kind::None && c.kind != Kind::Literal) record(c.length, c.distance);
+  }
+
+  // LZ parse from `pos` up to at least `limit` (matches may run past it, never past `end`).
+  std::uint32_t parseLz(std::uint32_t pos, std::uint32_t end, std::uint32_t limit, Block& block) {
+    finder.insertUpTo(history, pos);
+    Candidate current = findBest(pos, end);
+    while (pos < limit) {
+      if (current.kind == Kind::None || current.gain <= 0) {
+        emit(block, Candidate{}, pos);
+        ++pos;
+        if (pos >= limit) break;
+        finder.insertUpTo(history, pos);
+        current = findBest(pos, end);
+        continue;
+      }
+      if (current.length < kLazyLimit && pos + 1 < end) {
+        finder.insertUpTo(history, pos + 1);
+        const Candidate next = findBest(pos + 1, end);
+        if (next.gain > current.gain + 1.0f) {
+          emit(block, Candidate{}, pos);
+          ++pos;
+          current = next;
+          continue;
+        }
+      }
+      emit(block, current, pos);
+      pos += current.length;
+      if (pos >= limit) break;
+      finder.insertUpTo(history, pos);
+      current = findBest(pos, end);
+    }
+    return pos;
+  }
+
+  // Order-0 entropy of the byte differences at each channel spacing, the cheap test of
+  // whether the audio filter could beat the LZ parse.
+  double bestDifferenceBits(std::uint32_t begin, std::uint32_t end) const {
+    double best = 1e300;
+    for (std::uint32_t spacing = 1; spacing <= 4; ++spacing) {
+      std::array<std::uint32_t, 256> hist{};
+      std::uint32_t n = 0;
+      for (std::uint32_t i = begin + spacing; i < end; ++i, ++n) ++hist[static_cast<std::uint8_t>(history[i] - history[i - spacing])];
+      double bits = 0;
+      for (auto h : hist)
+        if (h) bits -= h * std::log2(static_cast<double>(h) / n);
+      best = std::min(best, bits);
+    }
+    return best;
+  }
+
+  Block audioTrial(std::uint32_t begin, std::uint32_t end, int channels, AudioState& state) const {
+    Block block(channels);
+    if (state.channelIndex >= channels) state.channelIndex = 0;
+    block.startChannel = state.channelIndex;
+    block.deltas.reserve(end - begin);
+    for (std::uint32_t i = begin; i < end; ++i) {
+      const std::uint8_t delta = state.encode(state.channelIndex, history[i]);
+      block.deltas.push_back(delta);
+      block.counts[static_cast<size_t>(state.channelIndex * kAudioSymbols + delta)] += 1;
+      if (++state.channelIndex >= channels) state.channelIndex = 0;
+    }
+    return block;
+  }
+
+  static std::uint64_t standaloneBits(const Block& block) {
+    const auto lengths = tableLengths(block.channels, block.counts);
+    return codedBits(block.counts, lengths) + block.extraBits + estimateTableBits(lengths);
+  }
+
+  // Parses one entry into pieces, each either LZ symbols or audio values; returns the
+  // estimated packed bits.
+  std::uint64_t parseEntry(std::uint32_t begin, std::uint32_t end, std::vector<Block>& pieces) {
+    std::uint64_t total = 0;
+    std::uint32_t pos = begin;
+    while (pos < end) {
+      const std::uint32_t start = pos;
+      const Mirror before = mirror;
+      Block lz(0);
+      pos = parseLz(pos, end, std::min(end, start + kSegmentSize), lz);
+      std::uint64_t bestBits = standaloneBits(lz);
+      Block chosen = std::move(lz);
+      if (pos - start >= 256 && bestDifferenceBits(start, pos) < 1.15 * static_cast<double>(bestBits)) {
+        AudioState bestState;
+        for (int channels = 1; channels <= 4; ++channels) {
+          AudioState state = before.audio;
+          Block trial = audioTrial(start, pos, channels, state);
+          const std::uint64_t bits = standaloneBits(trial);
+          if (bits < bestBits) {
+            bestBits = bits;
+            chosen = std::move(trial);
+            bestState = state;
+          }
+        }
+        if (chosen.channels != 0) {
+          mirror = before;
+          mirror.audio = bestState;
+        }
+      }
+      if (chosen.channels == 0) prices.learn(chosen);
+      total += bestBits;
+      pieces.push_back(std::move(chosen));
+    }
+    return total;
+  }
+
+  static void append(Block& into, Block&& piece) {
+    for (size_t i = 0; i < into.counts.size(); ++i) into.counts[i] += piece.counts[i];
+    into.extraBits += piece.extraBits;
+    if (into.channels == 0) into.tokens.insert(into.tokens.end(), piece.tokens.begin(), piece.tokens.end());
+    else into.deltas.insert(into.deltas.end(), piece.deltas.begin(), piece.deltas.end());
+  }
+
+  // Joins a piece to the open block when one table set for both costs less than a switch.
+  void placePiece(Block&& piece) {
+    if (!blocks.empty() && blocks.back().channels == piece.channels) {
+      Block& open = blocks.back();
+      std::vector<std::uint32_t> merged(open.counts);
+      for (size_t i = 0; i < merged.size(); ++i) merged[i] += piece.counts[i];
+      const std::uint64_t together = codedBits(merged, tableLengths(open.channels, merged));
+      const auto pieceLengths = tableLengths(piece.channels, piece.counts);
+      const std::uint64_t apart =
+          symbolBits(open) + codedBits(piece.counts, pieceLengths) + estimateTableBits(pieceLengths) + 8;
+      if (together <= apart) {
+        append(open, std::move(piece));
+        return;
+      }
+    }
+    blocks.push_back(std::move(piece));
+  }
+
+  bool addEntry(std::span<const std::uint8_t> data) {
+    if (data.empty() || history.size() + data.size() > 0x7FFFFFF0u) return false;
+    const auto begin = static_cast<std::uint32_t>(history.size());
+    const Mirror savedMirror = mirror;
+    const Prices savedPrices = prices;
+    history.insert(history.end(), data.begin(), data.end());
+    const auto end = static_cast<std::uint32_t>(history.size());
+    std::vector<Block> pieces;
+    const std::uint64_t bits = parseEntry(begin, end, pieces);
+    if (bits / 8 + 16 >= data.size()) {
+      history.resize(begin);
+      mirror = savedMirror;
+      prices = savedPrices;
+      finder.rebuild(history, begin);
+      return false;
+    }
+    const size_t blocksBefore = blocks.size();
+    const size_t openSize = blocks.empty() ? 0 : blocks.back().size();
+    for (auto& piece : pieces) placePiece(std::move(piece));
+    if (blocks.size() > blocksBefore && (blocksBefore == 0 || blocks[blocksBefore - 1].size() == openSize))
+      entries.push_back({blocksBefore, 0});
+    else
+      entries.push_back({blocksBefore - 1, openSize});
+    return true;
+  }
+};
+
+Compressor::Compressor() : impl_(std::make_unique<Impl>()) {}
+Compressor::~Compressor() = default;
+
+bool Compressor::addEntry(std::span<const std::uint8_t> data) { return impl_->addEntry(data); }
+
+namespace {
+
+// The packed size must not end where the reader's refill finds nothing new while unread
+// bytes remain in its buffer: it then believes its input ended and skips the look at the
+// stream's end where a successor's tables wait. Those sizes lie just below each buffer end.
+std::size_t safeStreamSize(std::size_t bytes, std::size_t alignment) {
+  auto roundUp = [&](std::size_t n) { return (n + alignment - 1) / alignment * alignment; };
+  bytes = roundUp(bytes);
+  if (bytes >= 8164 && (bytes - 8164) % 8160 <= 28) bytes = roundUp(8193 + (bytes - 8164) / 8160 * 8160);
+  return bytes;
+}
+
+struct BlockCodes {
+  std::vector<std::uint8_t> lengths;
+  std::vector<std::uint16_t> codes;  // per table, concatenated like the lengths
+};
+
+BlockCodes makeCodes(int channels, std::vector<std::uint8_t> lengths) {
+  BlockCodes result;
+  result.codes.reserve(lengths.size());
+  auto addTable = [&](size_t offset, size_t size) {
+    auto part = canonicalCodes(std::span<const std::uint8_t>(lengths).subspan(offset, size));
+    result.codes.insert(result.codes.end(), part.begin(), part.end());
+  };
+  if (channels == 0) {
+    addTable(0, kMainSymbols);
+    addTable(kMainSymbols, kDistSymbols);
+    addTable(kMainSymbols + kDistSymbols, kRepLenSymbols);
+  } else {
+    for (int c = 0; c < channels; ++c) addTable(static_cast<size_t>(c) * kAudioSymbols, kAudioSymbols);
+  }
+  result.lengths = std::move(lengths);
+  return result;
+}
+
+}  // namespace
+
+std::vector<std::vector<std::uint8_t>> Compressor::finish(std::size_t alignment) {
+  Impl& im = *impl_;
+  auto& blocks = im.blocks;
+  const size_t blockCount = blocks.size();
+  stats_ = {};
+
+  // Final tables: each block's own statistics, plus a code for the table symbol where a
+  // block hands over to the next, and for some value in every audio channel so that the
+  // filler symbol at an entry's end always has a harmless code to use.
+  std::vector<BlockCodes> codes;
+  std::vector<TablePlan> plans;
+  std::vector<std::uint8_t> previous;
+  for (size_t b = 0; b < blockCount; ++b) {
+    Block& block = blocks[b];
+    std::vector<std::uint32_t> counts(block.counts);
+    if (block.channels == 0) {
+      if (b + 1 < blockCount) counts[kSymNewTables] += 1;
+      ++stats_.lzBlocks;
+    } else {
+      if (b + 1 < blockCount) counts[static_cast<size_t>(block.channelAfter(block.size()) * kAudioSymbols + kAudioSymNewTables)] += 1;
+      for (int c = 0; c < block.channels; ++c) {
+        const auto first = counts.begin() + c * kAudioSymbols;
+        if (std::all_of(first, first + 256, [](std::uint32_t n) { return n == 0; })) *first += 1;
+      }
+      ++stats_.audioBlocks[static_cast<size_t>(block.channels - 1)];
+      stats_.audioBytes += block.deltas.size();
+    }
+    auto lengths = tableLengths(block.channels, counts);
+    TablePlan plan = planTable(lengths, {}, false);
+    // Lengths coded as changes of the previous set only where every previous length is
+    // known: the reader's memory of lengths past the previous set's end is not to be trusted.
+    if (b > 0 && previous.size() >= lengths.size()) {
+      TablePlan kept = planTable(lengths, previous, true);
+      if (kept.bits < plan.bits) plan = std::move(kept);
+    }
+    previous = lengths;
+    plans.push_back(std::move(plan));
+    codes.push_back(makeCodes(block.channels, std::move(lengths)));
+  }
+
+  auto writeTables = [&](BitWriter& out, size_t b) {
+    const TablePlan& plan = plans[b];
+    const int channels = blocks[b].channels;
+    out.put(channels > 0 ? 1 : 0, 1);
+    out.put(plan.keep ? 1 : 0, 1);
+    if (channels > 0) out.put(static_cast<std::uint32_t>(channels - 1), 2);
+    for (auto l : plan.codeLengths) out.put(l, 4);
+    const auto lenCodes = canonicalCodes(plan.codeLengths);
+    size_t index = 0;
+    const std::vector<std::uint8_t>* prev = b > 0 ? &codes[b - 1].lengths : nullptr;
+    for (const auto& s : plan.symbols) {
+      out.put(lenCodes[s.symbol], plan.codeLengths[s.symbol]);
+      if (s.symbol < 16) {
+        if (plan.keep && prev && (*prev)[index] != 0 && s.symbol != 0) ++stats_.lengthDeltas;
+        ++index;
+      } else if (s.symbol == 16) {
+        out.put(s.extra, 2), index += s.extra + 3u, ++stats_.runCodes[0];
+      } else if (s.symbol == 17) {
+        out.put(s.extra, 3), index += s.extra + 3u, ++stats_.runCodes[1];
+      } else {
+        out.put(s.extra, 7), index += s.extra + 11u, ++stats_.runCodes[2];
+      }
+    }
+    ++stats_.tableSets;
+    if (plan.keep) ++stats_.keptLengths;
+  };
+  // Table symbol of block b when `tokenCount` of its tokens have been sent.
+  auto writeSwitch = [&](BitWriter& out, size_t b, size_t tokenCount) {
+    const Block& block = blocks[b];
+    const BlockCodes& c = codes[b];
+    const size_t index = block.channels == 0
+                             ? static_cast<size_t>(kSymNewTables)
+                             : static_cast<size_t>(block.channelAfter(tokenCount) * kAudioSymbols + kAudioSymNewTables);
+    out.put(c.codes[index], c.lengths[index]);
+    ++stats_.tableSwitches;
+  };
+  // A symbol that changes nothing if the reader decodes it from the stream's tail.
+  auto writeFiller = [&](BitWriter& out, size_t b, size_t tokenCount) {
+    const Block& block = blocks[b];
+    const BlockCodes& c = codes[b];
+    const size_t first = block.channels == 0 ? 0 : static_cast<size_t>(block.channelAfter(tokenCount) * kAudioSymbols);
+    const size_t last = block.channels == 0 ? kSymNewTables : first + 256;  // table symbol excluded
+    size_t pick = first;
+    for (size_t s = first; s < last; ++s)
+      if (c.lengths[s] && (c.lengths[pick] == 0 || c.lengths[s] < c.lengths[pick])) pick = s;
+    out.put(c.codes[pick], c.lengths[pick]);
+  };
+  auto writeTokens = [&](BitWriter& out, size_t b, size_t from, size_t to) {
+    const Block& block = blocks[b];
+    const BlockCodes& c = codes[b];
+    if (block.channels > 0) {
+      for (size_t i = from; i < to; ++i) {
+        const size_t index = static_cast<size_t>(block.channelAfter(i) * kAudioSymbols + block.deltas[i]);
+        out.put(c.codes[index], c.lengths[index]);
+      }
+      return;
+    }
+    for (size_t i = from; i < to; ++i) {
+      const LzToken& t = block.tokens[i];
+      out.put(c.codes[t.symbol], c.lengths[t.symbol]);
+      if (t.symbol < 256) {
+        ++stats_.literals;
+      } else if (t.symbol == kSymRepeatLast) {
+        ++stats_.repeatLast;
+      } else if (t.symbol < kSymShortFirst) {
+        const size_t index = kMainSymbols + kDistSymbols + t.second;
+        out.put(c.codes[index], c.lengths[index]);
+        out.put(t.extra2, t.bits2);
+        ++stats_.recent[static_cast<size_t>(t.symbol - kSymRecentFirst)];
+        ++stats_.recentBonus[t.bonus];
+      } else if (t.symbol < kSymNewTables) {
+        out.put(t.extra1, t.bits1);
+        ++stats_.shortMatches;
+      } else {
+        out.put(t.extra1, t.bits1);
+        const size_t index = kMainSymbols + t.second;
+        out.put(c.codes[index], c.lengths[index]);
+        out.put(t.extra2, t.bits2);
+        ++stats_.newMatches;
+        ++stats_.newBonus[t.bonus];
+        const int slot = t.symbol - kSymNewMatchFirst;
+        const std::uint32_t length = kLengthBase[static_cast<size_t>(slot)] + t.extra1 + 3u + t.bonus;
+        const std::uint32_t distance = kDistBase[t.second] + t.extra2 + 1;
+        if (length == 5 && distance == 1) ++stats_.distanceOneLength5;
+      }
+    }
+  };
+
+  std::vector<std::vector<std::uint8_t>> streams;
+  for (size_t e = 0; e < im.entries.size(); ++e) {
+    const EntryMark from = im.entries[e];
+    const EntryMark to = e + 1 < im.entries.size() ? im.entries[e + 1] : EntryMark{blockCount, 0};
+    BitWriter out;
+    if (e == 0) writeTables(out, 0);
+    size_t lastBlock = from.block, lastCount = from.token;
+    for (size_t b = from.block; b < blockCount && b <= to.block; ++b) {
+      const size_t first = b == from.block ? from.token : 0;
+      const size_t last = b == to.block ? to.token : blocks[b].size();
+      if (b != from.block) {
+        if (last == 0) break;  // the entry ends where this block begins
+        writeSwitch(out, lastBlock, lastCount);
+        writeTables(out, b);
+      }
+      writeTokens(out, b, first, last);
+      lastBlock = b;
+      lastCount = last;
+    }
+    const bool successorTables = e + 1 < im.entries.size() && to.token == 0;
+    if (successorTables) {
+      writeSwitch(out, lastBlock, lastCount);
+      writeTables(out, to.block);
+      ++stats_.successorTables;
+    } else if (safeStreamSize((out.bitCount() + 7) / 8, alignment) - out.bitCount() / 8 >= 5) {
+      // The reader decodes one symbol from a tail of five bytes or more; give it one.
+      writeFiller(out, lastBlock, lastCount);
+    }
+    auto bytes = out.finish();
+    bytes.resize(safeStreamSize(bytes.size(), alignment), 0);
+    streams.push_back(std::move(bytes));
+  }
+  return streams;
+}
+
+}  // namespace pack
