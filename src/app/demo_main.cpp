@@ -16,6 +16,7 @@
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/settings.h"
+#include "resources/texture_table.h"
 
 namespace app {
 namespace {
@@ -73,6 +74,7 @@ void shutdownDemo() {
   }
   demo::destroySceneObjects();
   deleteUnpackedData();
+  resources::releaseTextureTable();
   platform::releaseSharedQuadric();
   closeDemoWindow();
 }

@@ -10,6 +10,7 @@
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/settings.h"
+#include "resources/texture_table.h"
 
 namespace app {
 namespace {
@@ -172,6 +173,7 @@ void initRenderState() {
   glFogf(GL_FOG_START, 1.0f);
   glFogf(GL_FOG_END, 500.0f);
   glEnable(GL_FOG);
+  resources::loadTextureTable();
   platform::createSharedQuadric();
 }
 
