@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "show_levels.h"
+
 namespace showkit {
 
 namespace {
@@ -14,6 +16,7 @@ constexpr std::array kModules{
     KitModule{"sky pictures", writeSkyPictures},
     KitModule{"island pictures", writeIslandPictures},
     KitModule{"final pictures", writeFinalPictures},
+    KitModule{"levels", writeLevels},
 };
 
 }  // namespace

@@ -1,0 +1,84 @@
+// The kit's level module: textures, the three level files, the three paths, and the checks
+// that keep the script's camera inside the levels and its objects in view.
+#include <cstdio>
+
+#include "level_compiler.h"
+#include "level_textures.h"
+#include "path_checks.h"
+#include "show_kit.h"
+#include "show_levels.h"
+
+namespace showkit {
+
+namespace {
+
+using levelc::CameraKey;
+using levelc::Vec3f;
+
+std::vector<Vec3f> eyes(const std::vector<CameraKey>& keys) {
+  std::vector<Vec3f> points;
+  for (const CameraKey& key : keys) points.push_back(key.eye);
+  return points;
+}
+
+struct ShowLevel {
+  const char* file;
+  levelc::LevelDescription description;
+};
+
+void report(ShowFolder& folder, const std::vector<std::string>& problems) {
+  for (const std::string& problem : problems) folder.fail("levels: " + problem);
+}
+
+}  // namespace
+
+void writeLevels(ShowFolder& folder) {
+  if (!levelc::writeLevelTextures(folder)) folder.fail("levels: a level texture could not be written");
+
+  const ShowLevel levels[] = {{"brae.bsp", levelc::introLevel()},
+                              {"brae2.bsp", levelc::secondLevel()},
+                              {"brae3.bsp", levelc::smallLevel()}};
+  std::vector<world::LevelData> written;
+  for (const ShowLevel& level : levels) {
+    const levelc::CompiledLevel compiled = levelc::compileLevel(level.description);
+    const std::vector<std::uint8_t> bytes = levelc::encodeLevel(compiled);
+    // maps/ is what the archive step packs into map.dat; data/map/ holds the same files
+    // loose for previews and tests.
+    folder.writeFile(std::string("maps/") + level.file, bytes);
+    folder.writeFile(std::string("data/map/") + level.file, bytes);
+    std::printf("  %-9s %4zu faces %4zu leaves %3d clusters (%d of %d pairs visible) %2zu lightmaps %7zu bytes %6.0f ms\n",
+                level.file, compiled.faces.size(), compiled.leaves.size(), compiled.clusterCount,
+                compiled.stats.visiblePairs, compiled.clusterCount * (compiled.clusterCount - 1),
+                compiled.lightmaps.size(), bytes.size(), compiled.stats.milliseconds);
+    written.push_back(world::parseLevel(bytes));
+  }
+
+  const auto intro = levelc::introPath();
+  const auto second = levelc::secondPath();
+  const auto lights = levelc::lightPath();
+  const std::string camText = levelc::cameraPathText(intro, "intro: corridor, monk room, glass column");
+  const std::string cam2Text = levelc::cameraPathText(second, "second level: the ring of halls, looking at the lights");
+  const std::string lightsText = levelc::pointPathText(lights, "second level: the light sprites, ahead of the camera");
+  folder.writeText("cam.trj", camText);
+  folder.writeText("cam2.trj", cam2Text);
+  folder.writeText("ligths.trj", lightsText);
+
+  report(folder, levelc::checkTrackInside(written[0], eyes(intro), "cam.trj"));
+  report(folder, levelc::checkFlightInside(written[0], camText, true, 0.00041f, 49100, "cam.trj"));
+  report(folder, levelc::checkTrackInside(written[1], eyes(second), "cam2.trj"));
+  report(folder, levelc::checkFlightInside(written[1], cam2Text, true, 0.00095f, 27736, "cam2.trj"));
+  report(folder, levelc::checkTrackInside(written[1], lights, "ligths.trj"));
+  report(folder, levelc::checkFlightInside(written[1], lightsText, false, 0.00095f, 27736, "ligths.trj"));
+  for (const levelc::ViewWindow& window : levelc::simulateIntroViews(camText)) {
+    std::printf("  cam.trj   %-12s in view %4d of %4d frames\n", window.name.c_str(), window.framesInView,
+                window.framesInWindow);
+    if (window.framesInWindow == 0 || window.framesInView < window.framesInWindow) {
+      char text[160];
+      std::snprintf(text, sizeof text, "levels: cam.trj loses the %s from view at %.0f ms", window.name.c_str(),
+                    window.firstMissMs);
+      folder.fail(text);
+    }
+  }
+}
+
+}  // namespace showkit
