@@ -64,3 +64,17 @@ bool writeFile(const std::string& path, const Bytes& bytes);
 bool writeJpeg(const std::string& path, int width, int height, const Bytes& rgb);
 
 }  // namespace level_testing
+
+namespace level_testing {
+
+// A generated corridor along -z for previews and benchmarks: `segments` segments of 200 units,
+// each a leaf and cluster of its own that sees its neighbours two deep, walls split into
+// `tiles` x `tiles` quads facing inward (for the demo's front-face culling), a pillar pair in
+// every segment, three shaders "textures/gen0".."gen2" and one lightmap page per segment.
+LevelWriter corridorLevel(int segments, int tiles);
+// A camera path down the middle of that corridor, `points` eye/target pairs.
+std::string corridorPath(int segments, int points);
+// Writes the three 64 x 64 textures the corridor's shaders name, under `folder`/textures.
+bool writeCorridorTextures(const std::string& folder);
+
+}  // namespace level_testing
