@@ -136,12 +136,18 @@ TextureRecord loadTgaTexture(std::string_view path, long offset) {
   TgaStatus status = parseHeader(bytes, header);
   TgaDecodeResult decoded;
   if (status == TgaStatus::Ok) {
-    // Read no more than the picture can use, so a huge or endless file costs nothing extra.
+    // Read no more than the picture can use, and grow only as bytes arrive, so neither a
+    // huge file nor a tiny one claiming a huge picture costs more than it must.
     try {
-      const size_t limit = payloadLimit(header);
-      bytes.resize(kTgaHeaderSize + limit);
-      got = std::fread(bytes.data() + kTgaHeaderSize, 1, limit, file);
-      bytes.resize(kTgaHeaderSize + got);
+      const size_t end = kTgaHeaderSize + payloadLimit(header);
+      while (bytes.size() < end) {
+        const size_t before = bytes.size();
+        const size_t want = std::min<size_t>(end - before, 1 << 20);
+        bytes.resize(before + want);
+        const size_t read = std::fread(bytes.data() + before, 1, want, file);
+        bytes.resize(before + read);
+        if (read < want) break;
+      }
       decoded = decodeTga(bytes);
     } catch (const std::bad_alloc&) {
       std::fclose(file);

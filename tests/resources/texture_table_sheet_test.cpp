@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -169,7 +170,10 @@ TEST(TextureTableSheet, EveryEntryOfTheShowLoadsWithItsFileSizeAndDepth) {
   resources::BitmapFont font;
   {
     testing_support::ScopedWorkingDirectory cwd(show);
+    const auto start = std::chrono::steady_clock::now();
     resources::loadTextureTable();
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    std::printf("texture table loaded in %.0f ms\n", took.count());
     for (int i = 0; i < resources::kTextureTableSize; ++i) {
       const auto& file = resources::kTextureTableFiles[i];
       const auto& record = resources::tableTexture(i);
