@@ -29,7 +29,7 @@ std::uint32_t hash32(std::uint32_t x) {
 
 float hashUnit(int x, int y, std::uint32_t seed) {
   const std::uint32_t h = hash32(static_cast<std::uint32_t>(x) * 0x8da6b343U ^
-                                 hash32(static_cast<std::uint32_t>(y) * 0xd8163841U ^ seed));
+                                 static_cast<std::uint32_t>(y) * 0xd8163841U ^ seed * 0x9e3779b9U);
   return static_cast<float>(h >> 8) * (1.0f / 16777216.0f);
 }
 

@@ -170,7 +170,7 @@ Image waterEffectPicture() {
   for (int y = 0; y < n; ++y)
     for (int x = 0; x < n; ++x) {
       const float u = (static_cast<float>(x) + 0.5f) / n, v = (static_cast<float>(y) + 0.5f) / n;
-      const float light = caustics(u * 5, v * 5, 0x3f1u, 5);
+      const float light = caustics(u * 5, v * 5, 0x3f1u, 5, 5);
       const float swell = fbm(u * 4, v * 4, 4, 0x3f2u, 4, 4);
       Rgba c = mix(palette::waterDeep, palette::water, swell);
       c = c + mix(palette::waterLight, palette::white, light) * (std::pow(light, 1.5f) * 0.8f);
@@ -191,16 +191,23 @@ Image creditsPicture(const Font& bold, const Font& italic, const Font& regular) 
   };
   std::vector<Placed> lines;
   int total = 0;
-  for (const CreditLine& line : creditLines()) {
-    Placed p{};
-    switch (line.kind) {
-      case CreditLine::Kind::Title: p = {bold.renderLine(line.text, 84, 18), true, 0}; break;
-      case CreditLine::Kind::Heading: p = {italic.renderLine(line.text, 34, 2), true, 10}; break;
-      case CreditLine::Kind::Name: p = {regular.renderLine(line.text, 36, 1), false, 0}; break;
-      case CreditLine::Kind::Gap: p = {Field(1, 30), false, 0}; break;
+  // The largest sizes that leave a black margin above the first and below the last line.
+  for (float scale = 1.0f; scale > 0.3f; scale *= 0.95f) {
+    auto size = [&](int pixels) { return static_cast<int>(static_cast<float>(pixels) * scale); };
+    lines.clear();
+    total = 0;
+    for (const CreditLine& line : creditLines()) {
+      Placed p{};
+      switch (line.kind) {
+        case CreditLine::Kind::Title: p = {bold.renderLine(line.text, size(84), 18 * scale), true, 0}; break;
+        case CreditLine::Kind::Heading: p = {italic.renderLine(line.text, size(36), 2 * scale), true, size(10)}; break;
+        case CreditLine::Kind::Name: p = {regular.renderLine(line.text, size(38), scale), false, 0}; break;
+        case CreditLine::Kind::Gap: p = {Field(1, size(34)), false, 0}; break;
+      }
+      total += p.mask.height + p.gapBefore;
+      lines.push_back(std::move(p));
     }
-    total += p.mask.height + p.gapBefore;
-    lines.push_back(std::move(p));
+    if (total <= h - 2 * 48) break;
   }
   int y = std::max(40, (h - total) / 2);
   for (const Placed& p : lines) {

@@ -142,8 +142,8 @@ Image tubeLightPicture() {
     for (int x = 0; x < n; ++x) {
       const float u = (static_cast<float>(x) + 0.5f) / n, v = (static_cast<float>(y) + 0.5f) / n;
       // Caustics stretched along the tube (v) so the light seems to flow.
-      const float flow = caustics(u * 6, v * 3, 0xa1u, 3);
-      const float fine = caustics(u * 12, v * 6, 0xa2u, 6);
+      const float flow = caustics(u * 6, v * 3, 0xa1u, 6, 3);
+      const float fine = caustics(u * 12, v * 6, 0xa2u, 12, 6);
       const float streak = fbm(u * 24, v * 2, 3, 0xa3u, 24, 2);
       const float light = clamp01(flow * 0.8f + fine * 0.3f) * (0.5f + 0.8f * streak);
       const Rgba col = ramp({palette::night, palette::water, palette::waterLight, palette::white}, light);

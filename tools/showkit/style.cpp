@@ -37,18 +37,33 @@ void stamp(Field& canvas, const Field& mask, int x0, int y0) {
 }
 
 Masonry masonry(float x, float y, float blockWidth, float blockHeight, float joint,
-                std::uint32_t seed, int periodX) {
+                std::uint32_t seed, int periodX, bool irregular) {
   const float rowF = std::floor(y / blockHeight);
   const int row = static_cast<int>(rowF);
-  const float shift = (row & 1) ? 0.5f * blockWidth : 0.0f;
+  const float shift = irregular ? hashUnit(row, 0, seed ^ 0x5eedu) * blockWidth
+                                : ((row & 1) ? 0.5f * blockWidth : 0.0f);
   const float colF = std::floor((x + shift) / blockWidth);
   int col = static_cast<int>(colF);
   if (periodX > 0) col = ((col % periodX) + periodX) % periodX;
   const float u = (x + shift) - colF * blockWidth;  // position inside the block
   const float v = y - rowF * blockHeight;
-  const float edge = std::min(std::min(u, blockWidth - u), std::min(v, blockHeight - v));
+  float left = u, right = blockWidth - u;
+  std::uint32_t part = 0;
+  if (irregular) {
+    // Some joints move into the block, so that blocks differ in length; the joint stays
+    // inside the cell, which keeps the pattern tiling.
+    const float split = hashUnit(col, row, seed ^ 0x51u);
+    if (split < 0.35f) {
+      const float at = (0.35f + split) * blockWidth;
+      part = u < at ? 0 : 1;
+      left = u < at ? u : u - at;
+      right = u < at ? at - u : blockWidth - u;
+    }
+  }
+  const float edge = std::min(std::min(left, right), std::min(v, blockHeight - v));
   Masonry m;
-  m.id = hash32(static_cast<std::uint32_t>(row) * 7919u ^ static_cast<std::uint32_t>(col) * 104729u ^ seed);
+  m.id = hash32(static_cast<std::uint32_t>(row) * 7919u ^ static_cast<std::uint32_t>(col) * 104729u ^
+                part * 0x27d4eb2du ^ seed);
   m.shade = static_cast<float>(m.id & 0xffff) / 65535.0f;
   // Rounded, chipped edges: the bevel width wobbles along the joint.
   const float wobble = valueNoise(x * 0.21f, y * 0.21f, seed ^ 0x33u) * joint * 0.9f;
@@ -56,12 +71,13 @@ Masonry masonry(float x, float y, float blockWidth, float blockHeight, float joi
   return m;
 }
 
-float caustics(float x, float y, std::uint32_t seed, int period) {
-  // Warp the cells a little so that the network wobbles like light through ripples.
-  const int warpPeriod = period > 0 ? period : 0;
-  const float wx = x + 0.35f * (fbm(x * 0.5f, y * 0.5f, 3, seed ^ 0x91u, warpPeriod / 2, warpPeriod / 2) - 0.5f) * 2;
-  const float wy = y + 0.35f * (fbm(x * 0.5f + 7.1f, y * 0.5f, 3, seed ^ 0x92u, warpPeriod / 2, warpPeriod / 2) - 0.5f) * 2;
-  const Cells c = cellNoise(wx, wy, seed, period, period);
+float caustics(float x, float y, std::uint32_t seed, int periodX, int periodY) {
+  if (periodY < 0) periodY = periodX;
+  // Warp the cells so that the network wobbles like light through ripples; the warp repeats
+  // with the same periods as the cells.
+  const float wx = x + 0.7f * (fbm(x, y, 3, seed ^ 0x91u, periodX, periodY) - 0.5f);
+  const float wy = y + 0.7f * (fbm(x + 7.0f, y, 3, seed ^ 0x92u, periodX, periodY) - 0.5f);
+  const Cells c = cellNoise(wx, wy, seed, periodX, periodY);
   const float ridge = c.f2 - c.f1;  // 0 on the borders between cells
   const float line = std::exp(-ridge * 9.0f);
   const float soft = std::exp(-ridge * 3.0f) * 0.35f;
@@ -72,25 +88,36 @@ void paintify(Image& image, std::uint32_t seed, float strokeLength) {
   const Image source = image;
   const int w = image.width(), h = image.height();
   const float scale = 4.0f / static_cast<float>(std::max(w, h));
+  // The flow changes slowly: work it out on a coarse grid and interpolate.
+  constexpr int kCell = 4;
+  Field flowX(w / kCell + 2, h / kCell + 2), flowY(w / kCell + 2, h / kCell + 2);
+  for (int y = 0; y < flowX.height; ++y)
+    for (int x = 0; x < flowX.width; ++x) {
+      const float angle = fbm(static_cast<float>(x * kCell) * scale, static_cast<float>(y * kCell) * scale, 3, seed) *
+                          6.2831853f * 1.5f;
+      flowX.at(x, y) = std::cos(angle);
+      flowY.at(x, y) = std::sin(angle);
+    }
   const int steps = 6;
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       Rgba sum = {0, 0, 0, 0};
       float weight = 0;
-      // Follow the flow both ways from the pixel; the flow angle changes slowly.
+      // Follow the flow both ways from the pixel.
       for (int dir = -1; dir <= 1; dir += 2) {
         float px = static_cast<float>(x) + 0.5f, py = static_cast<float>(y) + 0.5f;
         for (int s = 0; s < steps; ++s) {
-          const float angle = fbm(px * scale, py * scale, 3, seed) * 6.2831853f * 1.5f;
-          px += std::cos(angle) * strokeLength / steps * static_cast<float>(dir);
-          py += std::sin(angle) * strokeLength / steps * static_cast<float>(dir);
+          const float gx = px / kCell + 0.5f, gy = py / kCell + 0.5f;
+          const float step = strokeLength / steps * static_cast<float>(dir);
+          px += flowX.sample(gx, gy, false) * step;
+          py += flowY.sample(gx, gy, false) * step;
           const float k = 1.0f - static_cast<float>(s) / steps;
           sum = sum + source.sample(px, py, false) * k;
           weight += k;
         }
       }
       Rgba c = mix(source.at(x, y), sum * (1.0f / weight), 0.75f);
-      // Canvas grain: a fine weave and a little per-stroke brightness variation.
+      // Canvas grain: a fine weave and a little bristle texture along the strokes.
       const float weave = (std::sin(static_cast<float>(x) * 1.7f) * std::sin(static_cast<float>(y) * 1.7f)) * 0.012f;
       const float grain = (hashUnit(x, y, seed ^ 0xabcu) - 0.5f) * 0.03f;
       const float bristle = (valueNoise(static_cast<float>(x) * 0.9f, static_cast<float>(y) * 0.12f, seed ^ 0x77u) - 0.5f) * 0.04f;

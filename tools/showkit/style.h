@@ -40,18 +40,19 @@ void stamp(Field& canvas, const Field& mask, int x, int y);
 
 // Masonry: height (0 in the joints, up to 1 on the faces), a per-block shade and the block's
 // id at (x, y) in pixels. Rows `blockHeight` high, blocks `blockWidth` wide, every other row
-// shifted by half a block; tiles when the picture is a multiple of the pattern.
+// shifted by half a block (or, when `irregular`, by a different amount per row, with
+// blocks of uneven length); tiles when the picture is a multiple of the pattern.
 struct Masonry {
   float height = 0;
   float shade = 0;
   std::uint32_t id = 0;
 };
 Masonry masonry(float x, float y, float blockWidth, float blockHeight, float joint,
-                std::uint32_t seed, int periodX = 0);
+                std::uint32_t seed, int periodX = 0, bool irregular = false);
 
 // Water light: the bright network that sunlight draws through ripples, 0..1, tiling over
-// `period` cells when period > 0.
-float caustics(float x, float y, std::uint32_t seed, int period = 0);
+// periodX x periodY cells when the periods are > 0 (a negative periodY repeats periodX).
+float caustics(float x, float y, std::uint32_t seed, int periodX = 0, int periodY = -1);
 
 // Turns a rendered picture into a painting: colours are carried along short strokes that
 // follow a smooth flow field, then a canvas grain is laid over it.
