@@ -49,12 +49,7 @@ class TextureTable : public GlTest {
   testing_support::BoxRecorder boxes;
 };
 
-TEST_F(TextureTable, FilesAreOrderedAndEntriesFindTheirFiles) {
-  EXPECT_STREQ(resources::kTextureTableFiles[0].path, "Textures\\Loving.tga");
-  EXPECT_STREQ(resources::kTextureTableFiles[3].path, "Textures\\Glass.jpg");
-  EXPECT_STREQ(resources::kTextureTableFiles[21].path, "Textures\\morvan\\waterfx.jpg");
-  EXPECT_STREQ(resources::kTextureTableFiles[23].path, "Textures\\scroll.jpg");
-
+TEST_F(TextureTable, EntriesFindTheirFilesAndGeneratedTexturesFollow) {
   // Three of the 24 files exist, one of them under different letter case.
   std::filesystem::create_directories(folder.file("Textures/Morvan"));
   const Bytes picture(16 * 8 * 4, 200);
