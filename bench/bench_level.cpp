@@ -1,0 +1,200 @@
+// Level loading and drawing: the load time of a level and the frame times of a flight along a
+// camera path at 640 x 480, in the demo's render state, on whatever OpenGL the display offers
+// (Mesa's software renderer under Xvfb).
+//
+// With TOLVEK_SHOW_DIR set to a show folder holding data/map/brae.bsp (or brae.bsp) and
+// cam.trj, that level and path are measured from inside the folder (textures come from its
+// Textures/); otherwise a generated corridor level of the same kind is.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <SDL.h>
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "fx/view_frustum.h"
+#include "level_writer.h"
+#include "platform/file_system.h"
+#include "platform/gl_extensions.h"
+#include "world/bsp_level.h"
+#include "world/camera_path.h"
+
+namespace {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+constexpr float kIntroRate = 0.00041f;  // path segments per millisecond in the intro
+// Every 100 ms of the flight: enough frames for a stable median at a bearable run time.
+constexpr float kFrameMs = 100.0f;
+constexpr double kIntroLengthMs = 49100.0;
+
+struct Subject {
+  std::string folder;  // working folder while measuring
+  std::string level;
+  std::string path;
+  float rate = kIntroRate;
+  bool generated = false;
+};
+
+struct GlWindow {
+  SDL_Window* window = nullptr;
+  SDL_GLContext context = nullptr;
+  bool open() {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+    window = SDL_CreateWindow("bench_level", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (window) context = SDL_GL_CreateContext(window);
+    if (!context) return false;
+    SDL_GL_MakeCurrent(window, context);
+    return platform::loadGlExtensions() == nullptr;
+  }
+  ~GlWindow() {
+    if (context) SDL_GL_DeleteContext(context);
+    if (window) SDL_DestroyWindow(window);
+    SDL_Quit();
+  }
+};
+
+GlWindow* window = nullptr;
+Subject subject;
+
+Subject findSubject() {
+  if (const char* show = std::getenv("TOLVEK_SHOW_DIR")) {
+    const std::string dir = show;
+    for (const char* level : {"data/map/brae.bsp", "brae.bsp"})
+      if (platform::fileExists(dir + "/" + level) && platform::fileExists(dir + "/cam.trj"))
+        return {dir, level, "cam.trj", kIntroRate, false};
+    std::fprintf(stderr, "bench_level: %s has no brae.bsp and cam.trj; measuring a generated level\n", show);
+  }
+  // A corridor of 16 segments, walls of 6 x 6 tiles: about 2700 faces, 16 lightmap pages.
+  char pattern[] = "/tmp/tolvek_bench_level_XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  if (!dir) return {};
+  Subject generated{dir, "corridor.bsp", "corridor.trj", kIntroRate, true};
+  level_testing::writeFile(generated.folder + "/corridor.bsp", level_testing::corridorLevel(16, 6).bytes());
+  const std::string path = level_testing::corridorPath(16, 26);
+  level_testing::writeFile(generated.folder + "/corridor.trj", level_testing::Bytes(path.begin(), path.end()));
+  level_testing::writeCorridorTextures(generated.folder);
+  return generated;
+}
+
+void standardState() {
+  glShadeModel(GL_SMOOTH);
+  glClearColor(0, 0, 0, 0);
+  glEnable(GL_DEPTH_TEST);
+  glDepthFunc(GL_LEQUAL);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glCullFace(GL_FRONT);
+  glEnable(GL_CULL_FACE);
+  glFogi(GL_FOG_MODE, GL_EXP2);
+  const GLfloat fogColour[4] = {0.25f, 0.25f, 0.25f, 1.0f};
+  glFogfv(GL_FOG_COLOR, fogColour);
+  glFogf(GL_FOG_DENSITY, 0.0016f);
+  glEnable(GL_FOG);
+  glViewport(0, 0, kWidth, kHeight);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(60.0, 1.7777, 1.0, 3000.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void BM_LoadLevel(benchmark::State& state) {
+  if (!window) {
+    state.SkipWithError("no OpenGL window (run under xvfb-run -a)");
+    return;
+  }
+  for (auto _ : state) {
+    world::BspLevel level;
+    if (!level.load(subject.level, 1.0f)) {
+      state.SkipWithError("cannot read the level");
+      return;
+    }
+    glFinish();  // the texture uploads are part of loading
+    state.PauseTiming();
+    state.counters["faces"] = static_cast<double>(level.data().faces.size());
+    state.counters["lightmaps"] = static_cast<double>(level.lightmapTextures().size());
+    level.destroy();
+    state.ResumeTiming();
+  }
+}
+
+// One whole flight per iteration; each frame drawn, finished and timed on its own.
+void BM_FlightFrames(benchmark::State& state) {
+  if (!window) {
+    state.SkipWithError("no OpenGL window (run under xvfb-run -a)");
+    return;
+  }
+  world::BspLevel level;
+  level.load(subject.level, 1.0f);
+  fx::ViewFrustum frustum;
+  std::vector<double> frameMs;
+  double facesDrawn = 0;
+  for (auto _ : state) {
+    world::CameraPath camera = world::CameraPath::load(subject.path);
+    frameMs.clear();
+    facesDrawn = 0;
+    for (double clock = 0; clock < kIntroLengthMs && !camera.finished(); clock += kFrameMs) {
+      const auto start = std::chrono::steady_clock::now();
+      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+      glLoadIdentity();
+      camera.advance(kFrameMs * subject.rate);
+      camera.applyLookAt();
+      frustum.extract();
+      level.render(camera, [&](float a, float b, float c, float d, float e, float f) {
+        return frustum.containsBox(a, b, c, d, e, f);
+      }, 1, 1);
+      glFinish();
+      frameMs.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+      facesDrawn += level.lastRenderStats().facesDrawn;
+    }
+  }
+  level.destroy();
+  if (frameMs.empty()) return;
+  std::vector<double> sorted = frameMs;
+  std::sort(sorted.begin(), sorted.end());
+  state.counters["frames"] = static_cast<double>(sorted.size());
+  state.counters["median_ms"] = sorted[sorted.size() / 2];
+  state.counters["p90_ms"] = sorted[sorted.size() * 9 / 10];
+  state.counters["max_ms"] = sorted.back();
+  state.counters["faces_per_frame"] = facesDrawn / static_cast<double>(sorted.size());
+}
+
+BENCHMARK(BM_LoadLevel)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(BM_FlightFrames)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  subject = findSubject();
+  if (subject.folder.empty() || chdir(subject.folder.c_str()) != 0) {
+    std::fprintf(stderr, "bench_level: no folder to measure in\n");
+    return 1;
+  }
+  std::printf("level: %s/%s (%s), path %s\n", subject.folder.c_str(), subject.level.c_str(),
+              subject.generated ? "generated" : "show", subject.path.c_str());
+  GlWindow gl;
+  if (gl.open()) {
+    window = &gl;
+    standardState();
+    std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (subject.generated) {
+    for (const char* file : {"corridor.bsp", "corridor.trj", "textures/gen0.jpg", "textures/gen1.jpg", "textures/gen2.jpg"})
+      platform::deleteFile(subject.folder + "/" + file);
+    platform::removeFolder(subject.folder + "/textures");
+    platform::removeFolder(subject.folder);
+  }
+  return 0;
+}
