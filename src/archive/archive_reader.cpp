@@ -132,6 +132,7 @@ class ArchiveReader {
   PackedReader packed_;
   std::unique_ptr<std::uint8_t, FreeDeleter> output_;
   std::uint64_t written_ = 0;
+  std::uint32_t outputCrc_ = 0;
 };
 
 bool ArchiveReader::scan() {
@@ -236,12 +237,14 @@ bool ArchiveReader::scan() {
         const UnpackEntry entry{header->unpackedSize, packedAvailable,
                                 (header->flags & kEntrySolid) != 0};
         const bool complete = unpacker_->decompressEntry(packed_, entry, wanted ? &out : nullptr);
-        if (wanted) written_ = out.written;
+        if (wanted) {
+          written_ = out.written;
+          outputCrc_ = out.crc;
+        }
         // A cut-short entry leaves the window useless for the solid entries after it.
         if (!complete && !wanted) return false;
       }
-      if (output_ && (written_ != header->unpackedSize ||
-                      crc32(output_.get(), header->unpackedSize) != header->fileCrc)) {
+      if (output_ && (written_ != header->unpackedSize || outputCrc_ != header->fileCrc)) {
         logMessage("CRC32 error - file couldn't be decompressed correctly!");
         return false;
       }
@@ -308,6 +311,7 @@ bool ArchiveReader::readStored(const FileHeader& header) {
   const std::uint64_t count = std::min<std::uint64_t>(header.unpackedSize, header.packedSize);
   std::uint8_t* out = output_.get();
   written_ = 0;
+  outputCrc_ = 0;
   // Encrypted data is read in whole blocks through a staging buffer and cut to the entry's
   // size; plain data goes straight into the output.
   std::vector<std::uint8_t> staging;
@@ -326,6 +330,7 @@ bool ArchiveReader::readStored(const FileHeader& header) {
       got = packed_.readPacked(out + written_, request);
       take = got;
     }
+    outputCrc_ = crc32(out + written_, take, outputCrc_);
     written_ += take;
     if (got == 0) break;
   }

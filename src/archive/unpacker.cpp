@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "archive/crc32.h"
 #include "archive/debug_log.h"
 #include "archive/packed_reader.h"
 
@@ -52,6 +53,13 @@ inline std::uint32_t loadBigEndian32(const std::uint8_t* p) {
   return v;
 }
 
+inline std::uint64_t loadBigEndian64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, 8);
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  return v;
+}
+
 inline std::uint32_t peekBits(const std::uint8_t* buffer, std::size_t pos, unsigned bit) {
   return (loadBigEndian32(buffer + pos) << bit) >> 16;
 }
@@ -63,22 +71,26 @@ inline void skipBits(std::size_t& pos, unsigned& bit, unsigned count) {
 }
 
 // Copies a match byte by byte in effect: a distance shorter than the length repeats the
-// pattern. Works in 8-byte pieces where that gives the same result.
+// pattern. Where that gives the same result it moves 8 bytes at a time; the bytes the last
+// piece writes past the match are put back, as they may still be the target of a far match.
 inline void copyMatch(std::uint8_t* window, std::uint32_t& writePos, std::uint32_t length,
                       std::uint32_t distance) {
   const std::uint32_t from = (writePos - distance) & Unpacker::kWindowMask;
-  if (writePos + length <= Unpacker::kWindowSize && from + length <= Unpacker::kWindowSize) {
+  if (writePos + length + 8 <= Unpacker::kWindowSize &&
+      from + length + 8 <= Unpacker::kWindowSize) {
     std::uint8_t* out = window + writePos;
     const std::uint8_t* in = window + from;
     const bool sourceAhead = from >= writePos;
     writePos += length;
     if (distance >= 8 || sourceAhead) {
-      for (; length >= 8; length -= 8, out += 8, in += 8) {
+      std::uint64_t after;
+      std::memcpy(&after, out + length, 8);
+      for (std::uint32_t i = 0; i < length; i += 8) {
         std::uint64_t piece;
-        std::memcpy(&piece, in, 8);
-        std::memcpy(out, &piece, 8);
+        std::memcpy(&piece, in + i, 8);
+        std::memcpy(out + i, &piece, 8);
       }
-      while (length-- > 0) *out++ = *in++;
+      std::memcpy(out + length, &after, 8);
     } else if (distance == 1) {
       std::memset(out, in[0], length);
     } else {
@@ -297,6 +309,7 @@ bool Unpacker::flush(UnpackOutput* output) {
     const std::uint32_t first = std::min(count, kWindowSize - flushPos_);
     std::memcpy(to, window_.data() + flushPos_, first);
     std::memcpy(to + first, window_.data(), count - first);
+    output->crc = crc32(to, count, output->crc);
     output->written += count;
   }
   flushPos_ = writePos_;
@@ -317,24 +330,37 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
   outLeft_ = std::int64_t(entry.unpackedSize) - 1;
 
   // The hot state lives in locals: byte stores into the window could otherwise alias every
-  // member and force reloads on each symbol.
+  // member and force reloads on each symbol. Bits are taken from a 64-bit container that holds
+  // at least 56 unread bits after each refill, enough for the longest step (51 bits).
   std::uint8_t* const window = window_.data();
   const std::uint8_t* const buffer = in_.buffer.data();
-  std::size_t pos = in_.pos;
-  unsigned bit = in_.bit;
+  std::uint64_t bits = 0;      // unread bits, most significant first
+  unsigned avail = 0;          // how many
+  std::size_t loadPos = 0;     // next buffer byte to load into the container
   std::uint32_t writePos = writePos_;
   std::int64_t left = outLeft_;
   std::size_t slowAt = 0;
 
+  auto refill = [&] {
+    bits |= loadBigEndian64(buffer + loadPos) >> avail;
+    loadPos += (63 - avail) >> 3;
+    avail |= 56;
+  };
+  auto consumedPos = [&] { return (loadPos * 8 - avail) >> 3; };
   auto store = [&] {
-    in_.pos = pos;
-    in_.bit = bit;
+    const std::size_t consumed = loadPos * 8 - avail;
+    in_.pos = consumed >> 3;
+    in_.bit = unsigned(consumed & 7);
     writePos_ = writePos;
     outLeft_ = left;
   };
   auto load = [&] {
-    pos = in_.pos;
-    bit = in_.bit;
+    loadPos = in_.pos;
+    bits = 0;
+    avail = 0;
+    refill();
+    bits <<= in_.bit;
+    avail -= in_.bit;
     writePos = writePos_;
     left = outLeft_;
     // Stop for the slow path at the next refill of either buffer.
@@ -342,15 +368,19 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
         std::int64_t(trackedStart_ + kRefillAtStep + 1) - std::int64_t(in_.base);
     slowAt = std::min<std::size_t>(in_.serviceAt, std::size_t(std::max<std::int64_t>(tracked, 0)));
   };
+  auto take = [&](unsigned count) {
+    bits <<= count;
+    avail -= count;
+  };
   auto decode = [&](const HuffmanTable& table) {
-    const HuffmanTable::Decoded d = table.decode(peekBits(buffer, pos, bit));
-    skipBits(pos, bit, d.length);
+    const HuffmanTable::Decoded d = table.decode(std::uint32_t(bits >> 48));
+    take(d.length);
     return d.symbol;
   };
   auto getBits = [&](unsigned count) -> std::uint32_t {
     if (count == 0) return 0;
-    const std::uint32_t v = peekBits(buffer, pos, bit) >> (16 - count);
-    skipBits(pos, bit, count);
+    const std::uint32_t v = std::uint32_t(bits >> (64 - count));
+    take(count);
     return v;
   };
 
@@ -358,7 +388,7 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
   bool complete = true;
   bool flushed = true;
   while (left >= 0) {
-    if (pos >= slowAt) {
+    if (consumedPos() >= slowAt) {
       store();
       trackRefill(kRefillAtStep);
       const bool more = in_.service(source);
@@ -368,6 +398,7 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
         break;
       }
     }
+    refill();
     writePos &= kWindowMask;
     if (((writePos - flushPos_) & kWindowMask) >= kFlushSpan) {
       store();

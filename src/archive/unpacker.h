@@ -20,6 +20,7 @@ struct UnpackOutput {
   std::uint8_t* data = nullptr;
   std::uint64_t capacity = 0;
   std::uint64_t written = 0;
+  std::uint32_t crc = 0;  // CRC-32 of the written bytes, kept up while they are still in cache
 };
 
 struct UnpackEntry {
