@@ -10,6 +10,8 @@ float length(Vec3f a) { return std::sqrt(dot(a, a)); }
 
 namespace {
 
+constexpr int kShell = 16;
+
 bool holds(const IntBox& box, const std::array<double, 3>& p) {
   for (int a = 0; a < 3; ++a)
     if (p[a] <= box.min[a] || p[a] >= box.max[a]) return false;
@@ -36,6 +38,10 @@ CellGrid::CellGrid(const LevelDescription& level) {
     std::sort(axis.begin(), axis.end());
     axis.erase(std::unique(axis.begin(), axis.end()), axis.end());
     if (axis.size() < 2) axis = {0, 1};  // an empty description still gets one solid cell
+    // A shell of solid cells all round: the tree then closes the level on every side, so
+    // that any point outside it walks into solid space.
+    axis.insert(axis.begin(), axis.front() - kShell);
+    axis.push_back(axis.back() + kShell);
   }
 
   const std::size_t total =

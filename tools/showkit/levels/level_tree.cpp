@@ -171,17 +171,21 @@ void buildTree(const CellGrid& grid, CompiledLevel& level) {
   for (int a = 0; a < 3; ++a) whole[a] = {0, grid.cellCount(a)};
   const int root = builder.build(whole);
   if (root < 0) {
-    // A level of one kind of cell: the reader starts at node 0, so give it a node whose two
-    // sides both lead to that leaf.
+    // A level of one kind of cell: the reader starts at node 0, so split off a thin slab
+    // before the grid as a second leaf of the same kind.
+    const int x = grid.lines(0).front();
     LevelNode node;
     node.plane = 0;
-    node.front = node.back = root;
-    for (int a = 0; a < 3; ++a) {
-      node.box.min[a] = grid.lines(a).front();
-      node.box.max[a] = grid.lines(a).back();
-    }
-    level.planes.push_back({0, grid.lines(0).front()});
+    node.front = root;
+    node.back = -2;
+    node.box = level.leaves[0].box;
+    node.box.min[0] = x - 1;
+    LevelLeaf slab = level.leaves[0];
+    slab.box.min[0] = x - 1;
+    slab.box.max[0] = x;
+    level.planes.push_back({0, x});
     level.nodes.push_back(node);
+    level.leaves.push_back(slab);
   }
   assignFaces(level);
 }
