@@ -78,10 +78,11 @@ Image loaderPicture(const Fonts& fonts) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const float fx = static_cast<float>(x), fy = static_cast<float>(y);
-      const Masonry m = masonry(fx, fy, 150, 64, 5, 0x10ad);
+      const Masonry m = masonry(fx, fy, 170, 64, 6, 0x10ad, 0, true);
       const float grain = fbm(fx * 0.04f, fy * 0.04f, 5, 0x51u);
-      relief.at(x, y) = m.height * (0.8f + 0.2f * grain);
-      Rgba c = mix(palette::stoneDark, palette::stone, 0.35f + 0.5f * m.shade * grain);
+      const float pits = fbm(fx * 0.25f, fy * 0.25f, 3, 0x52u);
+      relief.at(x, y) = m.height * (0.7f + 0.2f * grain + 0.1f * pits);
+      Rgba c = mix(palette::stoneDark, palette::stone, 0.25f + 0.55f * m.shade * grain + 0.2f * (pits - 0.5f));
       c = c * (0.35f + 0.65f * m.height);
       wall.at(x, y) = c;
     }

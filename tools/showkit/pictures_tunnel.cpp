@@ -113,10 +113,12 @@ Image tubeStonePicture() {
   for (int y = 0; y < n; ++y)
     for (int x = 0; x < n; ++x) {
       const float fx = static_cast<float>(x), fy = static_cast<float>(y);
-      const Masonry m = masonry(fx, fy, 64, 32, 3, 0xb0bu, 4);
+      const Masonry m = masonry(fx, fy, 128, 32, 3, 0xb0bu, 2, true);
       const float grain = fbm(fx / 32.0f, fy / 32.0f, 5, 0xb1u, 8, 8);
-      relief.at(x, y) = m.height * (0.75f + 0.25f * grain);
-      const Rgba base = mix(palette::stoneDark, palette::stone, 0.3f + 0.45f * m.shade + 0.4f * (grain - 0.5f));
+      const float pits = fbm(fx / 8.0f, fy / 8.0f, 3, 0xb2u, 32, 32);
+      relief.at(x, y) = m.height * (0.65f + 0.2f * grain + 0.15f * pits);
+      const Rgba base = mix(palette::stoneDark, palette::stone,
+                            0.25f + 0.5f * m.shade + 0.4f * (grain - 0.5f) + 0.2f * (pits - 0.5f));
       image.at(x, y) = base;
     }
   for (int y = 0; y < n; ++y)

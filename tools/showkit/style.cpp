@@ -131,28 +131,27 @@ void paintify(Image& image, std::uint32_t seed, float strokeLength) {
 }
 
 float monkSilhouette(float x, float y, float footX, float footY, float size, bool facingRight) {
-  // Work in units of the figure's height, origin at the feet, y up.
+  // The outline in units of the figure's height, feet at the origin, y up, facing +x: the
+  // hem trailing behind, hands folded in the sleeves, the hooded head bowed forward.
+  static constexpr float kOutline[][2] = {
+      {0.17f, 0.0f},   {0.14f, 0.24f},  {0.15f, 0.44f},  {0.20f, 0.50f},  {0.20f, 0.56f},
+      {0.15f, 0.60f},  {0.13f, 0.69f},  {0.15f, 0.75f},  {0.17f, 0.83f},  {0.13f, 0.91f},
+      {0.05f, 0.95f},  {-0.03f, 0.92f}, {-0.08f, 0.85f}, {-0.10f, 0.79f}, {-0.16f, 0.73f},
+      {-0.17f, 0.55f}, {-0.19f, 0.30f}, {-0.25f, 0.0f}};
+  constexpr int kPoints = sizeof(kOutline) / sizeof(kOutline[0]);
   float u = (x - footX) / size;
   const float v = (footY - y) / size;
   if (!facingRight) u = -u;
-  const float edge = 1.5f / size;
-  // Robe: widens from the shoulders to the ground, with a slight lean forward.
-  const float lean = 0.04f * v;
-  const float halfWidth = mix(0.16f, 0.11f, clamp01((v - 0.05f) / 0.7f));
-  const float robeX = std::fabs(u - lean + 0.01f);
-  const float robe = smoothstep(halfWidth + edge, halfWidth - edge, robeX) *
-                     smoothstep(-edge, edge, v) * smoothstep(0.78f + edge, 0.78f - edge, v);
-  // Hood: an egg leaning forward, its point at the back.
-  const float hx = u - 0.05f, hy = v - 0.86f;
-  const float hood = smoothstep(1 + edge * 8, 1 - edge * 8,
-                                std::sqrt((hx / 0.1f) * (hx / 0.1f) + (hy / 0.13f) * (hy / 0.13f)));
-  const float tipX = u + 0.06f, tipY = v - 0.9f;
-  const float tip = smoothstep(0.05f + edge, 0.05f - edge, std::hypot(tipX * 1.4f, tipY));
-  // Shoulders round off the top of the robe.
-  const float sx = u - lean * 0.5f, sy = v - 0.72f;
-  const float shoulders = smoothstep(1 + edge * 6, 1 - edge * 6,
-                                     std::sqrt((sx / 0.15f) * (sx / 0.15f) + (sy / 0.09f) * (sy / 0.09f)));
-  return std::max({robe, hood, tip, shoulders});
+  if (u < -0.4f || u > 0.4f || v < -0.05f || v > 1.05f) return 0;
+  bool inside = false;
+  float nearest = 1e9f;
+  for (int i = 0, j = kPoints - 1; i < kPoints; j = i++) {
+    const float xi = kOutline[i][0], yi = kOutline[i][1], xj = kOutline[j][0], yj = kOutline[j][1];
+    if ((yi > v) != (yj > v) && u < (xj - xi) * (v - yi) / (yj - yi) + xi) inside = !inside;
+    nearest = std::min(nearest, segmentDistance(u, v, xi, yi, xj, yj));
+  }
+  const float signedPixels = (inside ? nearest : -nearest) * size;
+  return clamp01(0.5f + signedPixels);
 }
 
 }  // namespace showkit
