@@ -251,6 +251,7 @@ struct Compressor::Impl {
   MatchFinder finder;
   Mirror mirror;
   Prices prices;
+  bool pricesLearned = false;
   std::vector<Block> blocks;
   std::vector<EntryMark> entries;
 
@@ -476,9 +477,18 @@ struct Compressor::Impl {
       const Mirror before = mirror;
       Block lz(0);
       pos = parseLz(pos, end, std::min(end, start + kSegmentSize), lz);
+      if (!pricesLearned) {
+        // The first piece was parsed with guessed prices; parse it again with its own.
+        prices.learn(lz);
+        pricesLearned = true;
+        mirror = before;
+        finder.rebuild(history, start);
+        lz = Block(0);
+        pos = parseLz(start, end, std::min(end, start + kSegmentSize), lz);
+      }
       std::uint64_t bestBits = standaloneBits(lz);
       Block chosen = std::move(lz);
-      if (pos - start >= 256 && bestDifferenceBits(start, pos) < 1.15 * static_cast<double>(bestBits)) {
+      if (pos - start >= 256 && bestDifferenceBits(start, pos) < 1.5 * static_cast<double>(bestBits)) {
         AudioState bestState;
         for (int channels = 1; channels <= 4; ++channels) {
           AudioState state = before.audio;
@@ -532,6 +542,7 @@ struct Compressor::Impl {
     const auto begin = static_cast<std::uint32_t>(history.size());
     const Mirror savedMirror = mirror;
     const Prices savedPrices = prices;
+    const bool savedLearned = pricesLearned;
     history.insert(history.end(), data.begin(), data.end());
     const auto end = static_cast<std::uint32_t>(history.size());
     std::vector<Block> pieces;
@@ -540,6 +551,7 @@ struct Compressor::Impl {
       history.resize(begin);
       mirror = savedMirror;
       prices = savedPrices;
+      pricesLearned = savedLearned;
       finder.rebuild(history, begin);
       return false;
     }
