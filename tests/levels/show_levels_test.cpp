@@ -11,6 +11,8 @@
 #include "level_compiler.h"
 #include "level_textures.h"
 #include "path_checks.h"
+#include "cell_grid.h"
+#include "fx/view_frustum.h"
 #include "support/gl_context.h"
 #include "world/camera_path.h"
 
@@ -130,6 +132,70 @@ TEST(ShowLevels, SecondFlightFollowsItsLights) {
   }
   EXPECT_GT(frames, 1600);
   EXPECT_FALSE(camera.finished()) << "the path must outlast the scene";
+}
+
+// Faces that the flight could see (in the frustum, with a clear line from the eye) but that
+// the cluster test hides: the visibility rows must never make a visible wall vanish.
+int facesHiddenByVisibility(const levelc::LevelDescription& description, const world::LevelData& level,
+                            const std::string& trj, float rate, double durationMs, int& checked) {
+  const levelc::CellGrid grid(description);
+  std::vector<std::vector<int>> leavesOfFace(level.faces.size());
+  for (std::size_t l = 0; l < level.leaves.size(); ++l)
+    for (int i = 0; i < level.leaves[l].leafFaceCount; ++i)
+      leavesOfFace[level.leafFaces[level.leaves[l].firstLeafFace + i]].push_back(static_cast<int>(l));
+  world::CameraPath camera = world::CameraPath::fromText(trj);
+  fx::ViewFrustum frustum;
+  int hidden = 0, frame = 0;
+  for (double now = 0; now < durationMs; now += 1000.0 / 60, ++frame) {
+    camera.advance(static_cast<float>(1000.0 / 60 * rate));
+    if (frame % 15) continue;
+    const Vec3f eye{camera.eye().x, camera.eye().y, camera.eye().z};
+    float projection[16], modelview[16];
+    levelc::perspectiveMatrix(60, 1.7777f, 1, 3000, projection);
+    levelc::lookAtMatrix(eye, {camera.target().x, camera.target().y, camera.target().z}, {0, 1, 0}, modelview);
+    frustum.extractFrom(projection, modelview);
+    const int leaf = world::findCameraLeaf(level, {eye.x, eye.y, eye.z});
+    const int cluster = level.leaves[leaf].cluster;
+    for (std::size_t f = 0; f < level.faces.size(); ++f) {
+      const auto& face = level.faces[f];
+      const auto* v = &level.vertices[face.firstVertex];
+      Vec3f centre{0, 0, 0};
+      for (int i = 0; i < 4; ++i) centre = centre + Vec3f{v[i].position[0], v[i].position[1], v[i].position[2]} * 0.25f;
+      bool seen = false;
+      for (int i = 0; i <= 4 && !seen; ++i) {
+        Vec3f p = centre;
+        if (i < 4) {
+          const Vec3f corner{v[i].position[0], v[i].position[1], v[i].position[2]};
+          p = corner + (centre - corner) * 0.1f;
+        }
+        // Half a unit in front of the face, on the side the eye is.
+        const Vec3f n = [&] {
+          const Vec3f a{v[1].position[0] - v[0].position[0], v[1].position[1] - v[0].position[1], v[1].position[2] - v[0].position[2]};
+          const Vec3f b{v[2].position[0] - v[0].position[0], v[2].position[1] - v[0].position[1], v[2].position[2] - v[0].position[2]};
+          const Vec3f c{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+          return c * (-1.0f / levelc::length(c));
+        }();
+        p = p + n * 0.5f;
+        if (levelc::dot(eye - p, n) <= 0) break;  // seen from behind: culled anyway
+        seen = frustum.containsPoint(p.x, p.y, p.z) && grid.segmentClear(eye, p);
+      }
+      if (!seen) continue;
+      ++checked;
+      bool drawn = false;
+      for (int l : leavesOfFace[f]) drawn = drawn || world::clusterVisible(level, cluster, level.leaves[l].cluster);
+      hidden += !drawn;
+    }
+  }
+  return hidden;
+}
+
+TEST(ShowLevels, VisibilityNeverHidesWhatTheFlightSees) {
+  int checked = 0;
+  EXPECT_EQ(facesHiddenByVisibility(levelc::introLevel(), showLevels().intro,
+                                    levelc::cameraPathText(levelc::introPath(), "c"), 0.00041f, 49100, checked), 0);
+  EXPECT_EQ(facesHiddenByVisibility(levelc::secondLevel(), showLevels().second,
+                                    levelc::cameraPathText(levelc::secondPath(), "c"), 0.00095f, 27736, checked), 0);
+  EXPECT_GT(checked, 1000);
 }
 
 // The checks report what they are there to catch.
