@@ -398,6 +398,8 @@ void checkSkyFacesMeetAlongEveryEdge() {
   EXPECT_LT(worst, 48.0);
 }
 
+// Each case runs in a process of its own and writes the show once, so related checks are
+// grouped into a few cases.
 TEST_F(ShowKitTest, WritesEveryFileTheSameWayOnEveryRun) {
   {
     SCOPED_TRACE("WritesEveryFileTheDemoReads");
@@ -411,9 +413,6 @@ TEST_F(ShowKitTest, WritesEveryFileTheSameWayOnEveryRun) {
     SCOPED_TRACE("TheProgramRefusesBadArgumentsAndUnwritableFolders");
     checkTheProgramRefusesBadArgumentsAndUnwritableFolders();
   }
-}
-
-TEST_F(ShowKitTest, TextFilesHoldTheSettingsAndTheCredits) {
   {
     SCOPED_TRACE("DemoConfHoldsEightWordsWithTheShowsSettings");
     checkDemoConfHoldsEightWordsWithTheShowsSettings();
@@ -424,7 +423,7 @@ TEST_F(ShowKitTest, TextFilesHoldTheSettingsAndTheCredits) {
   }
 }
 
-TEST_F(ShowKitTest, ColourPicturesFitHowTheyAreDrawn) {
+TEST_F(ShowKitTest, PicturesFitHowTheDemoDrawsThem) {
   {
     SCOPED_TRACE("EveryJpegIsAColourPictureOfSensibleSize");
     checkEveryJpegIsAColourPictureOfSensibleSize();
@@ -445,9 +444,6 @@ TEST_F(ShowKitTest, ColourPicturesFitHowTheyAreDrawn) {
     SCOPED_TRACE("TheLoaderPictureHasADarkGrooveWhereTheBarGrows");
     checkTheLoaderPictureHasADarkGrooveWhereTheBarGrows();
   }
-}
-
-TEST_F(ShowKitTest, AlphaPicturesFitHowTheyAreDrawn) {
   {
     SCOPED_TRACE("OverlayAndSpritePicturesCarryRealAlpha");
     checkOverlayAndSpritePicturesCarryRealAlpha();
