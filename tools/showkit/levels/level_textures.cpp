@@ -55,7 +55,7 @@ Rgba tilesPixel(float x, float y) {
   // Marble veins: thin ridges of a warped noise.
   const float w = grain(x, y, 8, 5, 0x7113u);
   const float vein = std::exp(-std::abs(std::sin((x + y) * 0.02f + w * 9.0f)) * 14.0f);
-  Rgba base = dark ? Rgba{0.10f, 0.12f, 0.16f, 1} : Rgba{0.46f, 0.44f, 0.42f, 1};
+  Rgba base = dark ? Rgba{0.15f, 0.16f, 0.19f, 1} : Rgba{0.36f, 0.34f, 0.31f, 1};
   base = base + Rgba{0.18f, 0.18f, 0.2f, 0} * (vein * (dark ? 0.6f : 0.8f));
   return shade(base, 0.35f + 0.65f * joint);
 }

@@ -13,6 +13,7 @@ constexpr int kMaxLuxels = kPageSide - 2;  // one texel of border on each side
 // Scene units covered by one repeat of each material's texture.
 float textureSpan(Material material) {
   switch (material) {
+    case Material::Brick:
     case Material::Tiles:
     case Material::Metal:
     case Material::Fire:
@@ -46,6 +47,33 @@ Rgb lightAt(const LevelDescription& description, const CellGrid& grid, Vec3f p, 
     sum.b += light.colour.b * amount;
   }
   return sum;
+}
+
+// Share of short rays from p over the face's side that escape: corners and the feet of
+// walls get less of the room's bounced light than open floor.
+float openness(const CellGrid& grid, Vec3f p, Vec3f normal) {
+  static const std::array<Vec3f, 8> kDirections = [] {
+    std::array<Vec3f, 8> d{};
+    for (int i = 0; i < 8; ++i) {
+      const float a = i * 0.785398f;
+      d[i] = {std::cos(a) * 0.8f, 0.6f, std::sin(a) * 0.8f};  // a cone around +y
+    }
+    return d;
+  }();
+  constexpr float kReach = 20;
+  int open = 0;
+  for (const Vec3f& d : kDirections) {
+    // Turn the cone from +y onto the normal.
+    Vec3f w;
+    if (normal.y != 0)
+      w = {d.x, d.y * normal.y, d.z};
+    else if (normal.x != 0)
+      w = {d.y * normal.x, d.x, d.z};
+    else
+      w = {d.x, d.z, d.y * normal.z};
+    open += grid.segmentClear(p, p + w * kReach);
+  }
+  return static_cast<float>(open) / kDirections.size();
 }
 
 std::uint8_t toByte(float v) {
@@ -116,8 +144,10 @@ void bakeLightmaps(const LevelDescription& description, const CellGrid& grid,
           p[axis] = face.plane + 0.5f * face.side;
           p[ua] = std::clamp(face.u0 + du * i / (w - 1), face.u0 + 0.5f, face.u1 - 0.5f);
           p[va] = std::clamp(face.v0 + dv * j / (h - 1), face.v0 + 0.5f, face.v1 - 0.5f);
-          c = lightAt(description, grid, {p[0], p[1], p[2]}, normal);
-          c = {c.r * description.brightness, c.g * description.brightness, c.b * description.brightness};
+          const Vec3f at{p[0], p[1], p[2]};
+          c = lightAt(description, grid, at, normal);
+          const float k = description.brightness * (0.55f + 0.45f * openness(grid, at, normal));
+          c = {c.r * k, c.g * k, c.b * k};
         }
         luxels[static_cast<std::size_t>(j) * w + i] = c;
       }

@@ -69,8 +69,8 @@ LevelDescription introLevel() {
   // Rooms before passages: a cell shared by both belongs to the room's cluster.
   level.rooms.push_back(room("corridor", box(-40, 0, -1000, 40, 120, 150), M::Floor, M::Brick, M::Wood, M::Trim, 10, M::Metal, 8));
   level.rooms.push_back(room("monk room", box(-500, 0, -380, -200, 150, -100), M::Tiles, M::Stone, M::Stone, M::Trim, 12, M::Trim, 12));
-  level.rooms.push_back(room("column hall", box(-540, 0, 0, -250, 180, 260), M::Tiles, M::Stone, M::Metal, M::Trim, 12, M::Brick, 30));
-  level.rooms.push_back(room("well", box(-446, 0, 81, -346, 340, 181), M::Tiles, M::Brick, M::Stone, M::Trim, 12, M::Metal, 10));
+  level.rooms.push_back(room("column hall", box(-540, 0, 0, -250, 180, 260), M::Floor, M::Stone, M::Metal, M::Trim, 12, M::Brick, 30));
+  level.rooms.push_back(room("well", box(-446, 0, 81, -346, 340, 181), M::Floor, M::Brick, M::Stone, M::Trim, 12, M::Metal, 10));
   level.rooms.push_back(room("end passage", box(-430, 0, -1000, -40, 100, -920), M::Floor, M::Stone, M::Wood, M::Trim, 10, M::Metal, 0));
   level.rooms.push_back(room("south passage", box(-390, 0, -920, -310, 100, -380), M::Floor, M::Brick, M::Wood, M::Trim, 10, M::Metal, 6));
   level.rooms.push_back(room("hall passage", box(-440, 0, -100, -320, 120, 0), M::Floor, M::Stone, M::Stone, M::Trim, 10, M::Metal, 8));
@@ -127,7 +127,7 @@ LevelDescription introLevel() {
     for (int z : {30, 230}) {
       solid(level, box(x - 12, 0, z - 12, x + 12, 180, z + 12), M::Metal);
       const int side = x < -396 ? +1 : -1;
-      lamp(level, x + side * 12, 110, z, 0, side, kCold, 1.0f, 260);
+      lamp(level, x + side * 12, 110, z, 0, side, kCold, 1.4f, 320);
     }
   solid(level, box(-412, 0, 115, -380, 4, 147), M::Metal);
   level.blocks.push_back({box(-446, 330, 81, -346, 340, 181), M::Water, true, {0.75f, 0.88f, 1.0f}});
