@@ -175,12 +175,6 @@ bool ArchiveReader::scan() {
     return false;
   }
 
-  try {
-    unpacker_ = std::make_unique<Unpacker>();
-  } catch (const std::bad_alloc&) {
-    logMessage("Can't allocate memory for decompression!");
-    return false;
-  }
   seek(sizeof marker + mainHeaderSize);
 
   for (;;) {
@@ -233,6 +227,15 @@ bool ArchiveReader::scan() {
           return false;
         }
       } else {
+        // The window is only needed once there is something to decompress.
+        if (!unpacker_) {
+          try {
+            unpacker_ = std::make_unique<Unpacker>();
+          } catch (const std::bad_alloc&) {
+            logMessage("Can't allocate memory for decompression!");
+            return false;
+          }
+        }
         UnpackOutput out{output_.get(), header->unpackedSize, 0};
         const UnpackEntry entry{header->unpackedSize, packedAvailable,
                                 (header->flags & kEntrySolid) != 0};

@@ -43,14 +43,14 @@ void openDebugLogOnce() {
   log.open = std::fclose(file) == 0;
 }
 
-void logMessage(std::string_view text, std::source_location where) {
+void logMessage(std::string_view text, unsigned line) {
   const DebugLogState& log = state();
   if (!log.open) return;
   std::FILE* file = platform::openFile(log.path, "a");
   if (!file) return;
   const std::uint32_t elapsed = platform::tickCount() - log.startTick;
   std::fprintf(file, " %8u ms (line %u in %s):\n              - %.*s\n", elapsed,
-               static_cast<unsigned>(where.line()), "archive_reader", static_cast<int>(text.size()),
+               line, "archive_reader", static_cast<int>(text.size()),
                text.data());
   std::fclose(file);
 }

@@ -4,7 +4,6 @@
 // reader line that issued it.
 #pragma once
 
-#include <source_location>
 #include <string_view>
 
 namespace archive {
@@ -12,8 +11,9 @@ namespace archive {
 // Creates the log file on the first call in the process; later calls do nothing.
 void openDebugLogOnce();
 
-void logMessage(std::string_view text,
-                std::source_location where = std::source_location::current());
+// `line` defaults to the caller's source line (std::source_location is not available with
+// every compiler the project builds with).
+void logMessage(std::string_view text, unsigned line = __builtin_LINE());
 
 // Forgets the log so that the next extraction decides afresh whether to create it. Lets tests
 // run several working directories in one process.

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "archive/crc32.h"
 #include "archive/debug_log.h"
@@ -139,10 +140,14 @@ bool Unpacker::BitInput::service(PackedReader& source) {
 
 // ---- state ------------------------------------------------------------------------------------
 
-Unpacker::Unpacker() : window_(kWindowSize) {}
+Unpacker::Unpacker()
+    : window_(static_cast<std::uint8_t*>(std::calloc(kWindowSize, 1))) {
+  if (!window_) throw std::bad_alloc();
+}
 
 void Unpacker::resetState() {
-  std::fill(window_.begin(), window_.end(), std::uint8_t(0));
+  if (windowDirty_) std::memset(window_.get(), 0, kWindowSize);
+  windowDirty_ = false;
   writePos_ = 0;
   flushPos_ = 0;
   distRing_.fill(0);
@@ -307,8 +312,8 @@ bool Unpacker::flush(UnpackOutput* output) {
     }
     std::uint8_t* to = output->data + output->written;
     const std::uint32_t first = std::min(count, kWindowSize - flushPos_);
-    std::memcpy(to, window_.data() + flushPos_, first);
-    std::memcpy(to + first, window_.data(), count - first);
+    std::memcpy(to, window_.get() + flushPos_, first);
+    std::memcpy(to + first, window_.get(), count - first);
     output->crc = crc32(to, count, output->crc);
     output->written += count;
   }
@@ -322,6 +327,7 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
                                UnpackOutput* output) {
   packedAvailable_ = entry.packedAvailable;
   if (!entry.solid) resetState();
+  windowDirty_ = true;
   in_.start(source);
   trackedStart_ = 0;
   trackedEnd_ = std::min<std::uint64_t>(packedAvailable_, kTrackedBufferSize);
@@ -332,7 +338,7 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
   // The hot state lives in locals: byte stores into the window could otherwise alias every
   // member and force reloads on each symbol. Bits are taken from a 64-bit container that holds
   // at least 56 unread bits after each refill, enough for the longest step (51 bits).
-  std::uint8_t* const window = window_.data();
+  std::uint8_t* const window = window_.get();
   const std::uint8_t* const buffer = in_.buffer.data();
   std::uint64_t bits = 0;      // unread bits, most significant first
   unsigned avail = 0;          // how many

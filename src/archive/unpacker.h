@@ -7,6 +7,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "archive/huffman_table.h"
@@ -35,6 +37,7 @@ class Unpacker {
   static constexpr std::uint32_t kWindowSize = 1u << 20;
   static constexpr std::uint32_t kWindowMask = kWindowSize - 1;
 
+  // Allocates the window; throws std::bad_alloc when it cannot.
   Unpacker();
 
   // Decodes one entry. Output is copied only when `output` is given (the wanted entry); entries
@@ -82,7 +85,13 @@ class Unpacker {
   // bytes were left in it decides the closing table check, so that buffer is tracked here.
   void trackRefill(std::size_t threshold);
 
-  std::vector<std::uint8_t> window_;
+  struct FreeDeleter {
+    void operator()(std::uint8_t* p) const { std::free(p); }
+  };
+  // From calloc: fresh zero pages, so the first entry needs no clearing and small entries touch
+  // only the pages they use.
+  std::unique_ptr<std::uint8_t, FreeDeleter> window_;
+  bool windowDirty_ = false;
   std::uint32_t writePos_ = 0;
   std::uint32_t flushPos_ = 0;
   std::int64_t outLeft_ = 0;

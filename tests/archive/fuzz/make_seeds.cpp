@@ -2,6 +2,7 @@
 // only argument: stored, encrypted, solid, compressed and audio entries under the entry names
 // the fuzz target asks for.
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 
 #include "archive_builder.h"
@@ -21,9 +22,9 @@ TestEntry stored(const std::string& name, const std::string& text, const std::st
 TestEntry compressed(const std::string& name, bool withPassword) {
   // Literals, a new match, a repeated match and a short match under one table set.
   TableLengths t;
-  for (int s : {'a', 'b', 'c', 256, 257, 261, 272}) t.main[std::size_t(s)] = 3;
+  for (int s : std::initializer_list<int>{'a', 'b', 'c', 256, 257, 261, 272}) t.main[std::size_t(s)] = 3;
   t.dist[0] = 1;
-  t.dist[3] = 1;
+  t.dist[2] = 1;
   t.repLen[0] = 1;
   BitWriter bits;
   writeTables(bits, t);
@@ -31,10 +32,10 @@ TestEntry compressed(const std::string& name, bool withPassword) {
   CodeBook dist(t.dist);
   CodeBook repLen(t.repLen);
   for (int s : {'a', 'b', 'c'}) main.put(bits, s);
-  main.put(bits, 272);  // length 5 at distance 4
-  dist.put(bits, 3);
+  main.put(bits, 272);  // length 5 at distance 3
+  dist.put(bits, 2);
   main.put(bits, 256);  // again
-  main.put(bits, 257);  // distance 4, length 2
+  main.put(bits, 257);  // distance 3, length 2
   repLen.put(bits, 0);
   main.put(bits, 261);  // distance 1 + 2 bits, length 2
   bits.put(0, 2);
@@ -42,9 +43,9 @@ TestEntry compressed(const std::string& name, bool withPassword) {
   auto copy = [&](std::size_t length, std::size_t distance) {
     for (std::size_t i = 0; i < length; ++i) text += text[text.size() - distance];
   };
-  copy(5, 4);
-  copy(5, 4);
-  copy(2, 4);
+  copy(5, 3);
+  copy(5, 3);
+  copy(2, 3);
   copy(2, 1);
   TestEntry entry;
   entry.name = name;
