@@ -165,6 +165,18 @@ void checkTheProgramRefusesBadArgumentsAndUnwritableFolders() {
   EXPECT_EQ(blocker.read("file"), "not a folder");
 }
 
+void checkMissingFontsAreReportedAndTheRestIsWritten() {
+  TempFolder noFonts, out;
+  ::setenv("TOLVEK_FONT_DIR", noFonts.path().c_str(), 1);
+  showkit::ShowFolder folder(out.path());
+  showkit::writeOverlayPictures(folder);
+  ::unsetenv("TOLVEK_FONT_DIR");
+  ASSERT_FALSE(folder.failures().empty());
+  EXPECT_NE(folder.failures()[0].find("fonts-liberation2"), std::string::npos) << folder.failures()[0];
+  EXPECT_TRUE(out.exists("Textures/barre.jpg"));
+  EXPECT_FALSE(out.exists("Textures/Loving.tga"));
+}
+
 void checkDemoConfHoldsEightWordsWithTheShowsSettings() {
   const std::string text = show.folder->read("Demo.conf");
   std::istringstream words(text);
@@ -412,6 +424,10 @@ TEST_F(ShowKitTest, WritesEveryFileTheSameWayOnEveryRun) {
   {
     SCOPED_TRACE("TheProgramRefusesBadArgumentsAndUnwritableFolders");
     checkTheProgramRefusesBadArgumentsAndUnwritableFolders();
+  }
+  {
+    SCOPED_TRACE("MissingFontsAreReportedAndTheRestIsWritten");
+    checkMissingFontsAreReportedAndTheRestIsWritten();
   }
   {
     SCOPED_TRACE("DemoConfHoldsEightWordsWithTheShowsSettings");
