@@ -108,6 +108,10 @@ TEST(PackRoundTrip, RefusesWhatTheFormatCannotHold) {
   ASSERT_TRUE(tooLong.addEntry("a", {1, 2, 3}));
   EXPECT_EQ(tooLong.buildArchive(), std::nullopt);
   EXPECT_FALSE(tooLong.error().empty());
+
+  pack::ArchiveWriter zero({.password = std::string("ab\0cd", 5), .solid = false, .store = false});
+  ASSERT_TRUE(zero.addEntry("a", {1, 2, 3}));
+  EXPECT_EQ(zero.buildArchive(), std::nullopt);
 }
 
 TEST(PackRoundTrip, LongestNameIsFound) {

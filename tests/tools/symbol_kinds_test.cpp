@@ -83,6 +83,17 @@ TEST(SymbolKinds, LengthBonusesAtFarDistances) {
   EXPECT_GE(stats.distanceOneLength5, 1u);
 }
 
+TEST(SymbolKinds, FarthestDistanceOfTheWindow) {
+  // A random island copied from 2^20 - 1 bytes back, the farthest the window reaches, and
+  // another from 2^20 back, which must not be matched at all.
+  Crafted c(5);
+  c.zeros((1u << 20) + 300);
+  c.scramble((1u << 20) - 1, 40).copy((1u << 20) - 1, 30).random(1);
+  c.scramble(1u << 20, 40).copy(1u << 20, 30).zeros(100);
+  const auto stats = packAndCheck(c.bytes());
+  EXPECT_GE(stats.newBonus[2], 1u);
+}
+
 TEST(SymbolKinds, TableSetsChangeWithTheStatistics) {
   // Text, then binary, then text again: three table sets in one entry. The second text is
   // coded against the binary lengths or plainly, whichever is smaller; run codes appear for

@@ -59,6 +59,10 @@ std::optional<std::vector<std::uint8_t>> ArchiveWriter::buildArchive() {
     error_ = "password longer than " + std::to_string(archive::FileCipher::kMaxPasswordLength) + " bytes";
     return std::nullopt;
   }
+  if (options_.password.find('\0') != std::string::npos) {
+    error_ = "password contains a zero byte; the reader takes it as a C string";
+    return std::nullopt;
+  }
   const bool encrypted = !options_.password.empty();
   const size_t alignment = encrypted ? 16 : 1;
 

@@ -36,6 +36,7 @@ namespace {
 constexpr std::uint32_t kSegmentSize = 32 * 1024;
 constexpr std::uint32_t kMaxMatch = 257;  // fits both match kinds at every distance
 constexpr int kMaxChain = 64;
+constexpr std::uint32_t kGoodLength = 32;
 constexpr std::uint32_t kNiceLength = 160;
 constexpr std::uint32_t kLazyLimit = 48;
 
@@ -315,8 +316,10 @@ struct Compressor::Impl {
 
     if (longest < kNiceLength && maxLen >= 3) {
       std::uint32_t bestLen = 2;
+      // A good match already in hand makes a long search unlikely to pay.
+      int budget = longest >= kGoodLength ? kMaxChain / 4 : kMaxChain;
       std::int32_t candidate = finder.chainHead(history, pos);
-      for (int depth = 0; candidate >= 0 && depth < kMaxChain; ++depth) {
+      for (int depth = 0; candidate >= 0 && depth < budget; ++depth) {
         const auto c = static_cast<std::uint32_t>(candidate);
         if (c >= pos) {
           candidate = finder.chainNext(candidate);
@@ -330,6 +333,7 @@ struct Compressor::Impl {
             bestLen = len;
             if (len >= 3 + static_cast<std::uint32_t>(newMatchBonus(d))) consider(Kind::New, len, d, newCost(len, d), 0);
             if (len >= kNiceLength || len == maxLen) break;
+            if (len >= kGoodLength) budget = std::min(budget, depth + kMaxChain / 4);
           }
         }
         candidate = finder.chainNext(candidate);
