@@ -2,6 +2,7 @@
 // (text-like and binary), plus the packed sizes of both. The archives come from our own
 // writer, zlib's streams from compress2 at level 6.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -28,9 +29,9 @@ struct Corpus {
 
 std::string benchFolder() {
   static const std::string folder = [] {
-    std::string pattern = "/tmp/tolvek_bench_archive_XXXXXX";
-    if (!::mkdtemp(pattern.data())) std::abort();
-    return pattern;
+    const std::string path = "/tmp/tolvek_bench_archive_" + std::to_string(::getpid());
+    if (!platform::createFolders(path)) std::abort();
+    return path;
   }();
   return folder;
 }
