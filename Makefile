@@ -28,8 +28,9 @@ show: build
 run: show
 	cd $(BUILD)/show && ../bin/tolvek
 
-test: build
-	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j2 --timeout 600
+# The whole-show tests and the contact sheets look at the kit's show folder.
+test: show
+	cd $(BUILD) && TOLVEK_SHOW_DIR=$(abspath $(BUILD)/show) $(XVFB) ctest --output-on-failure -j2 --timeout 600
 
 clean:
 	rm -rf $(BUILD)
