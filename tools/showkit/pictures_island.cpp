@@ -22,7 +22,7 @@ Image wavesPicture() {
       const float u = (static_cast<float>(x) + 0.5f) / n, v = (static_cast<float>(y) + 0.5f) / n;
       const float warp = fbm(u * 4, v * 4, 3, 0x3a1u, 4, 4) - 0.5f;
       const float streaks = fbm(u * 32 + warp * 6, v * 2, 4, 0x3a2u, 32, 2);
-      const float foam = smoothstep(0.55f, 0.8f, fbm(u * 8 + warp * 2, v * 6, 5, 0x3a3u, 8, 6));
+      const float foam = smoothstep(0.55f, 0.8f, fbm(u * 16 + warp * 3, v * 3, 5, 0x3a3u, 16, 3));
       const float level = clamp01(0.15f + 0.7f * std::pow(streaks, 1.6f) + 0.45f * foam);
       image.at(x, y) = withAlpha(mix(Rgba{0.25f, 0.3f, 0.34f, 1}, palette::white, level), 1);
     }

@@ -98,23 +98,20 @@ void paintify(Image& image, std::uint32_t seed, float strokeLength) {
       flowX.at(x, y) = std::cos(angle);
       flowY.at(x, y) = std::sin(angle);
     }
-  const int steps = 6;
+  // Strokes are short: each is a straight dab along the flow at its pixel.
+  const int steps = std::clamp(static_cast<int>(strokeLength / 3), 2, 5);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
+      const float gx = (static_cast<float>(x) + 0.5f) / kCell + 0.5f, gy = (static_cast<float>(y) + 0.5f) / kCell + 0.5f;
+      const float dx = flowX.sample(gx, gy, false) * strokeLength / steps;
+      const float dy = flowY.sample(gx, gy, false) * strokeLength / steps;
       Rgba sum = {0, 0, 0, 0};
       float weight = 0;
-      // Follow the flow both ways from the pixel.
-      for (int dir = -1; dir <= 1; dir += 2) {
-        float px = static_cast<float>(x) + 0.5f, py = static_cast<float>(y) + 0.5f;
-        for (int s = 0; s < steps; ++s) {
-          const float gx = px / kCell + 0.5f, gy = py / kCell + 0.5f;
-          const float step = strokeLength / steps * static_cast<float>(dir);
-          px += flowX.sample(gx, gy, false) * step;
-          py += flowY.sample(gx, gy, false) * step;
-          const float k = 1.0f - static_cast<float>(s) / steps;
-          sum = sum + source.sample(px, py, false) * k;
-          weight += k;
-        }
+      for (int s = -steps; s <= steps; ++s) {
+        if (s == 0) continue;
+        const float k = 1.0f - static_cast<float>(std::abs(s) - 1) / steps;
+        sum = sum + source.sample(static_cast<float>(x) + 0.5f + dx * s, static_cast<float>(y) + 0.5f + dy * s, false) * k;
+        weight += k;
       }
       Rgba c = mix(source.at(x, y), sum * (1.0f / weight), 0.75f);
       // Canvas grain: a fine weave and a little bristle texture along the strokes.

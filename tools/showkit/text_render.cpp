@@ -28,10 +28,10 @@ std::unique_ptr<Font> Font::open(std::string_view fileName) {
   if (FT_Init_FreeType(&handles->library) != 0) return nullptr;
   const std::string path = fontFolder() + "/" + std::string(fileName);
   if (FT_New_Face(handles->library, path.c_str(), 0, &handles->face) != 0) return nullptr;
-  return std::unique_ptr<Font>(new Font(std::move(handles)));
+  return std::make_unique<Font>(Opened{}, std::move(handles));
 }
 
-Font::Font(std::unique_ptr<Handles> handles) : handles_(std::move(handles)) {}
+Font::Font(Opened, std::unique_ptr<Handles> handles) : handles_(std::move(handles)) {}
 Font::~Font() = default;
 
 namespace {

@@ -29,7 +29,12 @@ class Font {
 
  private:
   struct Handles;
-  explicit Font(std::unique_ptr<Handles> handles);
+  struct Opened {};  // only open() can make a Font
+
+ public:
+  Font(Opened, std::unique_ptr<Handles> handles);
+
+ private:
   std::unique_ptr<Handles> handles_;
 };
 
