@@ -22,6 +22,7 @@
 #include "level_writer.h"
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
+#include "platform/render_state.h"
 #include "world/bsp_level.h"
 #include "world/camera_path.h"
 
@@ -87,18 +88,7 @@ Subject findSubject() {
 }
 
 void standardState() {
-  glShadeModel(GL_SMOOTH);
-  glClearColor(0, 0, 0, 0);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glCullFace(GL_FRONT);
-  glEnable(GL_CULL_FACE);
-  glFogi(GL_FOG_MODE, GL_EXP2);
-  const GLfloat fogColour[4] = {0.25f, 0.25f, 0.25f, 1.0f};
-  glFogfv(GL_FOG_COLOR, fogColour);
-  glFogf(GL_FOG_DENSITY, 0.0016f);
-  glEnable(GL_FOG);
+  platform::applyStandardRenderState();
   glViewport(0, 0, kWidth, kHeight);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();

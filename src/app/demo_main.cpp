@@ -7,7 +7,6 @@
 
 #include "app/demo_config.h"
 #include "app/demo_window.h"
-#include "app/frame_recorder.h"
 #include "demo/loading_sequence.h"
 #include "demo/timeline.h"
 #include "platform/file_system.h"
@@ -16,6 +15,7 @@
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/settings.h"
+#include "resources/frame_recorder.h"
 #include "resources/texture_table.h"
 
 namespace app {
@@ -31,7 +31,7 @@ void applyChoices(const Options& options, platform::Settings& s) {
 }
 
 // One event per pass; a frame only when the queue is empty. Returns the exit code.
-int runMainLoop(const Options& options, FrameRecorder* recorder) {
+int runMainLoop(const Options& options, resources::FrameRecorder* recorder) {
   auto& s = platform::settings;
   while (!s.demoDone) {
     SDL_Event event;
@@ -112,9 +112,9 @@ int runDemo(const Options& options) {
   }
   s.letterboxHeight = computeLetterboxHeight(s.screenWidth, s.screenHeight);
 
-  std::unique_ptr<FrameRecorder> recorder;
+  std::unique_ptr<resources::FrameRecorder> recorder;
   if (!options.recordDir.empty()) {
-    recorder = std::make_unique<FrameRecorder>(options.recordDir, options.recordFps);
+    recorder = std::make_unique<resources::FrameRecorder>(options.recordDir, options.recordFps);
     if (!recorder->ok()) {
       std::fprintf(stderr, "tolvek: %s\n", recorder->error().c_str());
       return 1;

@@ -9,6 +9,7 @@
 #include "platform/gl_extensions.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
+#include "platform/render_state.h"
 #include "platform/settings.h"
 #include "resources/texture_table.h"
 
@@ -156,23 +157,7 @@ void resizeViewport(int width, int height) {
 }
 
 void initRenderState() {
-  glShadeModel(GL_SMOOTH);
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  glClearDepth(1.0);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glCullFace(GL_FRONT);
-  glEnable(GL_CULL_FACE);
-  glFogi(GL_FOG_MODE, GL_EXP2);
-  const GLfloat fogColour[4] = {0.25f, 0.25f, 0.25f, 1.0f};
-  glFogfv(GL_FOG_COLOR, fogColour);
-  glFogf(GL_FOG_DENSITY, 0.0016f);
-  glHint(GL_FOG_HINT, GL_NICEST);
-  glFogf(GL_FOG_START, 1.0f);
-  glFogf(GL_FOG_END, 500.0f);
-  glEnable(GL_FOG);
+  platform::applyStandardRenderState();
   resources::loadTextureTable();
   platform::createSharedQuadric();
 }

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "show_levels.h"
+#include "show_models.h"
 
 namespace showkit {
 
@@ -17,6 +18,8 @@ constexpr std::array kModules{
     KitModule{"island pictures", writeIslandPictures},
     KitModule{"final pictures", writeFinalPictures},
     KitModule{"levels", writeLevels},
+    KitModule{"models", writeModels},
+    KitModule{"terrain", writeTerrain},
 };
 
 }  // namespace

@@ -5,18 +5,17 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "platform/file_system.h"
 #include "platform/frame_timer.h"
 #include "platform/gl_extensions.h"
-#include "resources/png_writer.h"
+#include "platform/render_state.h"
+#include "resources/frame_recorder.h"
 
 namespace view {
 namespace {
-
-// One frame is a whole number of counts at any frame rate.
-constexpr std::int64_t kCountsPerFrame = 1'000'000;
 
 struct Window {
   SDL_Window* window = nullptr;
@@ -27,16 +26,6 @@ struct Window {
     SDL_Quit();
   }
 };
-
-bool saveFrame(const std::string& folder, int index) {
-  std::vector<std::uint8_t> pixels(static_cast<size_t>(kWidth) * kHeight * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  char name[32];
-  std::snprintf(name, sizeof name, "/frame_%06d.png", index);
-  return resources::writePngFile(folder + name, kWidth, kHeight, 3, pixels.data(), true, 1);
-}
 
 // Escape or the close box.
 bool quitRequested() {
@@ -51,26 +40,6 @@ bool quitRequested() {
 
 }  // namespace
 
-void applyStandardRenderState() {
-  glShadeModel(GL_SMOOTH);
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  glClearDepth(1.0);
-  glEnable(GL_DEPTH_TEST);
-  glDepthFunc(GL_LEQUAL);
-  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-  glCullFace(GL_FRONT);
-  glEnable(GL_CULL_FACE);
-  glFogi(GL_FOG_MODE, GL_EXP2);
-  const GLfloat fogColour[4] = {0.25f, 0.25f, 0.25f, 1.0f};
-  glFogfv(GL_FOG_COLOR, fogColour);
-  glFogf(GL_FOG_DENSITY, 0.0016f);
-  glHint(GL_FOG_HINT, GL_NICEST);
-  glFogf(GL_FOG_START, 1.0f);
-  glFogf(GL_FOG_END, 500.0f);
-  glEnable(GL_FOG);
-}
-
 void applyProjection(float fieldOfView, float aspectRatio) {
   glViewport(0, 0, kWidth, kHeight);
   glMatrixMode(GL_PROJECTION);
@@ -82,9 +51,13 @@ void applyProjection(float fieldOfView, float aspectRatio) {
 
 int runPreview(Preview& preview, const ViewOptions& options) {
   const bool recording = !options.recordDir.empty();
-  if (recording && !platform::createFolders(options.recordDir)) {
-    std::fprintf(stderr, "tolvek-view: cannot create the folder '%s'\n", options.recordDir.c_str());
-    return 1;
+  std::optional<resources::FrameRecorder> recorder;
+  if (recording) {
+    recorder.emplace(options.recordDir, options.fps);
+    if (!recorder->ok()) {
+      std::fprintf(stderr, "tolvek-view: %s\n", recorder->error().c_str());
+      return 1;
+    }
   }
   Window w;
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -109,11 +82,11 @@ int runPreview(Preview& preview, const ViewOptions& options) {
     std::fprintf(stderr, "tolvek-view: the OpenGL driver lacks %s\n", missing);
     return 1;
   }
-  applyStandardRenderState();
+  platform::applyStandardRenderState();
   applyProjection(options.fieldOfView, options.aspectRatio);
   if (!preview.load()) return 1;
 
-  if (recording) platform::useVirtualCounter(kCountsPerFrame * options.fps);
+  if (recorder) recorder->startClock();
   platform::timerInit();
   platform::frameDeltaMs();
   double elapsedMs = 0.0;
@@ -121,12 +94,12 @@ int runPreview(Preview& preview, const ViewOptions& options) {
   int status = 0;
   for (;;) {
     if (quitRequested()) break;
-    if (recording) platform::advanceVirtualCounter(kCountsPerFrame);
+    if (recorder) recorder->advanceClock();
     const float delta = platform::frameDeltaMs();
     elapsedMs += delta;
     if (options.untilMs && elapsedMs > *options.untilMs) break;
     if (!preview.frame(delta)) break;
-    if (recording && !saveFrame(options.recordDir, frames)) {
+    if (recorder && !recorder->saveFrame(kWidth, kHeight)) {
       std::fprintf(stderr, "tolvek-view: cannot write frame %d to '%s'\n", frames, options.recordDir.c_str());
       status = 1;
       break;

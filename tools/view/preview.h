@@ -27,8 +27,7 @@ class Preview {
 // Returns the process exit code.
 int runPreview(Preview& preview, const ViewOptions& options);
 
-// The demo's standard render state, as its window sets it up, and its window projection.
-void applyStandardRenderState();
+// The demo's window projection for the preview window.
 void applyProjection(float fieldOfView, float aspectRatio);
 
 }  // namespace view

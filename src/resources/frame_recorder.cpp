@@ -1,4 +1,4 @@
-#include "app/frame_recorder.h"
+#include "resources/frame_recorder.h"
 
 #include <GL/gl.h>
 
@@ -9,7 +9,7 @@
 #include "platform/frame_timer.h"
 #include "resources/png_writer.h"
 
-namespace app {
+namespace resources {
 namespace {
 // One frame is a whole number of counts at any frame rate.
 constexpr std::int64_t kCountsPerFrame = 1'000'000;
@@ -40,4 +40,4 @@ bool FrameRecorder::saveFrame(int width, int height) {
   return true;
 }
 
-}  // namespace app
+}  // namespace resources

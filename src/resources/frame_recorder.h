@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace app {
+namespace resources {
 
 class FrameRecorder {
  public:
@@ -30,4 +30,4 @@ class FrameRecorder {
   std::string error_;
 };
 
-}  // namespace app
+}  // namespace resources

@@ -1,0 +1,16 @@
+// The kit's model and terrain modules: writes the MD3 models with their skins, the
+// character folder and the island's terrain, and checks them against the script.
+#pragma once
+
+#include "show_folder.h"
+
+namespace showkit {
+
+// chelou, moine and boat with skins (models/ for the archive and loose in data/models/),
+// and the character in Doom/; fails the folder when a model breaks a check.
+void writeModels(ShowFolder& folder);
+// terrain.raw and terrain.jpg (models/ and data/models/); fails the folder when the island
+// does not fit the scene.
+void writeTerrain(ShowFolder& folder);
+
+}  // namespace showkit
