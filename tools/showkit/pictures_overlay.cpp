@@ -78,12 +78,17 @@ Image loaderPicture(const Fonts& fonts) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const float fx = static_cast<float>(x), fy = static_cast<float>(y);
-      const Masonry m = masonry(fx, fy, 170, 64, 6, 0x10ad, 0, true);
-      const float grain = fbm(fx * 0.04f, fy * 0.04f, 5, 0x51u);
-      const float pits = fbm(fx * 0.25f, fy * 0.25f, 3, 0x52u);
-      relief.at(x, y) = m.height * (0.7f + 0.2f * grain + 0.1f * pits);
-      Rgba c = mix(palette::stoneDark, palette::stone, 0.25f + 0.55f * m.shade * grain + 0.2f * (pits - 0.5f));
-      c = c * (0.35f + 0.65f * m.height);
+      // Large ashlar blocks with thin joints, weathered faces and chipped edges.
+      const Masonry m = masonry(fx, fy, 236, 92, 4, 0x10ad, 0, true);
+      const float grain = fbm(fx * 0.03f, fy * 0.03f, 5, 0x51u);
+      const float pits = fbm(fx * 0.2f, fy * 0.2f, 3, 0x52u);
+      const float worn = smoothstep(0.55f, 0.75f, fbm(fx * 0.012f, fy * 0.012f, 3, 0x53u + m.id % 7));
+      relief.at(x, y) = m.height * (0.75f + 0.25f * grain - 0.15f * worn) + 0.08f * pits;
+      const Rgba warmStone = mix(palette::stoneDark, palette::stone, 0.15f + 0.7f * m.shade);
+      const Rgba coolStone = tint(warmStone, {0.85f, 0.9f, 1.0f, 1});
+      Rgba c = mix(warmStone, coolStone, static_cast<float>(m.id >> 24) / 255.0f);
+      c = c * (0.55f + 0.6f * grain + 0.25f * (pits - 0.5f) - 0.2f * worn);
+      c = c * (0.3f + 0.7f * m.height);
       wall.at(x, y) = c;
     }
   const float fireX = 0.5f * w, fireY = 0.62f * h;
@@ -96,7 +101,7 @@ Image loaderPicture(const Fonts& fonts) {
       const float gy = relief.at(x, std::min(y + 1, h - 1)) - relief.at(x, std::max(y - 1, 0));
       const float lx = fireX - fx, ly = fireY - fy;
       const float dist = std::sqrt(lx * lx + ly * ly) + 1;
-      const float facing = clamp01(0.5f + 1.8f * (gx * lx + gy * ly) / dist);
+      const float facing = clamp01(0.5f + 6.0f * (gx * lx + gy * ly) / dist);
       const float warm = 1.4f * std::exp(-dist / 330.0f);
       const float cold = 0.25f * smoothstep(0.7f * h, 0.0f, fy);
       const Rgba base = wall.at(x, y);
