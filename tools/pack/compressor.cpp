@@ -35,7 +35,7 @@ namespace {
 // Parsing and the audio trial work on pieces of this size; blocks are whole pieces.
 constexpr std::uint32_t kSegmentSize = 32 * 1024;
 constexpr std::uint32_t kMaxMatch = 257;  // fits both match kinds at every distance
-constexpr int kMaxChain = 64;
+constexpr int kMaxChain = 128;
 constexpr std::uint32_t kGoodLength = 32;
 constexpr std::uint32_t kNiceLength = 160;
 constexpr std::uint32_t kLazyLimit = 48;
@@ -315,7 +315,16 @@ struct Compressor::Impl {
     }
 
     if (longest < kNiceLength && maxLen >= 3) {
-      std::uint32_t bestLen = 2;
+      const std::int32_t triple = finder.lastTriple(history, pos);
+      if (triple >= 0 && static_cast<std::uint32_t>(triple) < pos && pos - static_cast<std::uint32_t>(triple) <= kMaxDistance) {
+        const std::uint32_t d = pos - static_cast<std::uint32_t>(triple);
+        const std::uint32_t len = matchLength(pos, static_cast<std::uint32_t>(triple), maxLen);
+        if (len >= 3 + static_cast<std::uint32_t>(newMatchBonus(d))) consider(Kind::New, len, d, newCost(len, d), 0);
+      }
+    }
+
+    if (longest < kNiceLength && maxLen >= 4) {
+      std::uint32_t bestLen = 3;
       // A good match already in hand makes a long search unlikely to pay.
       int budget = longest >= kGoodLength ? kMaxChain / 4 : kMaxChain;
       std::int32_t candidate = finder.chainHead(history, pos);
