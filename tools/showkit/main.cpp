@@ -8,8 +8,11 @@
 
 int main(int argc, char** argv) {
   if (argc != 2 || std::string(argv[1]).empty() || std::string(argv[1]) == "--help") {
-    std::fprintf(stderr, "usage: tolvek-showkit OUTDIR\n"
-                         "Writes the demo's data (configuration, texts, pictures) into OUTDIR.\n");
+    std::fprintf(stderr,
+                 "usage: tolvek-showkit OUTDIR\n"
+                 "Writes the demo's data into OUTDIR, the same bytes on every run.\n"
+                 "TOLVEK_SHOWKIT_PREVIEW=DIR also saves every picture as PNG in DIR;\n"
+                 "TOLVEK_FONT_DIR=DIR takes the Liberation fonts from DIR.\n");
     return 2;
   }
   if (!platform::createFolders(argv[1])) {
