@@ -44,10 +44,10 @@ Rgba skyColour(Vec3 direction) {
   c = c + tint(palette::fire, {1, 0.9f, 0.8f, 1}) * (halo * 0.7f + band);
   // Clouds on a plane above the sea, seen in perspective.
   if (e > 0.0f) {
-    const float k = 1.0f / (e + 0.06f);
+    const float k = 1.0f / (e + 0.12f);
     const float px = d.x * k * 1.8f, pz = d.z * k * 1.8f;
     const float density = fbm(px + 3.1f, pz - 7.3f, 6, 0x5c1u);
-    const float shape = smoothstep(0.48f, 0.72f, density) * smoothstep(0.0f, 0.18f, e);
+    const float shape = smoothstep(0.48f, 0.72f, density) * smoothstep(0.01f, 0.22f, e);
     // Thicker cloud seen a little towards the sun: the side away from it is in shadow.
     const float toward = fbm(px + 3.1f + sun.x * 0.08f, pz - 7.3f + sun.z * 0.08f, 6, 0x5c1u);
     const float lit = clamp01(0.55f + (density - toward) * 9.0f);
