@@ -135,26 +135,31 @@ std::vector<std::string> windingFaults(const world::LevelData& level) {
     const auto& leaf = level.leaves[l];
     if (leaf.cluster < 0) continue;
     const Box b = leafBox(leaf);
-    const Vec3f centre{(b.min[0] + b.max[0]) / 2, (b.min[1] + b.max[1]) / 2, (b.min[2] + b.max[2]) / 2};
     for (int i = 0; i < leaf.leafFaceCount; ++i) {
-      const auto& face = level.faces[level.leafFaces[leaf.firstLeafFace + i]];
+      const int f = level.leafFaces[leaf.firstLeafFace + i];
+      const auto& face = level.faces[f];
+      Vec3f centre{0, 0, 0};
+      std::array<float, 3> lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+      for (int v = 0; v < face.vertexCount; ++v) {
+        const Vec3f p = toVec(level.vertices[face.firstVertex + v].position);
+        centre = centre + p * (1.0f / face.vertexCount);
+        for (int a = 0; a < 3; ++a) {
+          const float c = a == 0 ? p.x : a == 1 ? p.y : p.z;
+          lo[a] = std::min(lo[a], c);
+          hi[a] = std::max(hi[a], c);
+        }
+      }
+      // Clockwise seen from the front: the front is against the winding's normal, and it
+      // must look into open space (walls have solid space behind them).
       const Vec3f v0 = toVec(level.vertices[face.firstVertex].position);
       const Vec3f v1 = toVec(level.vertices[face.firstVertex + 1].position);
       const Vec3f v2 = toVec(level.vertices[face.firstVertex + 2].position);
-      if (levelc::dot(cross(v1 - v0, v2 - v0), centre - v0) >= 0)
-        problems.push_back("face " + std::to_string(level.leafFaces[leaf.firstLeafFace + i]) +
-                           " faces away from leaf " + std::to_string(l));
-      bool onSide = false;
-      for (int a = 0; a < 3; ++a) {
-        bool allMin = true, allMax = true;
-        for (int v = 0; v < face.vertexCount; ++v) {
-          const float c = level.vertices[face.firstVertex + v].position[a];
-          allMin = allMin && std::abs(c - b.min[a]) < 0.01f;
-          allMax = allMax && std::abs(c - b.max[a]) < 0.01f;
-        }
-        onSide = onSide || allMin || allMax;
-      }
-      if (!onSide) problems.push_back("face of leaf " + std::to_string(l) + " is not on its box");
+      const Vec3f n = cross(v1 - v0, v2 - v0);
+      const Vec3f front = centre - n * (0.5f / std::sqrt(levelc::dot(n, n)));
+      if (clusterAt(level, front) < 0) problems.push_back("face " + std::to_string(f) + " faces solid space");
+      bool meets = true;
+      for (int a = 0; a < 3; ++a) meets = meets && lo[a] <= b.max[a] + 0.01f && hi[a] >= b.min[a] - 0.01f;
+      if (!meets) problems.push_back("face " + std::to_string(f) + " lies outside leaf " + std::to_string(l));
     }
   }
   return problems;

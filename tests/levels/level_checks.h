@@ -17,8 +17,8 @@ std::vector<std::string> unreachable(const world::LevelData& level);
 std::vector<std::string> leavesOutsideParents(const world::LevelData& level);
 // Rows that do not see their own cluster, and pairs seen one way only.
 std::vector<std::string> visibilityFaults(const world::LevelData& level);
-// Faces of an air leaf that are wound counter-clockwise as seen from the leaf (the demo culls
-// those), or that do not lie on the leaf's box.
+// Faces of an air leaf whose front (the side from which they are wound clockwise: the demo
+// culls the other) looks into solid space, or that lie outside the leaf's box.
 std::vector<std::string> windingFaults(const world::LevelData& level);
 
 // Cluster of the leaf holding p, or -2 when the walk finds no leaf.

@@ -208,3 +208,61 @@ TEST(LevelChecks, NoticeBrokenFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+levelc::Column octagon() {
+  levelc::Column column;
+  column.x = 100;
+  column.z = 100;
+  column.bottom = 0;
+  column.top = 100;
+  column.radius = 20;
+  return column;
+}
+
+TEST(Columns, VolumeAndSegments) {
+  const levelc::Column column = octagon();
+  EXPECT_TRUE(column.holds({100, 50, 100}, 0));
+  // The side facing -z lies at 20 cos(22.5 degrees) = 18.48 from the axis.
+  EXPECT_TRUE(column.holds({100, 50, 82}, 0));
+  EXPECT_FALSE(column.holds({100, 50, 81}, 0));
+  EXPECT_TRUE(column.holds({100, 50, 80}, 2));   // within the margin
+  EXPECT_FALSE(column.holds({100, 50, 79}, 2));
+  EXPECT_FALSE(column.holds({100, 101, 100}, 0));
+  EXPECT_FALSE(column.holds({118, 50, 118}, 0));  // the cut corner
+  EXPECT_TRUE(column.blocks({50, 50, 100}, {150, 50, 100}));
+  EXPECT_FALSE(column.blocks({50, 50, 70}, {150, 50, 70}));   // beside it
+  EXPECT_FALSE(column.blocks({50, 110, 100}, {150, 110, 100}));  // over it
+  EXPECT_TRUE(column.blocks({50, 110, 100}, {150, 50, 100}));  // down into it
+  EXPECT_FALSE(column.blocks({50, 50, 100}, {70, 50, 100}));  // stops short
+  EXPECT_TRUE(column.blocks({100, 50, 100}, {100, 50, 100}));  // a point inside
+}
+
+TEST(Columns, FacesPointOutwardAndBelongToTheLeavesAround) {
+  LevelDescription description;
+  description.rooms = {makeRoom({{0, 0, 0}, {200, 100, 200}})};
+  description.columns = {octagon()};
+  const auto compiled = levelc::compileLevel(description);
+  int sides = 0;
+  for (std::size_t f = 0; f < compiled.faces.size(); ++f) {
+    const auto& face = compiled.faces[f];
+    if (!face.detail) continue;
+    ++sides;
+    const auto* v = &compiled.vertices[face.firstVertex];
+    levelc::Vec3f centre = (v[0].position + v[2].position) * 0.5f;
+    const levelc::Vec3f a = v[1].position - v[0].position, b = v[2].position - v[0].position;
+    const levelc::Vec3f n{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+    const levelc::Vec3f front = centre - n * (1.0f / levelc::length(n));
+    EXPECT_FALSE(octagon().holds(front, 0)) << "side " << f << " wound inwards";
+    EXPECT_TRUE(octagon().holds(centre + n * (1.0f / levelc::length(n)), 0));
+    bool listed = false;
+    for (const auto& leaf : compiled.leaves) {
+      for (int listedFace : leaf.faces) listed = listed || listedFace == static_cast<int>(f);
+    }
+    EXPECT_TRUE(listed);
+  }
+  EXPECT_EQ(sides, 8);
+}
+
+}  // namespace

@@ -48,6 +48,27 @@ TEST(Lightmaps, LitNearTheLightDarkInShadowAndFarAway) {
   EXPECT_GT(lightmapLevelAt(level, {100, 100, 50}, 1, -1), 100);
 }
 
+TEST(Lightmaps, ColumnsCastShadows) {
+  LevelDescription description = screenedRoom();
+  levelc::Column column;
+  column.x = 100;
+  column.z = 100;
+  column.top = 100;
+  column.radius = 10;
+  description.columns = {column};
+  const auto level = bake(description);
+  // Behind the column, seen from the light at (100, 50, 50), the floor is in shadow; the
+  // same distance to the side it is lit.
+  const float behind = lightmapLevelAt(level, {100, 0, 140}, 1, +1);
+  const float beside = lightmapLevelAt(level, {140, 0, 100}, 1, +1);
+  EXPECT_LT(behind, 0.05f * 255 + 3);
+  EXPECT_GT(beside, 60);
+  // The column's side towards the light is lit, the far side is not (its sides facing -z
+  // and +z lie 10 cos(22.5 degrees) from the axis).
+  EXPECT_GT(lightmapLevelAt(level, {100, 50, 90.7612f}, 2, -1), 120);
+  EXPECT_LT(lightmapLevelAt(level, {100, 50, 109.2388f}, 2, +1), 0.05f * 255 + 3);
+}
+
 TEST(Lightmaps, GlowingBlocksAndBrightness) {
   const auto normal = bake(screenedRoom(1));
   const auto bright = bake(screenedRoom(2));

@@ -92,15 +92,17 @@ TEST(ShowLevels, PathsStayInsideTheirLevels) {
   EXPECT_GE(lights.size(), 32u);
   const auto& l1 = showLevels().intro;
   const auto& l2 = showLevels().second;
-  EXPECT_EQ(levelc::checkTrackInside(l1, eyes(intro), "cam.trj"), kNone);
-  EXPECT_EQ(levelc::checkTrackInside(l2, eyes(second), "cam2.trj"), kNone);
-  EXPECT_EQ(levelc::checkTrackInside(l2, lights, "ligths.trj"), kNone);
+  const auto columns1 = levelc::introLevel().columns;
+  const auto columns2 = levelc::secondLevel().columns;
+  EXPECT_EQ(levelc::checkTrackInside(l1, eyes(intro), "cam.trj", columns1), kNone);
+  EXPECT_EQ(levelc::checkTrackInside(l2, eyes(second), "cam2.trj", columns2), kNone);
+  EXPECT_EQ(levelc::checkTrackInside(l2, lights, "ligths.trj", columns2), kNone);
   const std::string cam = levelc::cameraPathText(intro, "intro");
   const std::string cam2 = levelc::cameraPathText(second, "second");
   const std::string light = levelc::pointPathText(lights, "lights");
-  EXPECT_EQ(levelc::checkFlightInside(l1, cam, true, 0.00041f, 49100, "cam.trj"), kNone);
-  EXPECT_EQ(levelc::checkFlightInside(l2, cam2, true, 0.00095f, 27736, "cam2.trj"), kNone);
-  EXPECT_EQ(levelc::checkFlightInside(l2, light, false, 0.00095f, 27736, "ligths.trj"), kNone);
+  EXPECT_EQ(levelc::checkFlightInside(l1, cam, true, 0.00041f, 49100, "cam.trj", columns1), kNone);
+  EXPECT_EQ(levelc::checkFlightInside(l2, cam2, true, 0.00095f, 27736, "cam2.trj", columns2), kNone);
+  EXPECT_EQ(levelc::checkFlightInside(l2, light, false, 0.00095f, 27736, "ligths.trj", columns2), kNone);
 }
 
 TEST(ShowLevels, IntroKeepsEachObjectInViewThroughItsWindow) {
@@ -206,6 +208,16 @@ TEST(PathChecks, ReportWallsSolidSpaceAndObjectsOutOfView) {
   EXPECT_EQ(levelc::checkTrackInside(level, throughWall, "t").size(), 1u);
   const std::vector<Vec3f> inRock{{0, 50, -100}, {100, 50, -100}};
   EXPECT_EQ(levelc::checkTrackInside(level, inRock, "t").size(), 2u);  // the point and its segment
+
+  // Columns are not in the tree: only the column list shows that a point is inside one.
+  const auto second = levelc::secondLevel();
+  ASSERT_FALSE(second.columns.empty());
+  const levelc::Column& column = second.columns.front();
+  const std::vector<Vec3f> inColumn{{column.x, 50, column.z}};
+  EXPECT_EQ(levelc::checkTrackInside(showLevels().second, inColumn, "t").size(), 0u);
+  EXPECT_EQ(levelc::checkTrackInside(showLevels().second, inColumn, "t", second.columns).size(), 1u);
+  const std::vector<Vec3f> pastColumn{{column.x - 40, 50, column.z}, {column.x + 40, 50, column.z}};
+  EXPECT_EQ(levelc::checkTrackInside(showLevels().second, pastColumn, "t", second.columns).size(), 1u);
 
   std::vector<levelc::CameraKey> keys(8, {{0, 50, 100}, {0, 50, 0}});
   keys[3].eye = {-350, 50, -235};

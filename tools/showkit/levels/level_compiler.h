@@ -29,6 +29,13 @@ struct LevelVertex {
 // coordinate[axis] = plane and spans [u0, u1] x [v0, v1] on the axes (axis + 1) % 3 and
 // (axis + 2) % 3; its front (the air side) faces towards `side` (+1 or -1) along the axis.
 struct LevelFace {
+  // Grid faces fill axis .. v1; every face has the generic frame below, which the baker uses:
+  // points origin + u * uAxis + v * vAxis for u in [0, width], v in [0, height], front side
+  // towards `front`.
+  Vec3f origin, uAxis, vAxis, front;
+  float width = 0, height = 0;
+  bool detail = false;   // a column's face: not on a leaf's side, listed by the leaves it crosses
+  float textureOffset = 0;  // along u, so that a column's sides continue one texture
   Material material = Material::Stone;
   int axis = 0;
   int side = 1;

@@ -59,6 +59,24 @@ struct Block {
   Rgb glow{1, 1, 1};
 };
 
+// A free-standing column: a vertical prism of `sides` sides around (x, z), from the floor
+// at `bottom` to the ceiling at `top`. Columns are detail: they have faces and cast shadows
+// but do not cut the level's tree, so the camera's checks keep clear of them separately.
+struct Column {
+  float x = 0, z = 0;
+  float bottom = 0, top = 100;
+  float radius = 12;
+  int sides = 8;
+  Material material = Material::Stone;
+
+  // True when p is within `margin` of the column's volume.
+  bool holds(Vec3f p, float margin) const;
+  // True when the segment from a to b passes through the column.
+  bool blocks(Vec3f a, Vec3f b) const;
+  // Corner k of the cross-section (x, z); the first side faces -z.
+  std::array<float, 2> corner(int k) const;
+};
+
 // Distance attenuation falls to zero at `radius`.
 struct PointLight {
   Vec3f position;
@@ -70,6 +88,7 @@ struct PointLight {
 struct LevelDescription {
   std::vector<Room> rooms;
   std::vector<Block> blocks;
+  std::vector<Column> columns;
   std::vector<PointLight> lights;
   Rgb ambient{0.06f, 0.06f, 0.07f};
   float brightness = 1;  // the baked light is multiplied by this before it is stored

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 
 #include "compiler_steps.h"
 
@@ -117,9 +118,47 @@ std::vector<LevelFace> extractFaces(const LevelDescription& description, const C
               face.u1 = uCuts[a + 1];
               face.v0 = vCuts[b];
               face.v1 = vCuts[b + 1];
+              std::array<float, 3> origin{}, u{}, v{};
+              origin[axis] = static_cast<float>(face.plane);
+              origin[ua] = static_cast<float>(face.u0);
+              origin[va] = static_cast<float>(face.v0);
+              u[ua] = 1;
+              v[va] = 1;
+              face.origin = {origin[0], origin[1], origin[2]};
+              face.uAxis = {u[0], u[1], u[2]};
+              face.vAxis = {v[0], v[1], v[2]};
+              face.front = face.normal();
+              face.width = static_cast<float>(face.u1 - face.u0);
+              face.height = static_cast<float>(face.v1 - face.v0);
               faces.push_back(face);
             }
         }
+    }
+  }
+  for (const Column& column : description.columns) {
+    const int n = std::max(3, column.sides);
+    float around = 0;
+    for (int k = 0; k < n; ++k) {
+      const auto a = column.corner(k), b = column.corner(k + 1);
+      const float width = std::hypot(b[0] - a[0], b[1] - a[1]);
+      // Tall sides are cut like long walls, for the lightmap's resolution.
+      const int pieces = std::max(1, static_cast<int>(std::ceil((column.top - column.bottom) / kMaxFaceSide)));
+      for (int p = 0; p < pieces; ++p) {
+        LevelFace face;
+        face.detail = true;
+        face.material = column.material;
+        const float y0 = column.bottom + (column.top - column.bottom) * p / pieces;
+        const float y1 = column.bottom + (column.top - column.bottom) * (p + 1) / pieces;
+        face.origin = {a[0], y0, a[1]};
+        face.uAxis = {(b[0] - a[0]) / width, 0, (b[1] - a[1]) / width};
+        face.vAxis = {0, 1, 0};
+        face.front = {face.uAxis.z, 0, -face.uAxis.x};
+        face.width = width;
+        face.height = y1 - y0;
+        face.textureOffset = around;
+        faces.push_back(face);
+      }
+      around += width;
     }
   }
   return faces;

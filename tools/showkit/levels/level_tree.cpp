@@ -149,6 +149,17 @@ void assignFaces(CompiledLevel& level) {
     if (leaf.cluster < 0) continue;
     for (std::size_t f = 0; f < level.faces.size(); ++f) {
       const LevelFace& face = level.faces[f];
+      if (face.detail) {
+        // A column's face belongs to every air leaf its box meets.
+        const Vec3f a = face.origin, b = face.origin + face.uAxis * face.width + face.vAxis * face.height;
+        const std::array<float, 3> lo{std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)};
+        const std::array<float, 3> hi{std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)};
+        bool meets = true;
+        for (int axis = 0; axis < 3 && meets; ++axis)
+          meets = lo[axis] <= leaf.box.max[axis] && hi[axis] >= leaf.box.min[axis];
+        if (meets) leaf.faces.push_back(static_cast<int>(f));
+        continue;
+      }
       const int ua = (face.axis + 1) % 3, va = (face.axis + 2) % 3;
       const int side = face.side > 0 ? leaf.box.min[face.axis] : leaf.box.max[face.axis];
       if (side != face.plane) continue;

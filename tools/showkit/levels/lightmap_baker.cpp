@@ -26,11 +26,24 @@ float textureSpan(Material material) {
   }
 }
 
-int luxelsAlong(int extent, float luxelSize) {
+int luxelsAlong(float extent, float luxelSize) {
   return std::clamp(static_cast<int>(std::ceil(extent / luxelSize)) + 1, 2, kMaxLuxels);
 }
 
-Rgb lightAt(const LevelDescription& description, const CellGrid& grid, Vec3f p, Vec3f normal) {
+// What stands between two points: the level's solid cells and its columns.
+struct Occluders {
+  const CellGrid& grid;
+  const std::vector<Column>& columns;
+
+  bool clear(Vec3f a, Vec3f b) const {
+    if (!grid.segmentClear(a, b)) return false;
+    for (const Column& column : columns)
+      if (column.blocks(a, b)) return false;
+    return true;
+  }
+};
+
+Rgb lightAt(const LevelDescription& description, const Occluders& occluders, Vec3f p, Vec3f normal) {
   Rgb sum = description.ambient;
   for (const PointLight& light : description.lights) {
     const Vec3f toLight = light.position - p;
@@ -38,7 +51,7 @@ Rgb lightAt(const LevelDescription& description, const CellGrid& grid, Vec3f p, 
     if (distance >= light.radius || distance <= 0.0f) continue;
     const float facing = dot(normal, toLight) / distance;
     if (facing <= 0.0f) continue;
-    if (!grid.segmentClear(p, light.position)) continue;
+    if (!occluders.clear(p, light.position)) continue;
     const float fade = 1.0f - distance / light.radius;
     // A little wrap keeps grazing walls from going black right beside a lamp.
     const float amount = light.intensity * fade * fade * (0.25f + 0.75f * facing);
@@ -51,29 +64,19 @@ Rgb lightAt(const LevelDescription& description, const CellGrid& grid, Vec3f p, 
 
 // Share of short rays from p over the face's side that escape: corners and the feet of
 // walls get less of the room's bounced light than open floor.
-float openness(const CellGrid& grid, Vec3f p, Vec3f normal) {
-  static const std::array<Vec3f, 8> kDirections = [] {
-    std::array<Vec3f, 8> d{};
-    for (int i = 0; i < 8; ++i) {
-      const float a = i * 0.785398f;
-      d[i] = {std::cos(a) * 0.8f, 0.6f, std::sin(a) * 0.8f};  // a cone around +y
-    }
-    return d;
-  }();
+float openness(const Occluders& occluders, Vec3f p, Vec3f normal) {
+  // A cone of eight directions around the normal, from two axes across it.
+  const Vec3f across = std::abs(normal.y) > 0.5f ? Vec3f{1, 0, 0} : Vec3f{0, 1, 0};
+  const Vec3f side{normal.y * across.z - normal.z * across.y, normal.z * across.x - normal.x * across.z,
+                   normal.x * across.y - normal.y * across.x};
   constexpr float kReach = 20;
   int open = 0;
-  for (const Vec3f& d : kDirections) {
-    // Turn the cone from +y onto the normal.
-    Vec3f w;
-    if (normal.y != 0)
-      w = {d.x, d.y * normal.y, d.z};
-    else if (normal.x != 0)
-      w = {d.y * normal.x, d.x, d.z};
-    else
-      w = {d.x, d.z, d.y * normal.z};
-    open += grid.segmentClear(p, p + w * kReach);
+  for (int i = 0; i < 8; ++i) {
+    const float a = i * 0.785398f;
+    const Vec3f w = normal * 0.6f + across * (0.8f * std::cos(a)) + side * (0.8f * std::sin(a));
+    open += occluders.clear(p, p + w * kReach);
   }
-  return static_cast<float>(open) / kDirections.size();
+  return open / 8.0f;
 }
 
 std::uint8_t toByte(float v) {
@@ -91,10 +94,10 @@ void bakeLightmaps(const LevelDescription& description, const CellGrid& grid,
   // Sizes first, then pack tallest first into shelves of 128 x 128 pages.
   for (LevelFace& face : level.faces) {
     float luxel = std::max(1.0f, description.luxelSize);
-    const int longest = std::max(face.u1 - face.u0, face.v1 - face.v0);
+    const float longest = std::max(face.width, face.height);
     while (std::ceil(longest / luxel) + 1 > kMaxLuxels) luxel *= 1.25f;
-    face.lightmapWidth = luxelsAlong(face.u1 - face.u0, luxel);
-    face.lightmapHeight = luxelsAlong(face.v1 - face.v0, luxel);
+    face.lightmapWidth = luxelsAlong(face.width, luxel);
+    face.lightmapHeight = luxelsAlong(face.height, luxel);
   }
   std::vector<int> order(level.faces.size());
   std::iota(order.begin(), order.end(), 0);
@@ -124,12 +127,13 @@ void bakeLightmaps(const LevelDescription& description, const CellGrid& grid,
   }
 
   level.vertices.clear();
+  const Occluders occluders{grid, description.columns};
   for (LevelFace& face : level.faces) {
-    const int axis = face.axis, ua = (axis + 1) % 3, va = (axis + 2) % 3;
-    const Vec3f normal = face.normal();
+    const Vec3f normal = face.front;
     const int w = face.lightmapWidth, h = face.lightmapHeight;
     LightmapPage& page = level.lightmaps[face.lightmap];
     const Block* block = face.block >= 0 ? &description.blocks[face.block] : nullptr;
+    auto pointAt = [&](float u, float v) { return face.origin + face.uAxis * u + face.vAxis * v; };
 
     std::vector<Rgb> luxels(static_cast<std::size_t>(w) * h);
     for (int j = 0; j < h; ++j)
@@ -138,15 +142,12 @@ void bakeLightmaps(const LevelDescription& description, const CellGrid& grid,
         if (block && block->emissive) {
           c = block->glow;
         } else {
-          std::array<float, 3> p{};
-          const float du = static_cast<float>(face.u1 - face.u0), dv = static_cast<float>(face.v1 - face.v0);
           // Samples stay half a unit inside the face and in front of it, in the air.
-          p[axis] = face.plane + 0.5f * face.side;
-          p[ua] = std::clamp(face.u0 + du * i / (w - 1), face.u0 + 0.5f, face.u1 - 0.5f);
-          p[va] = std::clamp(face.v0 + dv * j / (h - 1), face.v0 + 0.5f, face.v1 - 0.5f);
-          const Vec3f at{p[0], p[1], p[2]};
-          c = lightAt(description, grid, at, normal);
-          const float k = description.brightness * (0.55f + 0.45f * openness(grid, at, normal));
+          const float u = std::clamp(face.width * i / (w - 1), 0.5f, std::max(0.5f, face.width - 0.5f));
+          const float v = std::clamp(face.height * j / (h - 1), 0.5f, std::max(0.5f, face.height - 0.5f));
+          const Vec3f at = pointAt(u, v) + normal * 0.5f;
+          c = lightAt(description, occluders, at, normal);
+          const float k = description.brightness * (0.55f + 0.45f * openness(occluders, at, normal));
           c = {c.r * k, c.g * k, c.b * k};
         }
         luxels[static_cast<std::size_t>(j) * w + i] = c;
@@ -161,32 +162,33 @@ void bakeLightmaps(const LevelDescription& description, const CellGrid& grid,
         page[at + 2] = toByte(c.b);
       }
 
-    // Corners wound clockwise as seen from the air side: the demo culls the other winding.
-    const std::array<std::array<int, 2>, 4> ccw{{{face.u0, face.v0}, {face.u1, face.v0}, {face.u1, face.v1}, {face.u0, face.v1}}};
-    const std::array<std::array<int, 2>, 4> cw{{{face.u0, face.v0}, {face.u0, face.v1}, {face.u1, face.v1}, {face.u1, face.v0}}};
-    const auto& corners = face.side > 0 ? cw : ccw;
+    // Corners wound clockwise as seen from the front: the demo culls the other winding.
+    const Vec3f turn{face.uAxis.y * face.vAxis.z - face.uAxis.z * face.vAxis.y,
+                     face.uAxis.z * face.vAxis.x - face.uAxis.x * face.vAxis.z,
+                     face.uAxis.x * face.vAxis.y - face.uAxis.y * face.vAxis.x};
+    const std::array<std::array<float, 2>, 4> ccw{{{0, 0}, {1, 0}, {1, 1}, {0, 1}}};
+    const std::array<std::array<float, 2>, 4> cw{{{0, 0}, {0, 1}, {1, 1}, {1, 0}}};
+    const auto& corners = dot(turn, normal) > 0 ? cw : ccw;
     face.firstVertex = static_cast<int>(level.vertices.size());
     const float span = textureSpan(face.material);
     for (const auto& corner : corners) {
-      std::array<float, 3> p{};
-      p[axis] = static_cast<float>(face.plane);
-      p[ua] = static_cast<float>(corner[0]);
-      p[va] = static_cast<float>(corner[1]);
       LevelVertex vertex;
-      vertex.position = {p[0], p[1], p[2]};
+      vertex.position = pointAt(corner[0] * face.width, corner[1] * face.height);
       vertex.normal = normal;
+      const Vec3f& p = vertex.position;
       // Walls: s runs along the wall and t downwards, so the pictures stand upright.
-      if (axis == 1) {
-        vertex.s = p[0] / span;
-        vertex.t = p[2] / span;
+      if (face.detail) {
+        vertex.s = (face.textureOffset + corner[0] * face.width) / span;
+        vertex.t = -p.y / span;
+      } else if (face.axis == 1) {
+        vertex.s = p.x / span;
+        vertex.t = p.z / span;
       } else {
-        vertex.s = (axis == 0 ? p[2] : p[0]) / span;
-        vertex.t = -p[1] / span;
+        vertex.s = (face.axis == 0 ? p.z : p.x) / span;
+        vertex.t = -p.y / span;
       }
-      const float fu = face.u1 > face.u0 ? static_cast<float>(corner[0] - face.u0) / (face.u1 - face.u0) : 0;
-      const float fv = face.v1 > face.v0 ? static_cast<float>(corner[1] - face.v0) / (face.v1 - face.v0) : 0;
-      vertex.ls = (face.lightmapX + 0.5f + fu * (w - 1)) / kPageSide;
-      vertex.lt = (face.lightmapY + 0.5f + fv * (h - 1)) / kPageSide;
+      vertex.ls = (face.lightmapX + 0.5f + corner[0] * (w - 1)) / kPageSide;
+      vertex.lt = (face.lightmapY + 0.5f + corner[1] * (h - 1)) / kPageSide;
       level.vertices.push_back(vertex);
     }
   }

@@ -12,7 +12,11 @@ namespace {
 
 constexpr double kFrameMs = 1000.0 / 60.0;
 
-bool insideCluster(const world::LevelData& level, Vec3f p) {
+constexpr float kColumnMargin = 2;
+
+bool insideCluster(const world::LevelData& level, Vec3f p, std::span<const Column> columns) {
+  for (const Column& column : columns)
+    if (column.holds(p, kColumnMargin)) return false;
   const std::int32_t leaf = world::findCameraLeaf(level, {p.x, p.y, p.z});
   return leaf >= 0 && leaf < static_cast<std::int32_t>(level.leaves.size()) && level.leaves[leaf].cluster >= 0;
 }
@@ -34,17 +38,17 @@ Vec3f toLevel(const world::Vec3& v) { return {v.x, v.y, v.z}; }
 }  // namespace
 
 std::vector<std::string> checkTrackInside(const world::LevelData& level, std::span<const Vec3f> points,
-                                          std::string_view name) {
+                                          std::string_view name, std::span<const Column> columns) {
   std::vector<std::string> problems;
   for (std::size_t i = 0; i < points.size(); ++i)
-    if (!insideCluster(level, points[i])) problems.push_back(describe(name, "point in solid space:", static_cast<int>(i), points[i]));
+    if (!insideCluster(level, points[i], columns)) problems.push_back(describe(name, "point in solid space:", static_cast<int>(i), points[i]));
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {
     const Vec3f a = points[i], d = points[i + 1] - points[i];
     // Half-unit steps: the thinnest solid of the levels is two units.
     const int steps = std::max(1, static_cast<int>(std::ceil(length(d) * 2)));
     for (int s = 1; s < steps; ++s) {
       const Vec3f p = a + d * (static_cast<float>(s) / steps);
-      if (!insideCluster(level, p)) {
+      if (!insideCluster(level, p, columns)) {
         problems.push_back(describe(name, "segment crosses a wall after point", static_cast<int>(i), p));
         break;
       }
@@ -55,7 +59,7 @@ std::vector<std::string> checkTrackInside(const world::LevelData& level, std::sp
 
 std::vector<std::string> checkFlightInside(const world::LevelData& level, std::string_view trjText,
                                            bool cameraPath, float rate, double durationMs,
-                                           std::string_view name) {
+                                           std::string_view name, std::span<const Column> columns) {
   std::vector<std::string> problems;
   world::CameraPath camera = cameraPath ? world::CameraPath::fromText(trjText) : world::CameraPath{};
   world::PointPath point = cameraPath ? world::PointPath{} : world::PointPath::fromText(trjText);
@@ -70,7 +74,7 @@ std::vector<std::string> checkFlightInside(const world::LevelData& level, std::s
       point.advance(step);
       p = toLevel(point.position());
     }
-    if (!insideCluster(level, p)) {
+    if (!insideCluster(level, p, columns)) {
       problems.push_back(describe(name, "flight leaves the level at frame", frame, p));
       break;
     }

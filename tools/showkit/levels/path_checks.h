@@ -15,14 +15,16 @@ namespace levelc {
 
 // Problems of a track: points whose leaf has no cluster (solid space or no leaf at all), and
 // straight segments between neighbouring points that pass through such a leaf.
+// Columns are not in the file's tree: points within 2 units of one, and segments through
+// one, are reported as well.
 std::vector<std::string> checkTrackInside(const world::LevelData& level, std::span<const Vec3f> points,
-                                          std::string_view name);
+                                          std::string_view name, std::span<const Column> columns = {});
 
 // Flies a .trj file at 60 frames a second for `durationMs` with the given rate and reports
 // every frame whose eye (or, for a point path, position) is outside the level's clusters.
 std::vector<std::string> checkFlightInside(const world::LevelData& level, std::string_view trjText,
                                            bool cameraPath, float rate, double durationMs,
-                                           std::string_view name);
+                                           std::string_view name, std::span<const Column> columns = {});
 
 // A point the intro script draws only while it is in view, in its time window (open
 // interval, milliseconds of the demo clock).

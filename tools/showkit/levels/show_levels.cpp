@@ -31,9 +31,9 @@ void solid(LevelDescription& level, IntBox b, Material material) {
   level.blocks.push_back({b, material, false, {}});
 }
 
-// A glowing lamp housing set against a wall (or hanging, for side 0 on axis 1) and the light
-// it gives, `reach` units in front of it. `at` is the centre of the housing's back on the
-// wall; `axis`/`side` the direction into the room.
+// A glowing lamp housing, a 12-unit cube, set against a wall, and the light it gives 14 units
+// in front of the wall. (x, y, z) is the centre of the housing's back on the wall; `axis` and
+// `side` point from the wall into the room.
 void lamp(LevelDescription& level, int x, int y, int z, int axis, int side, Rgb colour,
           float intensity, float radius) {
   const std::array<int, 3> at{x, y, z};
@@ -53,6 +53,17 @@ void lamp(LevelDescription& level, int x, int y, int z, int axis, int side, Rgb 
   std::array<float, 3> p{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
   p[axis] += side * 14.0f;
   level.lights.push_back({{p[0], p[1], p[2]}, colour, intensity, radius});
+}
+
+Column column(float x, float z, float bottom, float top, float radius, Material material) {
+  Column c;
+  c.x = x;
+  c.z = z;
+  c.bottom = bottom;
+  c.top = top;
+  c.radius = radius;
+  c.material = material;
+  return c;
 }
 
 constexpr Rgb kWarm{1.0f, 0.62f, 0.32f};
@@ -123,11 +134,11 @@ LevelDescription introLevel() {
 
   // Column hall: corner pillars with cold lamps, a plinth under the column and a skylight
   // at the top of the well.
-  for (int x : {-510, -280})
-    for (int z : {30, 230}) {
-      solid(level, box(x - 12, 0, z - 12, x + 12, 180, z + 12), M::Metal);
+  for (int x : {-505, -285})
+    for (int z : {35, 225}) {
+      level.columns.push_back(column(x, z, 0, 180, 15, M::Metal));
       const int side = x < -396 ? +1 : -1;
-      lamp(level, x + side * 12, 110, z, 0, side, kCold, 1.4f, 320);
+      lamp(level, x + side * 13, 110, z, 0, side, kCold, 1.4f, 320);
     }
   solid(level, box(-412, 0, 115, -380, 4, 147), M::Metal);
   level.blocks.push_back({box(-446, 330, 81, -346, 340, 181), M::Water, true, {0.75f, 0.88f, 1.0f}});
@@ -216,7 +227,7 @@ LevelDescription secondLevel() {
 
   // Sunken hall: four pillars and cold lamps.
   for (int x : {-75, 75})
-    for (int z : {-75, 75}) solid(level, box(x - 12, -40, z - 12, x + 12, 160, z + 12), M::Stone);
+    for (int z : {-75, 75}) level.columns.push_back(column(x, z, -40, 160, 14, M::Stone));
   lamp(level, -140, 80, -60, 0, +1, kCold, 1.3f, 300);
   lamp(level, -60, 80, -140, 2, +1, kCold, 1.3f, 300);
   lamp(level, 60, 80, -140, 2, +1, kCold, 1.1f, 300);
@@ -224,6 +235,7 @@ LevelDescription secondLevel() {
   for (int x : {520, 610, 700}) solid(level, box(x - 14, 0, -140, x + 14, 260, -120), M::Brick);
   for (int z : {-90, 90}) solid(level, box(720, 0, z - 14, 740, 260, z + 14), M::Brick);
   for (int x : {560, 660}) solid(level, box(x - 6, 200, -140, x + 6, 214, 140), M::Wood);
+  for (int z : {-60, 60}) level.columns.push_back(column(680, z, 0, 260, 16, M::Stone));
   lamp(level, 565, 140, -140, 2, +1, kWarm, 1.5f, 360);
   lamp(level, 655, 140, -140, 2, +1, kWarm, 1.5f, 360);
   lamp(level, 740, 170, 0, 0, -1, kWarm, 1.2f, 300);
@@ -233,7 +245,7 @@ LevelDescription secondLevel() {
   // Pool hall: cold water light from the pool, lamps on the pillars.
   for (int x : {500, 700})
     for (int z : {500, 700}) {
-      solid(level, box(x - 12, -20, z - 12, x + 12, 180, z + 12), M::Metal);
+      level.columns.push_back(column(x, z, -20, 180, 14, M::Metal));
       const int side = x < 600 ? +1 : -1;
       lamp(level, x + 12 * side, 90, z, 0, side, {0.4f, 0.9f, 0.9f}, 1.2f, 300);
     }

@@ -63,12 +63,14 @@ void writeLevels(ShowFolder& folder) {
   folder.writeText("cam2.trj", cam2Text);
   folder.writeText("ligths.trj", lightsText);
 
-  report(folder, levelc::checkTrackInside(written[0], eyes(intro), "cam.trj"));
-  report(folder, levelc::checkFlightInside(written[0], camText, true, 0.00041f, 49100, "cam.trj"));
-  report(folder, levelc::checkTrackInside(written[1], eyes(second), "cam2.trj"));
-  report(folder, levelc::checkFlightInside(written[1], cam2Text, true, 0.00095f, 27736, "cam2.trj"));
-  report(folder, levelc::checkTrackInside(written[1], lights, "ligths.trj"));
-  report(folder, levelc::checkFlightInside(written[1], lightsText, false, 0.00095f, 27736, "ligths.trj"));
+  const auto& columns1 = levels[0].description.columns;
+  const auto& columns2 = levels[1].description.columns;
+  report(folder, levelc::checkTrackInside(written[0], eyes(intro), "cam.trj", columns1));
+  report(folder, levelc::checkFlightInside(written[0], camText, true, 0.00041f, 49100, "cam.trj", columns1));
+  report(folder, levelc::checkTrackInside(written[1], eyes(second), "cam2.trj", columns2));
+  report(folder, levelc::checkFlightInside(written[1], cam2Text, true, 0.00095f, 27736, "cam2.trj", columns2));
+  report(folder, levelc::checkTrackInside(written[1], lights, "ligths.trj", columns2));
+  report(folder, levelc::checkFlightInside(written[1], lightsText, false, 0.00095f, 27736, "ligths.trj", columns2));
   for (const levelc::ViewWindow& window : levelc::simulateIntroViews(camText)) {
     std::printf("  cam.trj   %-12s in view %4d of %4d frames\n", window.name.c_str(), window.framesInView,
                 window.framesInWindow);
