@@ -25,13 +25,12 @@ struct LevelVertex {
   Vec3f normal;
 };
 
-// One axis-aligned rectangle of wall, floor, ceiling or trim. The rectangle lies on the plane
+// One rectangle of wall, floor, ceiling, trim or column side. Every face has the frame the
+// baker works in: the points origin + u uAxis + v vAxis for u in [0, width], v in [0, height],
+// seen from the side `front` points to. A grid face (not detail) also lies on the plane
 // coordinate[axis] = plane and spans [u0, u1] x [v0, v1] on the axes (axis + 1) % 3 and
-// (axis + 2) % 3; its front (the air side) faces towards `side` (+1 or -1) along the axis.
+// (axis + 2) % 3, its front towards `side` (+1 or -1) along the axis.
 struct LevelFace {
-  // Grid faces fill axis .. v1; every face has the generic frame below, which the baker uses:
-  // points origin + u * uAxis + v * vAxis for u in [0, width], v in [0, height], front side
-  // towards `front`.
   Vec3f origin, uAxis, vAxis, front;
   float width = 0, height = 0;
   bool detail = false;   // a column's face: not on a leaf's side, listed by the leaves it crosses
