@@ -1,0 +1,304 @@
+#include "world/md3_model.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "platform/file_system.h"
+#include "platform/gl_extensions.h"
+#include "resources/jpeg_texture.h"
+#include "resources/tga_image.h"
+
+namespace world {
+
+namespace {
+
+// Attached models form a tree; a chain deeper than this can only be a loop of attachments.
+constexpr int kMaxAttachmentDepth = 16;
+
+// The whole records of `count` starting at `offset` that really lie inside the file.
+template <typename Record>
+std::vector<Record> readRecords(std::span<const std::uint8_t> file, std::int64_t offset, std::int64_t count) {
+  if (offset < 0 || count <= 0 || offset >= static_cast<std::int64_t>(file.size())) return {};
+  const auto available = static_cast<std::int64_t>((file.size() - static_cast<size_t>(offset)) / sizeof(Record));
+  std::vector<Record> records(static_cast<size_t>(std::min(count, available)));
+  if (!records.empty()) std::memcpy(records.data(), file.data() + offset, records.size() * sizeof(Record));
+  return records;
+}
+
+std::int32_t nonNegative(std::int32_t value) { return value < 0 ? 0 : value; }
+
+Vec3 cross(const Vec3& a, const Vec3& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+Vec3 minus(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+std::optional<Vec3> normalised(const Vec3& v) {
+  const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+  if (!(length > 0.0f) || !std::isfinite(length)) return std::nullopt;
+  return Vec3{v.x / length, v.y / length, v.z / length};
+}
+
+Md3Surface readSurface(std::span<const std::uint8_t> file, std::int64_t start) {
+  Md3Surface surface;
+  std::memcpy(&surface.header, file.data() + start, sizeof surface.header);
+  const auto& h = surface.header;
+  surface.name.assign(h.name, strnlen(h.name, sizeof h.name));
+  surface.vertexCount = nonNegative(h.vertexCount);
+  const std::int64_t v = surface.vertexCount;
+
+  auto triangles = readRecords<md3::Md3Triangle>(file, start + h.trianglesOffset, h.triangleCount);
+  surface.triangles.reserve(triangles.size());
+  for (const auto& t : triangles) {
+    const bool inside = std::all_of(std::begin(t.indices), std::end(t.indices),
+                                    [v](std::int32_t i) { return i >= 0 && i < v; });
+    if (inside)
+      surface.triangles.push_back(t);
+    else
+      ++surface.droppedTriangles;
+  }
+
+  surface.vertices = readRecords<md3::Md3Vertex>(file, start + h.verticesOffset, v * nonNegative(h.frameCount));
+  surface.frameCount = v > 0 ? static_cast<std::int32_t>(static_cast<std::int64_t>(surface.vertices.size()) / v) : 0;
+  surface.vertices.resize(static_cast<size_t>(surface.frameCount * v));
+
+  surface.texCoords = readRecords<md3::Md3TexCoord>(file, start + h.texCoordsOffset, v);
+  // With at least one whole frame in the file V is bounded by its size, so padding is safe.
+  if (surface.frameCount > 0) surface.texCoords.resize(static_cast<size_t>(v), md3::Md3TexCoord{0.0f, 0.0f});
+  return surface;
+}
+
+}  // namespace
+
+Vec3 decodeVertex(const md3::Md3Vertex& vertex) {
+  return {vertex.position[0] * md3::kVertexScale, vertex.position[1] * md3::kVertexScale,
+          vertex.position[2] * md3::kVertexScale};
+}
+
+std::optional<Vec3> faceNormal(const Vec3& c0, const Vec3& c1, const Vec3& c2) {
+  return normalised(cross(minus(c2, c0), minus(c1, c0)));
+}
+
+Vec3 lerp(const Vec3& a, const Vec3& b, float t) {
+  return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.z + (b.z - a.z) * t};
+}
+
+md3::Md3Tag interpolateTag(const md3::Md3Tag& a, const md3::Md3Tag& b, float t) {
+  md3::Md3Tag out = a;
+  for (int i = 0; i < 3; ++i) {
+    out.origin[i] = a.origin[i] + (b.origin[i] - a.origin[i]) * t;
+    for (int j = 0; j < 3; ++j) out.axis[i][j] = a.axis[i][j] + (b.axis[i][j] - a.axis[i][j]) * t;
+  }
+  return out;
+}
+
+std::array<float, 16> tagMatrix(const md3::Md3Tag& tag) {
+  return {tag.axis[0][0], tag.axis[0][1], tag.axis[0][2], 0.0f,
+          tag.axis[1][0], tag.axis[1][1], tag.axis[1][2], 0.0f,
+          tag.axis[2][0], tag.axis[2][1], tag.axis[2][2], 0.0f,
+          tag.origin[0],  tag.origin[1],  tag.origin[2],  1.0f};
+}
+
+void advanceFrame(FrameState& state) {
+  if (state.frac < 1.0f) return;
+  state.frac = 0.0f;
+  // In 64 bits: a hostile animation table may put a frame at the end of the int32 range.
+  const std::int64_t current = std::int64_t{state.current} + 1;
+  state.current = current >= state.end ? state.start : static_cast<std::int32_t>(current);
+  const std::int64_t next = std::int64_t{state.current} + 1;
+  state.next = next >= state.end ? state.start : static_cast<std::int32_t>(next);
+}
+
+bool skinLineNames(std::string_view line, std::string_view surfaceName) {
+  if (line.empty() || surfaceName.empty()) return false;
+  return line.find(surfaceName) != std::string_view::npos;
+}
+
+std::optional<std::string> skinImageName(std::string_view line) {
+  const size_t slash = line.rfind('/');
+  if (slash == std::string_view::npos || slash == 0) return std::nullopt;
+  return std::string(line.substr(slash + 1));
+}
+
+Vec3 Md3Surface::position(std::int32_t frame, std::int32_t vertex) const {
+  return decodeVertex(vertices[static_cast<size_t>(frame) * static_cast<size_t>(vertexCount) + static_cast<size_t>(vertex)]);
+}
+
+const Vec3& Md3Surface::normal(std::int32_t frame, std::int32_t vertex) const {
+  return normals[static_cast<size_t>(frame) * static_cast<size_t>(vertexCount) + static_cast<size_t>(vertex)];
+}
+
+void computeNormals(Md3Surface& surface, std::int32_t modelFrameCount) {
+  surface.normalFrames = std::min(nonNegative(modelFrameCount), surface.frameCount);
+  const size_t v = static_cast<size_t>(surface.vertexCount);
+  surface.normals.assign(static_cast<size_t>(surface.normalFrames) * v, Vec3{});
+  for (std::int32_t f = 0; f < surface.normalFrames; ++f) {
+    Vec3* n = surface.normals.data() + static_cast<size_t>(f) * v;
+    for (const auto& t : surface.triangles) {
+      const auto face = faceNormal(surface.position(f, t.indices[0]), surface.position(f, t.indices[1]),
+                                   surface.position(f, t.indices[2]));
+      if (!face) continue;  // collinear corners: no direction to add
+      for (const std::int32_t i : t.indices) {
+        n[i].x += face->x;
+        n[i].y += face->y;
+        n[i].z += face->z;
+      }
+    }
+  }
+  // A vertex of no face (or whose faces cancel) keeps the zero normal.
+  for (auto& normal : surface.normals) normal = normalised(normal).value_or(Vec3{});
+}
+
+Md3Data parseMd3(std::span<const std::uint8_t> file) {
+  Md3Data data;
+  if (file.size() < sizeof(md3::Md3Header)) return data;
+  std::memcpy(&data.header, file.data(), sizeof data.header);
+  data.frameCount = nonNegative(data.header.frameCount);
+  data.tagCount = nonNegative(data.header.tagCount);
+
+  const std::int64_t size = static_cast<std::int64_t>(file.size());
+  const std::int64_t tagsStart = static_cast<std::int64_t>(sizeof(md3::Md3Header)) +
+                                 std::int64_t{data.frameCount} * static_cast<std::int64_t>(sizeof(md3::Md3Frame));
+  const std::int64_t tagRecords = std::int64_t{data.frameCount} * data.tagCount;
+  data.tags = readRecords<md3::Md3Tag>(file, tagsStart, tagRecords);
+  // More tag records than the file has bytes: the surfaces would start past its end.
+  std::int64_t start = tagRecords > size ? size : tagsStart + tagRecords * static_cast<std::int64_t>(sizeof(md3::Md3Tag));
+
+  const std::int32_t surfaceCount = nonNegative(data.header.surfaceCount);
+  for (std::int32_t i = 0; i < surfaceCount; ++i) {
+    if (start < 0 || start > size - static_cast<std::int64_t>(sizeof(md3::Md3SurfaceHeader))) break;
+    data.surfaces.push_back(readSurface(file, start));
+    computeNormals(data.surfaces.back(), data.frameCount);
+    const std::int32_t surfaceSize = data.surfaces.back().header.endOffset;
+    // A surface smaller than its own header cannot be followed by another one; going on
+    // would read the same bytes again, as many times as the count claims.
+    if (surfaceSize < static_cast<std::int32_t>(sizeof(md3::Md3SurfaceHeader))) break;
+    start += surfaceSize;
+  }
+  return data;
+}
+
+Md3Model Md3Model::load(std::string_view fileName) {
+  const auto bytes = platform::readWholeFile(fileName);
+  if (!bytes) return {};
+  return fromMemory(*bytes);
+}
+
+Md3Model Md3Model::fromMemory(std::span<const std::uint8_t> file) {
+  Md3Model model;
+  model.data_ = parseMd3(file);
+  model.loaded_ = file.size() >= sizeof(md3::Md3Header);
+  const size_t tagsInFrame0 = std::min(static_cast<size_t>(model.data_.tagCount), model.data_.tags.size());
+  model.attachments_.assign(tagsInFrame0, nullptr);
+  model.state_ = FrameState{};
+  model.state_.end = model.data_.frameCount - 1;
+  return model;
+}
+
+template <typename Loader>
+void Md3Model::loadSkin(std::string_view skinFile, std::string_view folder, Loader loader) {
+  const auto bytes = platform::readWholeFile(skinFile);
+  if (!bytes) return;
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    size_t lineEnd = text.find('\n', lineStart);
+    if (lineEnd == std::string_view::npos) lineEnd = text.size();
+    std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+    lineStart = lineEnd + 1;
+    // Skins written on Windows end their lines with CR LF; the CR is not part of a file name.
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (auto& surface : data_.surfaces) {
+      if (!skinLineNames(line, surface.name)) continue;
+      const auto image = skinImageName(line);
+      if (!image) continue;
+      std::string path(folder);
+      path += '\\';
+      path += *image;
+      // A later line wins; the texture it replaces is given back rather than leaked.
+      resources::releaseTexture(surface.texture);
+      surface.texture = loader(path);
+    }
+  }
+}
+
+void Md3Model::loadSkinTga(std::string_view skinFile, std::string_view folder) {
+  loadSkin(skinFile, folder, [](const std::string& path) { return resources::loadTgaTexture(path); });
+}
+
+void Md3Model::loadSkinJpeg(std::string_view skinFile, std::string_view folder) {
+  loadSkin(skinFile, folder, [](const std::string& path) { return resources::loadJpegTexture(path); });
+}
+
+void Md3Model::attach(std::string_view tagName, Md3Model* child) {
+  for (size_t i = 0; i < attachments_.size(); ++i) {
+    const auto& tag = data_.tags[i];
+    if (std::string_view(tag.name, strnlen(tag.name, sizeof tag.name)) == tagName) attachments_[i] = child;
+  }
+}
+
+std::optional<std::array<float, 16>> Md3Model::currentTagMatrix(std::int32_t tag) const {
+  const std::int64_t t = data_.tagCount;
+  const std::int64_t count = static_cast<std::int64_t>(data_.tags.size());
+  const std::int64_t a = std::int64_t{state_.current} * t + tag;
+  const std::int64_t b = std::int64_t{state_.next} * t + tag;
+  if (tag < 0 || tag >= t || state_.current < 0 || state_.next < 0 || a >= count || b >= count) return std::nullopt;
+  return tagMatrix(interpolateTag(data_.tags[static_cast<size_t>(a)], data_.tags[static_cast<size_t>(b)], state_.frac));
+}
+
+void Md3Model::draw(float speed) { drawAt(speed, 0); }
+
+void Md3Model::drawSurface(const Md3Surface& surface) const {
+  const std::int32_t a = state_.current;
+  const std::int32_t b = state_.next;
+  if (!surface.hasFrame(a) || !surface.hasFrame(b)) return;
+  const float frac = state_.frac;
+  for (const auto& triangle : surface.triangles) {
+    glBegin(GL_TRIANGLES);
+    for (const std::int32_t v : triangle.indices) {
+      const Vec3 normal = lerp(surface.normal(a, v), surface.normal(b, v), frac);
+      glNormal3fv(&normal.x);
+      const auto& tc = surface.texCoords[static_cast<size_t>(v)];
+      // The images are stored with their first row at t = 0; the model's t runs the other way.
+      platform::glext.multiTexCoord2f(GL_TEXTURE0_ARB, tc.s, 1.0f - tc.t);
+      const Vec3 position = lerp(surface.position(a, v), surface.position(b, v), frac);
+      glVertex3fv(&position.x);
+    }
+    glEnd();
+  }
+}
+
+void Md3Model::drawAt(float speed, int depth) {
+  if (depth > kMaxAttachmentDepth) return;
+  for (const auto& surface : data_.surfaces) {
+    platform::glext.activeTexture(GL_TEXTURE0_ARB);
+    glBindTexture(GL_TEXTURE_2D, surface.texture.name);
+    glEnable(GL_TEXTURE_2D);
+    drawSurface(surface);
+    state_.frac += speed * kFracPerSurface;
+  }
+  for (size_t i = 0; i < attachments_.size(); ++i) {
+    Md3Model* child = attachments_[i];
+    if (!child) continue;
+    const auto matrix = currentTagMatrix(static_cast<std::int32_t>(i));
+    if (!matrix) continue;
+    glPushMatrix();
+    glMultMatrixf(matrix->data());
+    child->drawAt(speed, depth + 1);
+    glPopMatrix();
+  }
+}
+
+void Md3Model::destroy() {
+  for (auto& surface : data_.surfaces) resources::releaseTexture(surface.texture);
+  data_ = Md3Data{};
+  attachments_.clear();
+  state_ = FrameState{};
+  loaded_ = false;
+}
+
+}  // namespace world
