@@ -100,7 +100,7 @@ Mesh loft(std::span<const Ring> rings, int segments, bool closeStart, bool close
   for (int i = 0; i < n; ++i) {
     const Ring& r = rings[static_cast<size_t>(i)];
     for (int j = 0; j <= segments; ++j) {
-      const float a = 2 * kPi * static_cast<float>(j) / static_cast<float>(segments);
+      const float a = kPi + 2 * kPi * static_cast<float>(j) / static_cast<float>(segments);
       mesh.positions.push_back(r.centre + Vec3{r.rx * std::cos(a), r.ry * std::sin(a), 0});
       mesh.uvs.push_back({static_cast<float>(j) / static_cast<float>(segments), along[static_cast<size_t>(i)] / total});
     }
@@ -121,6 +121,66 @@ Mesh loft(std::span<const Ring> rings, int segments, bool closeStart, bool close
     }
   if (closeStart) addCap(mesh, 0, segments, rings.front().centre, down);
   if (closeEnd) addCap(mesh, (n - 1) * stride, segments, rings.back().centre, !down);
+  smoothNormals(mesh);
+  return mesh;
+}
+
+Mesh sweep(std::span<const Vec3> path, std::span<const Vec2> radii, int segments, bool closedPath,
+           bool closeStart, bool closeEnd) {
+  Mesh mesh;
+  const int n = static_cast<int>(path.size());
+  if (n < 2 || segments < 3 || radii.size() != path.size()) return mesh;
+  const auto point = [&](int i) {
+    if (closedPath) return path[static_cast<size_t>((i % n + n) % n)];
+    return path[static_cast<size_t>(std::clamp(i, 0, n - 1))];
+  };
+  std::vector<Vec3> tangent(static_cast<size_t>(n)), normal(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) tangent[static_cast<size_t>(i)] = normalized(point(i + 1) - point(i - 1));
+  // Parallel transport keeps the sections from twisting along the path.
+  const Vec3 t0 = tangent[0];
+  Vec3 n0 = std::fabs(t0.z) < 0.9f ? Vec3{0, 0, 1} : Vec3{1, 0, 0};
+  n0 = normalized(n0 - t0 * dot(n0, t0));
+  normal[0] = n0;
+  for (int i = 1; i < n; ++i) {
+    const Vec3 t = tangent[static_cast<size_t>(i)], prev = normal[static_cast<size_t>(i - 1)];
+    normal[static_cast<size_t>(i)] = normalized(prev - t * dot(prev, t));
+  }
+  if (closedPath) {
+    // Spread the twist left over at the closing point along the whole loop.
+    const Vec3 last = normalized(normal.back() - t0 * dot(normal.back(), t0));
+    const float twist = std::atan2(dot(cross(last, n0), t0), dot(last, n0));
+    for (int i = 0; i < n; ++i) {
+      const Vec3 t = tangent[static_cast<size_t>(i)];
+      const float a = twist * static_cast<float>(i) / static_cast<float>(n);
+      const Vec3 nn = normal[static_cast<size_t>(i)], bb = cross(t, nn);
+      normal[static_cast<size_t>(i)] = nn * std::cos(a) + bb * std::sin(a);
+    }
+  }
+  std::vector<float> along(static_cast<size_t>(n + 1), 0.0f);
+  for (int i = 1; i <= n; ++i) along[static_cast<size_t>(i)] = along[static_cast<size_t>(i - 1)] + length(point(i) - point(i - 1));
+  const int ringCount = closedPath ? n + 1 : n;
+  const float total = along[static_cast<size_t>(closedPath ? n : n - 1)];
+  for (int i = 0; i < ringCount; ++i) {
+    const int k = i % n;
+    const Vec3 t = tangent[static_cast<size_t>(k)], nn = normal[static_cast<size_t>(k)], bb = cross(t, nn);
+    const Vec2 r = radii[static_cast<size_t>(k)];
+    for (int j = 0; j <= segments; ++j) {
+      const float a = kPi + 2 * kPi * static_cast<float>(j) / static_cast<float>(segments);
+      mesh.positions.push_back(point(k) + nn * (r.x * std::cos(a)) + bb * (r.y * std::sin(a)));
+      mesh.uvs.push_back({static_cast<float>(j) / static_cast<float>(segments), total > 0 ? along[static_cast<size_t>(i)] / total : 0});
+    }
+  }
+  const int stride = segments + 1;
+  for (int i = 0; i + 1 < ringCount; ++i)
+    for (int j = 0; j < segments; ++j) {
+      const int v00 = i * stride + j, v01 = v00 + 1, v10 = v00 + stride, v11 = v10 + 1;
+      mesh.triangles.push_back({v00, v01, v11});
+      mesh.triangles.push_back({v00, v11, v10});
+    }
+  if (!closedPath) {
+    if (closeStart) addCap(mesh, 0, segments, path.front(), false);
+    if (closeEnd) addCap(mesh, (n - 1) * stride, segments, path.back(), true);
+  }
   smoothNormals(mesh);
   return mesh;
 }

@@ -69,9 +69,13 @@ struct Ring {
   float rx = 1, ry = 1;
 };
 
-// A tube through the rings (at least two), `segments` around; u runs around (seam at +x,
-// duplicated), v along the rings by arc length. Ends closed with a fan when asked.
+// A tube through the rings (at least two), `segments` around; u runs around (seam at -x, the
+// back of a model facing +x, duplicated), v along the rings by arc length. Ends closed with a fan when asked.
 Mesh loft(std::span<const Ring> rings, int segments, bool closeStart, bool closeEnd);
+// A tube along a path: sections of radii (x, y) perpendicular to the path, kept from
+// twisting; a closed path joins its end to its start (rings, knots).
+Mesh sweep(std::span<const Vec3> path, std::span<const Vec2> radii, int segments, bool closedPath,
+           bool closeStart, bool closeEnd);
 // A solid of revolution about z: profile points are (radius, z).
 Mesh lathe(std::span<const Vec2> profile, int segments, bool closeStart, bool closeEnd);
 // Axis-aligned box of half sizes `half` around the origin; each face maps the whole 0..1.
