@@ -58,6 +58,17 @@ void walk(const world::LevelData& level, Visit visit) {
   }
 }
 
+// Twice the polygon's area along its normal, pointing where the winding turns
+// counter-clockwise (sound with vertices in a straight line along an edge).
+Vec3f windingNormal(const world::LevelData& level, const world::bsp::BspFace& face) {
+  Vec3f n{0, 0, 0};
+  const Vec3f first = toVec(level.vertices[face.firstVertex].position);
+  for (int i = 1; i + 1 < face.vertexCount; ++i)
+    n = n + cross(toVec(level.vertices[face.firstVertex + i].position) - first,
+                  toVec(level.vertices[face.firstVertex + i + 1].position) - first);
+  return n;
+}
+
 bool bit(const world::LevelData& level, int row, int k) {
   return (level.visRows[static_cast<std::size_t>(row) * level.visBytesPerRow + k / 8] >> (k & 7)) & 1;
 }
@@ -151,10 +162,7 @@ std::vector<std::string> windingFaults(const world::LevelData& level) {
       }
       // Clockwise seen from the front: the front is against the winding's normal, and it
       // must look into open space (walls have solid space behind them).
-      const Vec3f v0 = toVec(level.vertices[face.firstVertex].position);
-      const Vec3f v1 = toVec(level.vertices[face.firstVertex + 1].position);
-      const Vec3f v2 = toVec(level.vertices[face.firstVertex + 2].position);
-      const Vec3f n = cross(v1 - v0, v2 - v0);
+      const Vec3f n = windingNormal(level, face);
       const Vec3f front = centre - n * (0.5f / std::sqrt(levelc::dot(n, n)));
       if (clusterAt(level, front) < 0) problems.push_back("face " + std::to_string(f) + " faces solid space");
       bool meets = true;
@@ -187,20 +195,34 @@ float lightmapLevelAt(const world::LevelData& level, levelc::Vec3f p, int axis, 
       w1 = std::max(w1, v[i].position[va]);
     }
     if (!onPlane || q[ua] < u0 || q[ua] > u1 || q[va] < w0 || q[va] > w1) continue;
-    const Vec3f n = cross(toVec(v[1].position) - toVec(v[0].position), toVec(v[2].position) - toVec(v[0].position));
+    const Vec3f n = windingNormal(level, face);
     const float front = -(axis == 0 ? n.x : axis == 1 ? n.y : n.z);
     if ((front > 0 ? 1 : -1) != side) continue;
-    // Lightmap coordinates are affine over the rectangle: solve them from three corners.
-    const float a1 = v[1].position[ua] - v[0].position[ua], b1 = v[1].position[va] - v[0].position[va];
-    const float a2 = v[2].position[ua] - v[0].position[ua], b2 = v[2].position[va] - v[0].position[va];
-    const float det = a1 * b2 - a2 * b1;
+    // Lightmap coordinates are affine over the rectangle: solve them from the corner and the
+    // two vertices that span the widest triangle with it.
+    int bestI = 1, bestJ = 2;
+    float det = 0;
+    for (int i = 1; i < face.vertexCount; ++i)
+      for (int j = i + 1; j < face.vertexCount; ++j) {
+        const float d = (v[i].position[ua] - v[0].position[ua]) * (v[j].position[va] - v[0].position[va]) -
+                        (v[j].position[ua] - v[0].position[ua]) * (v[i].position[va] - v[0].position[va]);
+        if (std::abs(d) > std::abs(det)) {
+          det = d;
+          bestI = i;
+          bestJ = j;
+        }
+      }
     if (std::abs(det) < 1e-6f) continue;
+    const auto& p1 = v[bestI];
+    const auto& p2 = v[bestJ];
+    const float a1 = p1.position[ua] - v[0].position[ua], b1 = p1.position[va] - v[0].position[va];
+    const float a2 = p2.position[ua] - v[0].position[ua], b2 = p2.position[va] - v[0].position[va];
     const float du = q[ua] - v[0].position[ua], dv = q[va] - v[0].position[va];
     const float k1 = (du * b2 - a2 * dv) / det, k2 = (a1 * dv - du * b1) / det;
     float coord[2];
     for (int c = 0; c < 2; ++c)
-      coord[c] = v[0].lightmapCoord[c] + k1 * (v[1].lightmapCoord[c] - v[0].lightmapCoord[c]) +
-                 k2 * (v[2].lightmapCoord[c] - v[0].lightmapCoord[c]);
+      coord[c] = v[0].lightmapCoord[c] + k1 * (p1.lightmapCoord[c] - v[0].lightmapCoord[c]) +
+                 k2 * (p2.lightmapCoord[c] - v[0].lightmapCoord[c]);
     const int x = std::clamp(static_cast<int>(coord[0] * 128), 0, 127);
     const int y = std::clamp(static_cast<int>(coord[1] * 128), 0, 127);
     const std::size_t at = static_cast<std::size_t>(face.lightmap) * 49152 + (static_cast<std::size_t>(y) * 128 + x) * 3;

@@ -110,7 +110,7 @@ TEST(Lightmaps, RectanglesArePackedIntoPagesWithoutOverlap) {
   }
   // Each vertex's lightmap coordinate lies inside its face's rectangle.
   for (const auto& face : compiled.faces)
-    for (int v = 0; v < 4; ++v) {
+    for (int v = 0; v < face.vertexCount; ++v) {
       const auto& vertex = compiled.vertices[face.firstVertex + v];
       EXPECT_GE(vertex.ls * 128, face.lightmapX);
       EXPECT_LE(vertex.ls * 128, face.lightmapX + face.lightmapWidth);

@@ -152,7 +152,7 @@ std::vector<std::uint8_t> encodeLevel(const CompiledLevel& level) {
     record.unused0 = -1;  // no effect volume
     record.type = bsp::kPolygonFace;
     record.firstVertex = face.firstVertex;
-    record.vertexCount = 4;
+    record.vertexCount = face.vertexCount;
     record.lightmap = face.lightmap;
     // Lightmap corner and size, then (after origin and axes, left at 0) the normal.
     record.unused2[0] = face.lightmapX;

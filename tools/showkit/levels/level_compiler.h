@@ -42,6 +42,7 @@ struct LevelFace {
   int u0 = 0, u1 = 0, v0 = 0, v1 = 0;
   int block = -1;  // the block it belongs to, -1 for room surfaces
   int firstVertex = 0;
+  int vertexCount = 4;  // the corners, and the corners of neighbours that end on its edges
   int lightmap = -1;
   // Lightmap rectangle inside the page (without its one-texel border) and its size.
   int lightmapX = 0, lightmapY = 0, lightmapWidth = 0, lightmapHeight = 0;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <numeric>
 
 #include "compiler_steps.h"
@@ -83,6 +84,55 @@ std::uint8_t toByte(float v) {
   return static_cast<std::uint8_t>(std::clamp(std::lround(v * 255.0f), 0L, 255L));
 }
 
+// Where the corners of the grid faces lie on each grid-aligned line: (varying axis, the two
+// fixed coordinates) -> sorted positions along the line.
+class Junctions {
+ public:
+  explicit Junctions(const std::vector<LevelFace>& faces) {
+    for (const LevelFace& face : faces) {
+      if (face.detail) continue;
+      const int ua = (face.axis + 1) % 3, va = (face.axis + 2) % 3;
+      for (int u : {face.u0, face.u1})
+        for (int v : {face.v0, face.v1}) {
+          std::array<int, 3> p{};
+          p[face.axis] = face.plane;
+          p[ua] = u;
+          p[va] = v;
+          for (int axis = 0; axis < 3; ++axis) lines_[key(axis, p)].push_back(p[axis]);
+        }
+    }
+    for (auto& [line, positions] : lines_) {
+      std::sort(positions.begin(), positions.end());
+      positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    }
+  }
+
+  // Fractions (0..1, exclusive, in order from a to b) where corners lie on the edge a-b.
+  std::vector<float> between(Vec3f a, Vec3f b) const {
+    const std::array<float, 3> pa{a.x, a.y, a.z}, pb{b.x, b.y, b.z};
+    int axis = -1;
+    for (int i = 0; i < 3; ++i)
+      if (pa[i] != pb[i]) axis = axis < 0 ? i : 3;
+    if (axis < 0 || axis > 2) return {};
+    std::array<int, 3> p{};
+    for (int i = 0; i < 3; ++i) p[i] = static_cast<int>(std::lround(pa[i]));
+    const auto it = lines_.find(key(axis, p));
+    if (it == lines_.end()) return {};
+    std::vector<float> result;
+    const float lo = std::min(pa[axis], pb[axis]), hi = std::max(pa[axis], pb[axis]);
+    for (int position : it->second)
+      if (position > lo && position < hi) result.push_back((position - pa[axis]) / (pb[axis] - pa[axis]));
+    std::sort(result.begin(), result.end());
+    return result;
+  }
+
+ private:
+  static std::array<int, 3> key(int axis, const std::array<int, 3>& p) {
+    return {axis, p[(axis + 1) % 3], p[(axis + 2) % 3]};
+  }
+  std::map<std::array<int, 3>, std::vector<int>> lines_;
+};
+
 struct Shelf {
   int page = 0, x = 0, y = 0, height = 0;
 };
@@ -128,6 +178,7 @@ void bakeLightmaps(const LevelDescription& description, const CellGrid& grid,
 
   level.vertices.clear();
   const Occluders occluders{grid, description.columns};
+  const Junctions junctions(level.faces);
   for (LevelFace& face : level.faces) {
     const Vec3f normal = face.front;
     const int w = face.lightmapWidth, h = face.lightmapHeight;
@@ -169,16 +220,30 @@ void bakeLightmaps(const LevelDescription& description, const CellGrid& grid,
     const std::array<std::array<float, 2>, 4> ccw{{{0, 0}, {1, 0}, {1, 1}, {0, 1}}};
     const std::array<std::array<float, 2>, 4> cw{{{0, 0}, {0, 1}, {1, 1}, {1, 0}}};
     const auto& corners = dot(turn, normal) > 0 ? cw : ccw;
+    // The outline: the corners, and on each edge the corners of other faces that end there,
+    // so that neighbouring faces share their vertices and no crack opens between them.
+    std::vector<std::array<float, 2>> outline;
+    for (int k = 0; k < 4; ++k) {
+      const std::array<float, 2> from{corners[k][0] * face.width, corners[k][1] * face.height};
+      const std::array<float, 2> to{corners[(k + 1) % 4][0] * face.width, corners[(k + 1) % 4][1] * face.height};
+      outline.push_back(from);
+      if (face.detail) continue;
+      for (float along : junctions.between(pointAt(from[0], from[1]), pointAt(to[0], to[1]))) {
+        const Vec3f q = pointAt(from[0], from[1]) + (pointAt(to[0], to[1]) - pointAt(from[0], from[1])) * along;
+        outline.push_back({dot(q - face.origin, face.uAxis), dot(q - face.origin, face.vAxis)});
+      }
+    }
     face.firstVertex = static_cast<int>(level.vertices.size());
+    face.vertexCount = static_cast<int>(outline.size());
     const float span = textureSpan(face.material);
-    for (const auto& corner : corners) {
+    for (const auto& [u, v] : outline) {
       LevelVertex vertex;
-      vertex.position = pointAt(corner[0] * face.width, corner[1] * face.height);
+      vertex.position = pointAt(u, v);
       vertex.normal = normal;
       const Vec3f& p = vertex.position;
       // Walls: s runs along the wall and t downwards, so the pictures stand upright.
       if (face.detail) {
-        vertex.s = (face.textureOffset + corner[0] * face.width) / span;
+        vertex.s = (face.textureOffset + u) / span;
         vertex.t = -p.y / span;
       } else if (face.axis == 1) {
         vertex.s = p.x / span;
@@ -187,8 +252,9 @@ void bakeLightmaps(const LevelDescription& description, const CellGrid& grid,
         vertex.s = (face.axis == 0 ? p.z : p.x) / span;
         vertex.t = -p.y / span;
       }
-      vertex.ls = (face.lightmapX + 0.5f + corner[0] * (w - 1)) / kPageSide;
-      vertex.lt = (face.lightmapY + 0.5f + corner[1] * (h - 1)) / kPageSide;
+      const float fu = face.width > 0 ? u / face.width : 0, fv = face.height > 0 ? v / face.height : 0;
+      vertex.ls = (face.lightmapX + 0.5f + fu * (w - 1)) / kPageSide;
+      vertex.lt = (face.lightmapY + 0.5f + fv * (h - 1)) / kPageSide;
       level.vertices.push_back(vertex);
     }
   }

@@ -116,8 +116,8 @@ LevelDescription introLevel() {
   lamp(level, 0, 66, 150, 2, -1, kWarm, 0.9f, 220);
 
   // End and south passages.
-  lamp(level, -160, 60, -1000, 2, +1, kWarm, 1.0f, 220);
-  lamp(level, -330, 60, -1000, 2, +1, kWarm, 1.0f, 220);
+  lamp(level, -160, 60, -1000, 2, +1, kWarm, 1.3f, 260);
+  lamp(level, -330, 60, -1000, 2, +1, kWarm, 1.3f, 260);
   lamp(level, -310, 60, -780, 0, -1, kWarm, 1.0f, 220);
   lamp(level, -390, 60, -620, 0, +1, kWarm, 1.0f, 220);
   lamp(level, -310, 60, -470, 0, -1, kWarm, 1.0f, 220);
