@@ -344,6 +344,8 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
   unsigned avail = 0;          // how many
   std::size_t loadPos = 0;     // next buffer byte to load into the container
   std::uint32_t writePos = writePos_;
+  std::uint32_t flushPos = flushPos_;
+  bool audioMode = audioMode_;
   std::int64_t left = outLeft_;
   std::size_t slowAt = 0;
 
@@ -368,6 +370,8 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
     bits <<= in_.bit;
     avail -= in_.bit;
     writePos = writePos_;
+    flushPos = flushPos_;
+    audioMode = audioMode_;
     left = outLeft_;
     // Stop for the slow path at the next refill of either buffer.
     const std::int64_t tracked =
@@ -406,14 +410,14 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
     }
     refill();
     writePos &= kWindowMask;
-    if (((writePos - flushPos_) & kWindowMask) >= kFlushSpan) {
+    if (((writePos - flushPos) & kWindowMask) >= kFlushSpan) {
       store();
       flushed = flush(output);
       load();
       if (!flushed) break;
     }
 
-    if (audioMode_) {
+    if (audioMode) {
       const unsigned s = decode(audioTables_[channelIndex_]);
       if (s == 256) {
         store();

@@ -22,6 +22,19 @@ TEST(Crc32, KnownValues) {
   EXPECT_EQ(archive::crcTable()[255], 0x2D02EF8Du);
 }
 
+TEST(Crc32, WideLoopsAgreeWithByteByByte) {
+  // Lengths and starts around the 8-, 16- and 64-byte strides of the fast paths.
+  Bytes data(70000);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = std::uint8_t((i * 2654435761u) >> 13);
+  for (std::size_t start : {0, 1, 3, 8, 15}) {
+    for (std::size_t size : {0, 7, 63, 64, 255, 256, 257, 319, 320, 335, 1000, 4103, 65536}) {
+      std::uint32_t byByte = 0;
+      for (std::size_t i = 0; i < size; ++i) byByte = archive::crc32(&data[start + i], 1, byByte);
+      EXPECT_EQ(archive::crc32(data.data() + start, size), byByte) << start << " " << size;
+    }
+  }
+}
+
 TEST(Crc32, ChainsAcrossPiecesOfEveryLength) {
   // Lengths around the eight-byte stride and unaligned starts are where a fast loop slips.
   Bytes data(300);
