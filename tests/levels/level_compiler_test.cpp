@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "level_checks.h"
@@ -176,6 +177,37 @@ TEST(LevelCompiler, EmptyDescriptionStillMakesAWalkableFile) {
   const auto level = world::parseLevel(levelc::encodeLevel(compiled));
   EXPECT_EQ(clusterAt(level, {0.5f, 0.5f, 0.5f}), -1);
   EXPECT_EQ(levels_test::unreachable(level), std::vector<std::string>{});
+}
+
+TEST(LevelCompiler, OddDescriptionsStillMakeSoundFiles) {
+  LevelDescription description = bentChain();
+  description.rooms.push_back(makeRoom({{50, 50, 50}, {10, 10, 10}}));  // inside out: no air
+  description.blocks.push_back({IntBox{{700, 0, 0}, {800, 10, 10}}, levelc::Material::Wood, false, {}});
+  levelc::Column flat;
+  flat.radius = 0;
+  levelc::Column upsideDown;
+  upsideDown.bottom = 100;
+  upsideDown.top = 0;
+  levelc::Column triangle;  // fewer than three sides is read as three
+  triangle.x = triangle.z = 150;
+  triangle.sides = 1;
+  description.columns = {flat, upsideDown, triangle};
+  description.lights.push_back({{100, 50, 100}, {1, 1, 1}, 1, 300});  // inside the pillar
+  description.lights.push_back({{5000, 50, 100}, {1, 1, 1}, 1, 0});    // nowhere, no reach
+  description.luxelSize = -3;
+  const auto compiled = levelc::compileLevel(description);
+  int columnFaces = 0;
+  for (const auto& face : compiled.faces) {
+    columnFaces += face.detail;
+    EXPECT_TRUE(std::isfinite(face.uAxis.x) && std::isfinite(face.width) && face.width > 0);
+  }
+  EXPECT_EQ(columnFaces, 3);
+  for (const auto& vertex : compiled.vertices)
+    EXPECT_TRUE(std::isfinite(vertex.position.x) && std::isfinite(vertex.ls) && std::isfinite(vertex.s));
+  const auto level = world::parseLevel(levelc::encodeLevel(compiled));
+  EXPECT_EQ(levels_test::unreachable(level), std::vector<std::string>{});
+  EXPECT_EQ(levels_test::leavesOutsideParents(level), std::vector<std::string>{});
+  EXPECT_EQ(levels_test::visibilityFaults(level), std::vector<std::string>{});
 }
 
 // The checks themselves must notice a broken file.

@@ -136,6 +136,7 @@ std::vector<LevelFace> extractFaces(const LevelDescription& description, const C
     }
   }
   for (const Column& column : description.columns) {
+    if (!(column.radius > 0) || !(column.top > column.bottom)) continue;  // nothing to draw
     const int n = std::max(3, column.sides);
     float around = 0;
     for (int k = 0; k < n; ++k) {
