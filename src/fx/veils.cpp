@@ -1,0 +1,217 @@
+#include "fx/veils.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "platform/frame_timer.h"
+#include "platform/gl_extensions.h"
+#include "platform/render_state.h"
+#include "platform/settings.h"
+#include "resources/texture_table.h"
+
+namespace fx {
+namespace {
+
+// Fraction of the way from start to end. A zero-length fade (never asked for by the show)
+// counts as already over instead of dividing by zero.
+double fadeProgress(double nowMs, float startMs, float endMs) {
+  const double length = static_cast<double>(endMs) - startMs;
+  if (length <= 0.0) return 1.0;
+  return (nowMs - startMs) / length;
+}
+
+void selectUnit0() {
+  if (platform::glext.activeTexture) platform::glext.activeTexture(GL_TEXTURE0);
+}
+
+// The shared beginning of every veil: own modelview, no fog or depth test, blending on.
+void beginVeil(GLenum srcFactor, GLenum dstFactor) {
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+  glBlendFunc(srcFactor, dstFactor);
+  glDisable(GL_FOG);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+}
+
+void bindVeilTexture(std::uint32_t texture) {
+  selectUnit0();
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glEnable(GL_TEXTURE_2D);
+}
+
+// The quad every veil draws; it overfills the view under the scenes' perspective.
+// upperLeftT and upperRightT are the t coordinates of the two upper corners.
+void veilQuad(float sMax, float upperLeftT, float upperRightT) {
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex3f(-1.7f, -1.0f, 0.0f);
+  glTexCoord2f(0.0f, upperLeftT);
+  glVertex3f(-1.7f, 1.0f, 0.0f);
+  glTexCoord2f(sMax, upperRightT);
+  glVertex3f(1.7f, 1.0f, 0.0f);
+  glTexCoord2f(sMax, 0.0f);
+  glVertex3f(1.7f, -1.0f, 0.0f);
+  glEnd();
+}
+
+void drawFade(float alpha, float zExtra, float r, float g, float b, std::uint32_t texture) {
+  beginVeil(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glTranslatef(0.0f, 0.0f, -1.0f);
+  if (zExtra != 0.0f) glTranslatef(0.0f, 0.0f, zExtra);
+  glScalef(2.0f, 2.0f, 2.0f);
+  glColor4f(r * kColourScale, g * kColourScale, b * kColourScale, alpha);
+  bindVeilTexture(texture);
+  veilQuad(1.0f, 1.0f, 1.0f);
+  glPopMatrix();
+}
+
+}  // namespace
+
+std::optional<float> fadeInAlpha(double nowMs, float startMs, float endMs) {
+  if (!(nowMs > startMs)) return std::nullopt;
+  return static_cast<float>(1.0 - fadeProgress(nowMs, startMs, endMs));
+}
+
+std::optional<float> fadeOutAlpha(double nowMs, float startMs, float endMs) {
+  if (!(nowMs > startMs)) return std::nullopt;
+  return static_cast<float>(fadeProgress(nowMs, startMs, endMs));
+}
+
+std::optional<float> fadeInWindowAlpha(double nowMs, float startMs, float endMs) {
+  if (!(nowMs > startMs && nowMs < endMs)) return std::nullopt;
+  return static_cast<float>(1.0 - fadeProgress(nowMs, startMs, endMs));
+}
+
+int noiseQuarterTurns(double effectMs) {
+  if (!std::isfinite(effectMs)) return 0;
+  // fmod keeps huge readings in range before the conversion to an integer.
+  double whole = std::fmod(std::trunc(effectMs), 200.0);
+  if (whole < 0) whole += 200.0;
+  const int m = static_cast<int>(whole);
+  if (m > 170) return 3;
+  if (m > 120) return 2;
+  if (m > 60) return 1;
+  return 0;
+}
+
+float scrollUpperT(float tOffset, double nowMs) {
+  return tOffset + 0.1f * static_cast<float>(std::sin(nowMs));
+}
+
+EchoLayer echoLayer(int index, int count, float step, float startAlpha) {
+  EchoLayer layer;
+  layer.inset = static_cast<float>(index) * step;
+  layer.alpha = count > 0 ? startAlpha - static_cast<float>(index) * startAlpha / static_cast<float>(count)
+                          : startAlpha;
+  return layer;
+}
+
+void fadeIn(float startMs, float endMs, float r, float g, float b, std::uint32_t texture) {
+  const auto alpha = fadeInAlpha(platform::demoClockMs(), startMs, endMs);
+  if (alpha) drawFade(*alpha, 0.0f, r, g, b, texture);
+}
+
+void fadeOut(float startMs, float endMs, float r, float g, float b, std::uint32_t texture) {
+  const auto alpha = fadeOutAlpha(platform::demoClockMs(), startMs, endMs);
+  if (alpha) drawFade(*alpha, 0.0f, r, g, b, texture);
+}
+
+void fadeInWindow(float startMs, float endMs, float r, float g, float b, std::uint32_t texture) {
+  // A little further away than the other fades, so a near plane at 1 does not clip it.
+  const auto alpha = fadeInWindowAlpha(platform::demoClockMs(), startMs, endMs);
+  if (alpha) drawFade(*alpha, -0.06f, r, g, b, texture);
+}
+
+void noiseOverlay(float r, float g, float b, float repeat) {
+  beginVeil(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glTranslatef(0.0f, 0.0f, -1.0f);
+  const int turns = noiseQuarterTurns(platform::effectClockMs());
+  if (turns > 0) glRotatef(90.0f * static_cast<float>(turns), 0.0f, 0.0f, 1.0f);
+  glScalef(2.0f, 2.0f, 2.0f);
+  glColor4f(r, g, b, 0.1f);
+  bindVeilTexture(resources::textureTable.noiseTexture);
+  veilQuad(repeat, repeat, repeat);
+  glPopMatrix();
+}
+
+void scrollOverlay(float startMs, float r, float g, float b, float alpha, float sRepeat,
+                   float tOffset, float scale, std::uint32_t texture) {
+  if (!(platform::demoClockMs() > startMs)) return;
+  beginVeil(GL_SRC_ALPHA, GL_ONE);
+  glTranslatef(0.0f, 0.0f, -1.06f);
+  glScalef(scale, scale, scale);
+  glColor4f(r * kColourScale, g * kColourScale, b * kColourScale, alpha);
+  bindVeilTexture(texture);
+  // Each upper corner reads the clock on its own.
+  const float leftT = scrollUpperT(tOffset, platform::demoClockMs());
+  const float rightT = scrollUpperT(tOffset, platform::demoClockMs());
+  veilQuad(sRepeat, leftT, rightT);
+  glPopMatrix();
+}
+
+void resetSceneState() {
+  glColor3f(1.0f, 1.0f, 1.0f);
+  platform::applyStandardRenderState();
+  // Beyond the window's initial state: the veils leave blending on.
+  glDisable(GL_BLEND);
+}
+
+void copyToTexture(int size, std::uint32_t texture) {
+  glViewport(0, 0, size, size);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  // Only what the window holds: a 512 x 512 copy from a 480-high window would read rows that
+  // do not exist (undefined in OpenGL); the texture keeps its previous rows there instead.
+  const int copyWidth = std::clamp(platform::settings.screenWidth, 0, std::max(size, 0));
+  const int copyHeight = std::clamp(platform::settings.screenHeight, 0, std::max(size, 0));
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, copyWidth, copyHeight);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glViewport(0, 0, platform::settings.screenWidth, platform::settings.screenHeight);
+  glEnable(GL_SCISSOR_TEST);
+}
+
+void echoTrail(int count, float step, float margin, float startAlpha) {
+  copyToTexture(resources::kTargetTextureSize, resources::textureTable.trailTexture);
+
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+  glEnable(GL_BLEND);
+  bindVeilTexture(resources::textureTable.trailTexture);
+
+  const float width = static_cast<float>(platform::settings.screenWidth);
+  const float height = static_cast<float>(platform::settings.screenHeight);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+
+  glBegin(GL_QUADS);
+  for (int i = 0; i < count; ++i) {
+    const EchoLayer layer = echoLayer(i, count, step, startAlpha);
+    const float s = layer.inset;
+    glColor4f(1.0f, 1.0f, 1.0f, layer.alpha);
+    glTexCoord2f(s, s);
+    glVertex2f(-margin, -margin);
+    glTexCoord2f(s, 1.0f - s);
+    glVertex2f(-margin, height + margin);
+    glTexCoord2f(1.0f - s, 1.0f - s);
+    glVertex2f(width + margin, height + margin);
+    glTexCoord2f(1.0f - s, s);
+    glVertex2f(width + margin, -margin);
+  }
+  glEnd();
+
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+  glDisable(GL_BLEND);
+}
+
+}  // namespace fx
