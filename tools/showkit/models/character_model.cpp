@@ -77,7 +77,7 @@ Mesh uvPlaced(Mesh m, float u0, float v0, float u1, float v1) {
 Pieces buildPieces() {
   Pieces p;
   const Ring pelvis[] = {{{0, 0, -6}, 4.8f, 5.8f}, {{0, 0, -3}, 5.4f, 7.2f}, {{0, 0, 0}, 5.2f, 7}, {{0, 0, 3.5f}, 4.7f, 6.4f}};
-  p.pelvis = uvPlaced(loft(pelvis, 16, true, true), 0.5f, 0.5f, 1, 1);
+  p.pelvis = uvPlaced(loft(pelvis, 16, true, true), 0.5f, 0.75f, 1, 1);
   p.thigh = uvPlaced(limb(kThigh, 3.7f, 2.8f, 12), 0, 0, 0.5f, 0.5f);
   p.shin = uvPlaced(limb(kShin, 2.8f, 2.1f, 12), 0, 0.5f, 0.5f, 1);
   p.kneePad = uvPlaced(sphere(2.2f, 5, 8), 0.5f, 0.5f, 0.75f, 0.75f);
@@ -446,12 +446,14 @@ Image lowerSkin() {
     return grain(mix(kLeather, Rgba{0.05f, 0.04f, 0.03f, 1}, lace), u, v, 0x903u, 0.4f);
   });
   paintRegion(skin, 0.5f, 0.5f, 0.75f, 0.75f, [](float u, float v) { return grain(kMetal, u, v, 0x904u, 0.3f); });
-  paintRegion(skin, 0.5f, 0.75f, 1, 1, [](float u, float v) { return grain(kArmourDark, u, v, 0x905u, 0.3f); });
-  // Belt across the top of the pelvis piece.
-  paintRegion(skin, 0.75f, 0.5f, 1, 0.75f, [](float u, float v) {
-    const float buckle = smoothstep(0.1f, 0.06f, std::fabs(u - 0.5f));
-    return grain(mix(kLeather, kMetal, buckle), u, v, 0x906u, 0.3f);
+  // Pelvis: dark plates with a belt round the top (v from the bottom ring up) and a buckle
+  // in front.
+  paintRegion(skin, 0.5f, 0.75f, 1, 1, [](float u, float v) {
+    const float belt = smoothstep(0.62f, 0.66f, v) * smoothstep(0.92f, 0.88f, v);
+    const float buckle = smoothstep(0.06f, 0.04f, std::fabs(u - 0.5f)) * belt;
+    return grain(mix(mix(kArmourDark, kLeather, belt), kMetal, buckle), u, v, 0x905u, 0.3f);
   });
+  paintRegion(skin, 0.75f, 0.5f, 1, 0.75f, [](float u, float v) { return grain(kMetal, u, v, 0x906u, 0.3f); });
   return skin;
 }
 

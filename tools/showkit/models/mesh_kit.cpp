@@ -227,6 +227,12 @@ Mesh limb(float length, float r0, float r1, int segments) {
     const float a = kPi / 2 * static_cast<float>(k) / endRings;  // 0 at the pole
     rings.push_back({{0, 0, -length - r1 * std::cos(a)}, std::max(r1 * std::sin(a), 0.05f * r1), std::max(r1 * std::sin(a), 0.05f * r1)});
   }
+  // A few rings along the shaft, so the taper and the lighting follow the length.
+  for (int k = 1; k < 4; ++k) {
+    const float t = static_cast<float>(k) / 4;
+    const float r = r1 + (r0 - r1) * t;
+    rings.push_back({{0, 0, -length * (1 - t)}, r, r});
+  }
   for (int k = endRings; k >= 0; --k) {
     const float a = kPi / 2 * static_cast<float>(k) / endRings;
     rings.push_back({{0, 0, r0 * std::cos(a)}, std::max(r0 * std::sin(a), 0.05f * r0), std::max(r0 * std::sin(a), 0.05f * r0)});
