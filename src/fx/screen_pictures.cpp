@@ -99,8 +99,14 @@ void stencilWindow(float x0, float x1, float y0, float y1, int w, int h) {
   glDisable(GL_CULL_FACE);
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_BLEND);
+  // A plain white line whatever texture the caller left bound (the enables come back below).
+  glDisable(GL_TEXTURE_2D);
   setCentredPixelProjection(w, h);
 
+  // The line must show whatever stencil function the last frame left (GL_EQUAL against a
+  // freshly cleared buffer would hide it) and must not mark the stencil itself.
+  glStencilFunc(GL_ALWAYS, 1, 1);
+  glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
   glPushMatrix();
   glLoadIdentity();
   glColor4f(1, 1, 1, 1);
@@ -112,7 +118,6 @@ void stencilWindow(float x0, float x1, float y0, float y1, int w, int h) {
   glPopMatrix();
   glLineWidth(1);
 
-  glStencilFunc(GL_ALWAYS, 1, 1);
   glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
   glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
   glPushMatrix();

@@ -46,7 +46,8 @@ void whiteFade(int w, int h, double start, double t, double length);
 PixelQuad stencilFrameLine(float x0, float x1, float y0, float y1);
 PixelQuad stencilRectangle(float x0, float x1, float y0, float y1);
 
-// Draws the white frame line, writes 1 into the stencil buffer over the rectangle 3 pixels
+// Draws the white frame line (untextured, past any stencil function, marking no stencil),
+// writes 1 into the stencil buffer over the rectangle 3 pixels
 // inside the bounds (colour writes off meanwhile), then leaves the stencil function at
 // GL_EQUAL 1/1 with colour writes on, so that with the stencil test enabled (by the caller,
 // before the call) later drawing lands only inside the rectangle.

@@ -242,7 +242,17 @@ TEST_F(ScreenDrawing, StencilWindowLimitsLaterDrawingToItsRectangle) {
   glEnable(GL_STENCIL_TEST);
   glEnable(GL_CULL_FACE);
   glEnable(GL_BLEND);
+  // A texture left bound and enabled (its red texel at the current coordinates) must not
+  // tint the frame line.
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, fourColourTexture());
+  glTexCoord2f(0.1f, 0.1f);
+  // The stencil function as the previous frame leaves it, against the cleared buffer.
+  glStencilFunc(GL_EQUAL, 1, 1);
   fx::stencilWindow(-60, 60, -30, 40, kWidth, kHeight);
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
   EXPECT_TRUE(glIsEnabled(GL_CULL_FACE)) << "enables restored";
   EXPECT_TRUE(glIsEnabled(GL_BLEND));
   EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
