@@ -270,6 +270,35 @@ TEST_F(UnpackerTest, TableChangeAfterTheLastByteServesTheNextSolidEntry) {
   EXPECT_EQ(extractText("two"), "zyz");
 }
 
+TEST_F(UnpackerTest, LongEntryAcrossInputRefillsHandsItsLastTablesOn) {
+  // 70000 literals of 8 bits: the packed data crosses the input refills many times before
+  // the table change after the last byte.
+  TableLengths t1;
+  for (int c = 0; c < 128; ++c) t1.main[std::size_t(c)] = 8;
+  t1.main[kNewTables] = 1;
+  const TableLengths t2 = tablesWith({'y', 'z'}, {}, {}, 1);
+  Stream first;
+  first.tables(t1);
+  std::string text;
+  for (int i = 0; i < 70000; ++i) text += char((i * 7 + i / 13) & 127);
+  first.literals(text);
+  first.main.put(first.bits, kNewTables);
+  first.tables(t2);
+  Stream second;
+  second.use(t2);
+  second.literals("yzzy");
+  TestEntry one = compressed("one", bytesOf(text), first.bits);
+  TestEntry two = compressed("two", bytesOf("yzzy"), second.bits);
+  two.flags = 0x0010;
+  TestEntry oneEncrypted = one;
+  oneEncrypted.name = "one.enc";
+  oneEncrypted.password = "long entry";
+  ArchiveBuilder().solid().add(one).add(two).add(oneEncrypted).writeTo("test.dat");
+  EXPECT_EQ(extractText("two"), "yzzy");
+  EXPECT_TRUE(extractText("one") == text);
+  EXPECT_TRUE(extractText("one.enc", "long entry") == text);
+}
+
 TEST_F(UnpackerTest, EmptyCompressedEntry) {
   Stream s;
   s.tables(tablesWith({'a'}));
