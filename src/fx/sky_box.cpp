@@ -19,7 +19,7 @@ SkyBoxExtents skyBoxExtents(float cx, float cy, float cz, float sx, float sy, fl
 }
 
 std::array<SkyBoxFace, 6> skyBoxFaces(const SkyBoxExtents& b) {
-  // Each face is seen from inside the box, upright, with its picture's first row at the top.
+  // The four sides, seen from inside the box, stand upright with their first row at the top.
   return {{
       {13, {{{b.x1, b.y0, b.z0, 1, 1}, {b.x1, b.y1, b.z0, 1, 0}, {b.x0, b.y1, b.z0, 0, 0}, {b.x0, b.y0, b.z0, 0, 1}}}},
       {14, {{{b.x0, b.y0, b.z1, 1, 1}, {b.x0, b.y1, b.z1, 1, 0}, {b.x1, b.y1, b.z1, 0, 0}, {b.x1, b.y0, b.z1, 0, 1}}}},

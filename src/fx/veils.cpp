@@ -111,6 +111,14 @@ EchoLayer echoLayer(int index, int count, float step, float startAlpha) {
   return layer;
 }
 
+int introEchoLayerCount(double nowMs) {
+  return static_cast<int>(4.0 * std::cos(180.0 - nowMs / 300.0) + 6.0);
+}
+
+float introEchoStartAlpha(double nowMs) {
+  return static_cast<float>(0.4 * std::cos(180.0 - nowMs / 300.0) + 1.2);
+}
+
 void fadeIn(float startMs, float endMs, float r, float g, float b, std::uint32_t texture) {
   const auto alpha = fadeInAlpha(platform::demoClockMs(), startMs, endMs);
   if (alpha) drawFade(*alpha, 0.0f, r, g, b, texture);

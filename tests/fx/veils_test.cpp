@@ -79,6 +79,23 @@ TEST(EchoTrail, LayersZoomInAndFade) {
   EXPECT_NEAR(last.inset, 0.144f, 1e-6f);
 }
 
+TEST(EchoTrail, TheFirstLevelSwingsBetweenTwoAndTenLayers) {
+  // cos(180 - now/300) = 1 at now = 300 (180 - 10 pi), -1 at 300 (180 - 11 pi).
+  const double brightest = 300 * (180 - 10 * M_PI);
+  const double faintest = 300 * (180 - 11 * M_PI);
+  EXPECT_EQ(fx::introEchoLayerCount(brightest), 10);
+  EXPECT_NEAR(fx::introEchoStartAlpha(brightest), 1.6f, 1e-5f);
+  EXPECT_EQ(fx::introEchoLayerCount(faintest), 2);
+  EXPECT_NEAR(fx::introEchoStartAlpha(faintest), 0.8f, 1e-5f);
+  // cos = 0.9 gives 9.6 layers: the whole part, not the nearest.
+  const double ninety = 300 * (180 - 10 * M_PI - std::acos(0.9));
+  EXPECT_EQ(fx::introEchoLayerCount(ninety), 9);
+  for (double now = 37682; now < 45400; now += 7) {
+    ASSERT_GE(fx::introEchoLayerCount(now), 2) << now;
+    ASSERT_LE(fx::introEchoLayerCount(now), 10) << now;
+  }
+}
+
 // ---- drawing ----
 
 class VeilDrawing : public DrawingTest {};
