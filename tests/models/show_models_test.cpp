@@ -13,7 +13,7 @@
 #include "resources/tga_image.h"
 #include "show_folder.h"
 #include "show_models.h"
-#include "support/temp_folder.h"
+#include "written_models.h"
 
 namespace {
 
@@ -25,24 +25,7 @@ const CharacterSet& character() {
   return c;
 }
 
-// The kit's models written once into a folder for the whole suite.
-struct WrittenShow {
-  testing_support::TempFolder folder;
-  std::vector<std::string> failures;
-  std::vector<std::string> written;
-};
-
-const WrittenShow& written() {
-  static const WrittenShow* show = [] {
-    auto* s = new WrittenShow;
-    showkit::ShowFolder folder(s->folder.path());
-    showkit::writeModels(folder);
-    s->failures = folder.failures();
-    s->written = folder.written();
-    return s;
-  }();
-  return *show;
-}
+const modelkit_test::WrittenShow& written() { return modelkit_test::writtenModels(); }
 
 std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
@@ -79,7 +62,7 @@ std::string skinImageFor(const std::string& skin, const std::string& surface) {
 }
 
 TEST(ShowModels, AreWrittenWhereTheDemoLooksForThem) {
-  const WrittenShow& show = written();
+  const modelkit_test::WrittenShow& show = written();
   EXPECT_EQ(show.failures, std::vector<std::string>{});
   for (const char* name : {"models/chelou.md3", "models/chelou.skin", "models/quadmap2.tga", "models/boat.md3", "models/boat.skin",
                            "models/barque.jpg", "data/models/chelou.md3", "data/models/boat.md3", "data/models/moine.md3",
@@ -114,7 +97,7 @@ TEST(ShowModels, AreWrittenWhereTheDemoLooksForThem) {
 }
 
 TEST(ShowModels, EveryFileIsSoundAndEveryIndexInRange) {
-  const WrittenShow& show = written();
+  const modelkit_test::WrittenShow& show = written();
   for (const char* name : {"models/chelou.md3", "models/boat.md3", "data/models/moine.md3", "Doom/Lower.md3", "Doom/Upper.md3", "Doom/Head.md3"}) {
     const std::vector<std::uint8_t> bytes = bytesOf(show.folder.read(name));
     EXPECT_EQ(modelkit::checkMd3File(name, bytes), std::vector<std::string>{});
@@ -262,7 +245,7 @@ Shown shownColour(const std::vector<std::uint8_t>& rows, int width, int height, 
 }
 
 TEST(ShowModels, SkinsShowTheRightPartsThroughTheDemosLoaders) {
-  const WrittenShow& show = written();
+  const modelkit_test::WrittenShow& show = written();
   // Monk (JPEG): the face is the darkest part, the rope belt the lightest.
   resources::JpegImage jpeg;
   ASSERT_TRUE(resources::decodeJpegFile(show.folder.file("data/models/moine.jpg"), jpeg));

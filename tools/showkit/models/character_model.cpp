@@ -325,7 +325,7 @@ Pose gesturePose(float t) {
   // Right arm: up over the head, three waves, down again; left arm bent like a runner's.
   const float up = ease(clamp01(t / 0.22f)) * ease(clamp01((1 - t) / 0.22f));
   const float wave = std::sin(2 * kPi * 3 * clamp01((t - 0.2f) / 0.6f));
-  p.arms[1] = {10 + 20 * up, 12 + 130 * up, 20 + (30 + 35 * wave) * up};
+  p.arms[1] = {10 + 5 * up, 12 + 152 * up, 20 + (10 + 30 * wave) * up};
   p.arms[0] = {15 + 20 * std::sin(2 * kPi * t * 2), 12, 85};
   p.neckPitch = 10 * std::sin(2 * kPi * t * 2) * up;
   p.neckYaw = -20 * up;

@@ -315,21 +315,35 @@ void transform(Mesh& mesh, const Transform& t) {
 }
 
 void smoothNormals(Mesh& mesh) {
-  mesh.normals.assign(mesh.positions.size(), Vec3{});
-  // Weld by position so duplicated seam vertices shade alike.
-  std::map<std::tuple<long, long, long>, int> weld;
-  std::vector<int> group(mesh.positions.size());
-  for (size_t i = 0; i < mesh.positions.size(); ++i) {
-    const Vec3 p = mesh.positions[i];
-    const auto key = std::make_tuple(std::lround(p.x * 1000), std::lround(p.y * 1000), std::lround(p.z * 1000));
-    group[i] = weld.try_emplace(key, static_cast<int>(i)).first->second;
-  }
-  std::vector<Vec3> sums(mesh.positions.size());
+  const size_t n = mesh.positions.size();
+  // Each vertex first takes the faces it belongs to; then the faces of other vertices at the
+  // same place join in when they bend less than 60 degrees from that, so seams shade alike
+  // while creases (a rim on a hull, a box's edges) stay sharp.
+  std::vector<Vec3> own(n);
+  std::vector<Vec3> faces;
+  faces.reserve(mesh.triangles.size());
   for (const Triangle& t : mesh.triangles) {
     const Vec3 f = faceNormal(mesh, t);  // length = twice the area: area weighting
-    for (int k : t) sums[static_cast<size_t>(group[static_cast<size_t>(k)])] = sums[static_cast<size_t>(group[static_cast<size_t>(k)])] + f;
+    faces.push_back(f);
+    for (int k : t) own[static_cast<size_t>(k)] = own[static_cast<size_t>(k)] + f;
   }
-  for (size_t i = 0; i < mesh.positions.size(); ++i) mesh.normals[i] = normalized(sums[static_cast<size_t>(group[i])]);
+  std::map<std::tuple<long, long, long>, std::vector<int>> facesAt;
+  const auto key = [&](size_t i) {
+    const Vec3 p = mesh.positions[i];
+    return std::make_tuple(std::lround(p.x * 1000), std::lround(p.y * 1000), std::lround(p.z * 1000));
+  };
+  for (size_t f = 0; f < mesh.triangles.size(); ++f)
+    for (int k : mesh.triangles[f]) facesAt[key(static_cast<size_t>(k))].push_back(static_cast<int>(f));
+  mesh.normals.assign(n, Vec3{});
+  for (size_t i = 0; i < n; ++i) {
+    const Vec3 mine = normalized(own[i]);
+    Vec3 sum{};
+    const auto found = facesAt.find(key(i));
+    if (found != facesAt.end())
+      for (int f : found->second)
+        if (dot(normalized(faces[static_cast<size_t>(f)]), mine) > 0.5f) sum = sum + faces[static_cast<size_t>(f)];
+    mesh.normals[i] = normalized(length(sum) > 0 ? sum : own[i]);
+  }
 }
 
 void placeUv(Mesh& mesh, float u0, float v0, float u1, float v1) {

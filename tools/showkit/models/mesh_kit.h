@@ -89,7 +89,8 @@ Mesh sphere(float radius, int rings, int segments);
 Mesh extrude(std::span<const Vec2> outline, float depth);
 
 void transform(Mesh& mesh, const Transform& t);
-// Area-weighted normals, shared between vertices at the same place so seams do not show.
+// Area-weighted normals, shared between vertices at the same place so seams do not show,
+// but not across creases sharper than 60 degrees.
 void smoothNormals(Mesh& mesh);
 // Moves the mesh's 0..1 texture coordinates into the rectangle (u0, v0)-(u1, v1) of an
 // atlas (v grows down the picture).
