@@ -1,5 +1,5 @@
 // tolvek-view: previews one piece of the show's data without the whole show. Each subcommand
-// names a kind of data; later kinds (model, character, terrain) add a line to the table.
+// names a kind of data and has one line in the table.
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -8,11 +8,16 @@
 #include <vector>
 
 #include "level_preview.h"
+#include "model_preview.h"
+#include "terrain_preview.h"
 #include "view_options.h"
 
 int main(int argc, char** argv) {
   const std::map<std::string, std::function<std::unique_ptr<view::Preview>(const view::ViewOptions&)>> previews = {
       {"level", view::makeLevelPreview},
+      {"model", view::makeModelPreview},
+      {"character", view::makeCharacterPreview},
+      {"terrain", view::makeTerrainPreview},
   };
   const auto parsed = view::parseViewOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (parsed.options.help) {

@@ -28,7 +28,14 @@ std::string viewUsage() {
          "Flies along the path through the level in a 640 x 480 window, or writes the frames as\n"
          "PNG files to DIR on a virtual clock of N frames a second. Ends when the path reaches\n"
          "its end, at MS milliseconds, or on Escape. Textures are looked up from the working\n"
-         "folder, as the demo does.\n";
+         "folder, as the demo does.\n"
+         "       tolvek-view model FILE.md3 --skin FILE.skin [--folder DIR] [...]\n"
+         "Turns the model slowly in front of a light, on its first frame.\n"
+         "       tolvek-view character FOLDER [--lower N] [--upper N] [...]\n"
+         "Turns the animated character of FOLDER playing lower-body animation N (15 by\n"
+         "default) and upper-body animation N (6 by default).\n"
+         "       tolvek-view terrain FILE.raw FILE.jpg DETAIL.jpg [...]\n"
+         "Orbits the island with the terrain's fog.\n";
 }
 
 ParsedViewOptions parseViewOptions(const std::vector<std::string>& args) {
@@ -62,6 +69,13 @@ ParsedViewOptions parseViewOptions(const std::vector<std::string>& args) {
         return fail("--fov needs degrees between 0 and 180");
     } else if (arg == "--aspect") {
       if (!readFloat(value, o.aspectRatio) || o.aspectRatio <= 0) return fail("--aspect needs a positive number");
+    } else if (arg == "--skin") {
+      o.skinFile = value;
+    } else if (arg == "--folder") {
+      o.skinFolder = value;
+    } else if (arg == "--lower" || arg == "--upper") {
+      if (!readInt(value, arg == "--lower" ? o.lowerAnimation : o.upperAnimation))
+        return fail(arg + " needs an animation number");
     } else if (arg == "--record") {
       o.recordDir = value;
     } else if (arg == "--fps") {
@@ -78,9 +92,13 @@ ParsedViewOptions parseViewOptions(const std::vector<std::string>& args) {
   if (positional.empty()) return fail("no preview named");
   o.command = positional[0];
   if (positional.size() < 2) return fail("no file given for " + o.command);
-  if (positional.size() > 2) return fail("unexpected argument " + positional[2]);
+  const size_t files = o.command == "terrain" ? 3 : 1;
+  if (positional.size() < 1 + files) return fail(o.command + " needs " + std::to_string(files) + " files");
+  if (positional.size() > 1 + files) return fail("unexpected argument " + positional[1 + files]);
   o.file = positional[1];
+  o.moreFiles.assign(positional.begin() + 2, positional.end());
   if (o.command == "level" && o.pathFile.empty()) return fail("level needs --path FILE.trj");
+  if (o.command == "model" && o.skinFile.empty()) return fail("model needs --skin FILE.skin");
   return parsed;
 }
 

@@ -9,8 +9,13 @@
 namespace view {
 
 struct ViewOptions {
-  std::string command;  // "level" (later: "model", "character", "terrain")
+  std::string command;  // "level", "model", "character" or "terrain"
   std::string file;     // what to preview
+  std::vector<std::string> moreFiles;  // terrain: the ground and detail pictures
+  std::string skinFile;    // --skin FILE.skin (model)
+  std::string skinFolder;  // --folder DIR (model): where the skin's images are; the skin's own folder by default
+  int lowerAnimation = 15;  // --lower N (character)
+  int upperAnimation = 6;   // --upper N (character)
   std::string pathFile;  // --path FILE.trj
   float rate = 0.00041f;  // --rate R: path segments per millisecond (the intro's by default)
   float lightmapScale = 1.0f;  // --lightmap-scale S
