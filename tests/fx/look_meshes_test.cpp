@@ -19,9 +19,11 @@
 
 #include "fx/procedural_meshes.h"
 #include "fx/screen_pictures.h"
+#include "fx/veils.h"
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
 #include "platform/render_state.h"
+#include "platform/settings.h"
 #include "resources/jpeg_texture.h"
 #include "resources/texture_table.h"
 #include "support/gl_context.h"
@@ -122,6 +124,8 @@ class LookMeshes : public ::testing::Test {
   static void SetUpTestSuite() {
     context_ = std::make_unique<testing_support::GlTestContext>(kWidth, kHeight);
     if (!context_->ok()) return;
+    platform::settings.screenWidth = kWidth;  // the frame copy gives this viewport back
+    platform::settings.screenHeight = kHeight;
     folder_ = std::make_unique<PictureFolder>();
     artifacts_ = (std::filesystem::current_path() / "artifacts" / "effects").string();
     platform::createFolders(artifacts_);
@@ -259,11 +263,7 @@ class LookMeshes : public ::testing::Test {
     glRotatef(S / 10, 0, 0, 1);
     fx::drawStripSphere(4, 32);
     if (copy) {
-      glBindTexture(GL_TEXTURE_2D, backdrop_);
-      glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 512, 512);
-      glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-      glViewport(0, 0, kWidth, kHeight);
-      glEnable(GL_SCISSOR_TEST);
+      fx::copyToTexture(512, backdrop_);
       glMatrixMode(GL_PROJECTION);
       glLoadIdentity();
       gluPerspective(kFieldOfView, kAspect, 1, 700);
