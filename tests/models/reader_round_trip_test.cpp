@@ -24,7 +24,7 @@ using modelkit::SkinnedModel;
 
 
 
-TEST(ReaderRoundTrip, ModelsComeBackAsWritten) {
+TEST(KitReaderRoundTrip, ModelsComeBackAsWritten) {
   const CharacterSet c = modelkit::characterModel();
   for (const SkinnedModel& m : {modelkit::chelouModel(), modelkit::monkModel(), modelkit::boatModel(), c.lower, c.upper, c.head}) {
     const std::vector<std::uint8_t> bytes = modelkit::encodeMd3(m.model).bytes;
@@ -57,7 +57,7 @@ TEST(ReaderRoundTrip, ModelsComeBackAsWritten) {
   }
 }
 
-TEST(ReaderRoundTrip, AnimationTableAsTheCharacterReadsIt) {
+TEST(KitReaderRoundTrip, AnimationTableAsTheCharacterReadsIt) {
   const std::string cfg = modelkit_test::writtenModels().folder.read("Doom/Animation.cfg");
   world::AnimationConfig config = world::parseAnimationConfig(cfg);
   EXPECT_EQ(config.entries, 26);
@@ -74,7 +74,7 @@ TEST(ReaderRoundTrip, AnimationTableAsTheCharacterReadsIt) {
 
 // Side view of the corridor: eye on +x looking at -x, orthographic, 5 pixels per unit,
 // scene y = 30 in the middle row: y = 0 is row 350 of 400.
-class CharacterPicture : public ::testing::Test {
+class KitCharacterPicture : public ::testing::Test {
  protected:
   static constexpr int kSide = 400;
   static constexpr float kPixelsPerUnit = 5;
@@ -152,11 +152,11 @@ class CharacterPicture : public ::testing::Test {
   static std::unique_ptr<world::Character> character_;
 };
 
-std::unique_ptr<testing_support::GlTestContext> CharacterPicture::context_;
-std::unique_ptr<testing_support::ScopedWorkingDirectory> CharacterPicture::previous_;
-std::unique_ptr<world::Character> CharacterPicture::character_;
+std::unique_ptr<testing_support::GlTestContext> KitCharacterPicture::context_;
+std::unique_ptr<testing_support::ScopedWorkingDirectory> KitCharacterPicture::previous_;
+std::unique_ptr<world::Character> KitCharacterPicture::character_;
 
-TEST_F(CharacterPicture, RunsWithItsFeetOnTheCorridorFloor) {
+TEST_F(KitCharacterPicture, RunsWithItsFeetOnTheCorridorFloor) {
   ASSERT_TRUE(character_->lowerBody().loaded() && character_->upperBody().loaded() && character_->head().loaded());
   const auto& a = character_->animations();
   for (int k = 0; k < a[15].frameCount; ++k) {
@@ -168,7 +168,7 @@ TEST_F(CharacterPicture, RunsWithItsFeetOnTheCorridorFloor) {
   }
 }
 
-TEST_F(CharacterPicture, GestureLiftsAHandOverTheHead) {
+TEST_F(KitCharacterPicture, GestureLiftsAHandOverTheHead) {
   const auto& a = character_->animations();
   const int standing = draw(lowerFirst(22), a[6].firstFrame, "gesture_0").first;
   int highest = standing;
@@ -176,7 +176,7 @@ TEST_F(CharacterPicture, GestureLiftsAHandOverTheHead) {
   EXPECT_LT(highest, standing - 3 * kPixelsPerUnit) << "no hand above the helmet";
 }
 
-TEST_F(CharacterPicture, FallEndsLyingOnTheFloor) {
+TEST_F(KitCharacterPicture, FallEndsLyingOnTheFloor) {
   const auto& a = character_->animations();
   const auto [startTop, startBottom] = draw(a[0].firstFrame, a[0].firstFrame, "fall_0");
   const int last = a[0].firstFrame + a[0].frameCount - 1;

@@ -129,7 +129,7 @@ TEST(ShowModels, FileCheckFindsDamage) {
   EXPECT_NE(modelkit::checkMd3File("empty", {}), std::vector<std::string>{});
 }
 
-TEST(Character, AnimationFileHasTwentySixLinesTheReaderCounts) {
+TEST(KitCharacter, AnimationFileHasTwentySixLinesTheReaderCounts) {
   const std::string cfg = written().folder.read("Doom/Animation.cfg");
   const auto table = readAnimationTable(cfg);
   ASSERT_EQ(table.size(), 26u);
@@ -154,7 +154,7 @@ TEST(Character, AnimationFileHasTwentySixLinesTheReaderCounts) {
   EXPECT_EQ(table[6][0], table[5][0] + table[5][1]);
 }
 
-TEST(Character, RunKeepsAFootOnTheFloorAndMovesTheLegs) {
+TEST(KitCharacter, RunKeepsAFootOnTheFloorAndMovesTheLegs) {
   const CharacterSet& c = character();
   const auto& a = c.animations;
   const int first = a[15].first - (a[13].first - a[6].first);
@@ -176,7 +176,7 @@ TEST(Character, RunKeepsAFootOnTheFloorAndMovesTheLegs) {
   EXPECT_LT(jump, travel * 0.6f);
 }
 
-TEST(Character, TagsMoveAndCarryTheParts) {
+TEST(KitCharacter, TagsMoveAndCarryTheParts) {
   const CharacterSet& c = character();
   const auto& a = c.animations;
   const int shift = a[13].first - a[6].first;
@@ -201,7 +201,7 @@ TEST(Character, TagsMoveAndCarryTheParts) {
   EXPECT_EQ(c.head.model.frameCount, 1);
 }
 
-TEST(Character, GestureRaisesAnArmAndTheFallEndsOnTheGround) {
+TEST(KitCharacter, GestureRaisesAnArmAndTheFallEndsOnTheGround) {
   const CharacterSet& c = character();
   const auto& a = c.animations;
   const auto top = [](const SkinnedModel& m, int f) {
@@ -222,7 +222,7 @@ TEST(Character, GestureRaisesAnArmAndTheFallEndsOnTheGround) {
   EXPECT_EQ(modelkit::checkCharacter(c), std::vector<std::string>{});
 }
 
-TEST(Character, CheckNoticesFeetOffTheFloor) {
+TEST(KitCharacter, CheckNoticesFeetOffTheFloor) {
   CharacterSet c = character();
   const auto& a = c.animations;
   const int run = a[15].first - (a[13].first - a[6].first);

@@ -172,7 +172,9 @@ SkinnedModel monkModel() {
   mesh.append(placed(box({0.5f, 1.7f, 0.5f}), Transform::translation({8.6f, 0, 9.6f}), 0.5f, 0.75f, 0.75f, 1));
 
   Image skin(256, 256);
-  const Rgba wool{0.24f, 0.17f, 0.11f, 1}, woolDark{0.09f, 0.06f, 0.05f, 1}, dust{0.36f, 0.31f, 0.25f, 1};
+  // A pale habit: the room is lit dimly from afar, and pale cloth with a black hood opening
+  // reads as a monk there where a dark one would be a shadow.
+  const Rgba wool{0.78f, 0.72f, 0.62f, 1}, woolDark{0.42f, 0.37f, 0.31f, 1}, dust{0.55f, 0.5f, 0.42f, 1};
   // Robe: heavy folds falling from the shoulders, dusty at the hem (local v = 0).
   paintRegion(skin, 0, 0, 0.5f, 1, [&](float u, float v) {
     const float folds = 0.5f + 0.5f * std::sin((u * 14 + 0.6f * fbm(u * 6, v * 2, 3, 0x301u, 6, 0)) * 2 * kPi);
@@ -207,7 +209,7 @@ SkinnedModel monkModel() {
   });
   paintRegion(skin, 0.75f, 0.5f, 1, 0.75f, [&](float u, float v) {
     const float twist = 0.5f + 0.5f * std::sin((u * 3 + v * 12) * 2 * kPi);
-    return Rgba{0.55f * (0.7f + 0.3f * twist), 0.45f * (0.7f + 0.3f * twist), 0.3f * (0.7f + 0.3f * twist), 1};
+    return Rgba{0.3f * (0.7f + 0.3f * twist), 0.2f * (0.7f + 0.3f * twist), 0.12f * (0.7f + 0.3f * twist), 1};
   });
   paintRegion(skin, 0.5f, 0.75f, 0.75f, 1, [&](float u, float v) {
     const float grain = fbm(u * 4, v * 30, 3, 0x305u);
