@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <memory>
@@ -350,6 +351,65 @@ TEST_F(ScreenDrawing, WaveGridDrawsAtItsPositionAndLeavesTheMatrixAlone) {
   EXPECT_EQ(pixel(kWidth / 2, kHeight / 2), kBlack);
   EXPECT_EQ(pixel(kWidth / 2 - 59, kHeight / 2), kWhite);  // x = -40 at 1.48 pixels a unit
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+// Rows and columns of the window that anything was drawn into.
+std::array<int, 2> coveredExtent() {
+  std::vector<unsigned char> p(static_cast<size_t>(kWidth) * kHeight * 4);
+  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+  int left = kWidth, right = -1, bottom = kHeight, top = -1;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      if (p[(static_cast<size_t>(y) * kWidth + x) * 4] != 0) {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        bottom = std::min(bottom, y);
+        top = std::max(top, y);
+      }
+  return {right - left + 1, top - bottom + 1};
+}
+
+TEST_F(ScreenDrawing, MeshRotationTurnsTheUprightGridOnItsSide) {
+  glDisable(GL_DEPTH_TEST);
+  fx::WaveGrid grid(10, 25, 2.5f, 20);
+  grid.animate(0);
+  grid.setPolygonMode(GL_FILL);
+  grid.setPosition(0, 0, -90);
+  grid.draw();
+  const auto upright = coveredExtent();
+  EXPECT_GT(upright[1], upright[0]);
+  glClear(GL_COLOR_BUFFER_BIT);
+  grid.setRotation(0, 0, 90);
+  grid.draw();
+  const auto lying = coveredExtent();
+  EXPECT_GT(lying[0], lying[1]);
+  EXPECT_NEAR(lying[0], upright[1], 4);
+}
+
+TEST_F(ScreenDrawing, WobbleSphereDrawsWithItsOwnTextureOnUnitZero) {
+  const GLuint name = fourColourTexture();
+  resources::TextureRecord record;
+  record.name = name;
+  fx::WobbleSphere sphere(1, 16, 8, record);
+  sphere.animate(0.5, true);
+  sphere.setPolygonMode(GL_FILL);
+  sphere.setPosition(0, 0, -4);
+  glDisable(GL_TEXTURE_2D);
+  sphere.draw();
+  EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+  EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), static_cast<GLint>(name));
+  // Textured: the texture's colours show, not the plain white of the current colour.
+  std::vector<unsigned char> p(static_cast<size_t>(kWidth) * kHeight * 4);
+  glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+  int red = 0, white = 0;
+  for (size_t i = 0; i < p.size(); i += 4) {
+    red += p[i] == 255 && p[i + 1] == 0 && p[i + 2] == 0;
+    white += p[i] == 255 && p[i + 1] == 255 && p[i + 2] == 255;
+  }
+  EXPECT_GT(red, 50);
+  EXPECT_EQ(white, 0);
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 TEST_F(ScreenDrawing, StripSphereIsARoundDiscAndTurnsCullingBackOn) {
