@@ -9,6 +9,8 @@
 #include "app/demo_window.h"
 #include "demo/loading_sequence.h"
 #include "demo/timeline.h"
+#include "music/music_player.h"
+#include "music/offline_recording.h"
 #include "platform/file_system.h"
 #include "platform/frame_timer.h"
 #include "platform/gl_extensions.h"
@@ -57,6 +59,8 @@ int runMainLoop(const Options& options, resources::FrameRecorder* recorder) {
         std::fprintf(stderr, "tolvek: cannot write frame %d of the recording\n", recorder->framesWritten());
         return 1;
       }
+      // The soundtrack of a recording is rendered up to the end of the frame just saved.
+      if (recorder) music::advanceOfflineRecording(recorder->framesWritten() * 1000.0 / options.recordFps);
       swapDemoWindow();
     }
     ++s.frameCount;
@@ -67,6 +71,8 @@ int runMainLoop(const Options& options, resources::FrameRecorder* recorder) {
 
 void shutdownDemo() {
   auto& s = platform::settings;
+  music::musicFreeSong(music::musicState.songHandle);
+  music::soundClose();
   if (s.showFpsAverage == 1) {
     char text[64];
     std::snprintf(text, sizeof text, "FPS Average : %f", static_cast<double>(s.fpsAverage));
@@ -127,13 +133,23 @@ int runDemo(const Options& options) {
     closeDemoWindow();
     return 1;
   }
+  // Before the sound system starts, so that no device plays along with the recording.
+  if (recorder && !music::startOfflineRecording(options.recordDir + "/soundtrack.wav")) {
+    std::fprintf(stderr, "tolvek: cannot write the soundtrack into '%s'\n", options.recordDir.c_str());
+    closeDemoWindow();
+    return 1;
+  }
   initRenderState();
   platform::timerInit();
   platform::resetEffectClock();
   platform::resetDemoClock();
 
-  const int code = runMainLoop(options, recorder.get());
+  int code = runMainLoop(options, recorder.get());
   shutdownDemo();
+  if (recorder && !music::finishOfflineRecording()) {
+    std::fprintf(stderr, "tolvek: cannot complete the soundtrack of the recording\n");
+    code = 1;
+  }
   return code;
 }
 
