@@ -121,7 +121,7 @@ class ModelPreview final : public Preview {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     lightFromTheViewer();
     const float r = bounds_.radius();
-    gluLookAt(0, 0.35 * r, 2.6 * r, 0, 0, 0, 0, 1, 0);
+    gluLookAt(0, 0.35 * r, 2.1 * r, 0, 0, 0, 0, 1, 0);
     glRotatef(angle_, 0, 1, 0);
     glRotatef(-90, 1, 0, 0);  // the file's z up to the scene's y up, as the scenes draw models
     const world::Vec3 c = bounds_.centre();
@@ -168,8 +168,11 @@ class CharacterPreview final : public Preview {
       std::printf("animation %d: frames %d to %d\n", n, a.firstFrame, a.firstFrame + a.frameCount - 1);
     }
     const Bounds b = frameZeroBounds(character_.lowerBody());
-    // The legs are about a third of the figure, drawn at 3 x 0.25 of the file size.
-    height_ = b.empty() ? 40.0f : std::max(10.0f, (b.high.z - b.low.z) * 3.0f * 0.75f);
+    // The legs are about half the figure; it is drawn at 3 x 0.25 of the file size.
+    if (!b.empty()) {
+      height_ = std::max(10.0f, (b.high.z - b.low.z) * 2.0f * 0.75f);
+      middle_ = b.low.z * 0.75f + height_ / 2;
+    }
     return true;
   }
 
@@ -179,7 +182,7 @@ class CharacterPreview final : public Preview {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     lightFromTheViewer();
     const float h = height_;
-    gluLookAt(0, 0.2 * h, 1.6 * h, 0, 0.1 * h, 0, 0, 1, 0);
+    gluLookAt(0, middle_ + 0.15f * h, 1.15f * h, 0, middle_, 0, 0, 1, 0);
     glRotatef(angle_, 0, 1, 0);
     glPushMatrix();
     glScalef(3, 3, 3);  // the size the intro draws it at
@@ -194,7 +197,8 @@ class CharacterPreview final : public Preview {
  private:
   ViewOptions options_;
   world::Character character_;
-  float height_ = 40.0f;
+  float height_ = 40.0f;  // of the whole figure as drawn
+  float middle_ = 0.0f;   // its middle above the lower body's origin
   float angle_ = 0.0f;
 };
 

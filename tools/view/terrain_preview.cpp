@@ -64,7 +64,7 @@ class TerrainPreview final : public Preview {
     glLoadIdentity();
     const float c = extent_ / 2;
     const float a = angle_ * kPi / 180.0f;
-    gluLookAt(c + 0.85f * extent_ * std::cos(a), 0.32f * extent_, c + 0.85f * extent_ * std::sin(a), c, 60, c, 0, 1, 0);
+    gluLookAt(c + 0.62f * extent_ * std::cos(a), 0.2f * extent_, c + 0.62f * extent_ * std::sin(a), c, 60, c, 0, 1, 0);
 
     glDisable(GL_LIGHTING);
     glColor4f(1, 1, 1, 1);
