@@ -25,8 +25,9 @@ TEST(PackRoundTrip, NormalArchiveHoldsEveryKindOfEntry) {
   const Bytes noise = pack::sampleNoise(40000, 13);
   // Over 2 MiB: the reader's window wraps twice, and the tail repeats the head from more
   // than 1 MiB back, which no match can reach.
-  const Bytes big = pack_testing::concat({pack::sampleBinary(1200000, 14), pack::sampleText(200000, 15),
-                                          pack::sampleBinary(900000, 14)});
+  const Bytes head = pack::sampleBinary(300000, 14);
+  const Bytes big = pack_testing::concat({head, Bytes(1300000, 0), pack::sampleText(200000, 15), head,
+                                          Bytes(400000, 0x55)});
   pack::ArchiveWriter writer;
   ASSERT_TRUE(writer.addEntry("text.txt", text));
   ASSERT_TRUE(writer.addEntry("maps\\binary.bsp", binary));

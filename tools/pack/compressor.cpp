@@ -37,8 +37,8 @@ constexpr std::uint32_t kSegmentSize = 32 * 1024;
 constexpr std::uint32_t kMaxMatch = 257;  // fits both match kinds at every distance
 constexpr int kMaxChain = 128;
 constexpr std::uint32_t kGoodLength = 32;
-constexpr std::uint32_t kNiceLength = 160;
-constexpr std::uint32_t kLazyLimit = 48;
+constexpr std::uint32_t kNiceLength = 64;
+constexpr std::uint32_t kParseWindow = 4096;  // positions weighed together
 
 constexpr std::uint8_t kNoSecond = 0xFF;
 
@@ -287,74 +287,6 @@ struct Compressor::Impl {
     return prices.main[static_cast<size_t>(kSymShortFirst + slot)] + kShortBits[static_cast<size_t>(slot)];
   }
 
-  Candidate findBest(std::uint32_t pos, std::uint32_t end) const {
-    Candidate best;
-    const std::uint32_t maxLen = std::min(kMaxMatch, end - pos);
-    if (maxLen < 2) return best;
-    const float lit = prices.literal;
-    auto consider = [&](Kind kind, std::uint32_t length, std::uint32_t distance, float cost, int index) {
-      const float gain = static_cast<float>(length) * lit - cost;
-      if (gain > best.gain || (gain == best.gain && best.kind != Kind::None && length > best.length)) {
-        best = {kind, length, distance, index, gain};
-      }
-    };
-
-    std::uint32_t longest = 0;
-    for (int i = 0; i < 4; ++i) {
-      const std::uint32_t d = mirror.ring[(mirror.ringPos - 1 - static_cast<std::uint32_t>(i)) & 3];
-      if (d == 0 || d > pos) continue;
-      bool seen = false;
-      for (int j = 0; j < i; ++j) seen |= mirror.ring[(mirror.ringPos - 1 - static_cast<std::uint32_t>(j)) & 3] == d;
-      if (seen) continue;
-      const std::uint32_t len = matchLength(pos, pos - d, maxLen);
-      longest = std::max(longest, len);
-      if (i == 0 && d == mirror.lastDist && mirror.lastLen >= 2 && len >= mirror.lastLen)
-        consider(Kind::Last, mirror.lastLen, d, prices.main[kSymRepeatLast], 0);
-      if (len >= 2 + static_cast<std::uint32_t>(recentMatchBonus(d)))
-        consider(Kind::Recent, len, d, recentCost(i, len, d), i);
-    }
-
-    if (longest < kNiceLength && maxLen >= 3) {
-      const std::int32_t triple = finder.lastTriple(history, pos);
-      if (triple >= 0 && static_cast<std::uint32_t>(triple) < pos && pos - static_cast<std::uint32_t>(triple) <= kMaxDistance) {
-        const std::uint32_t d = pos - static_cast<std::uint32_t>(triple);
-        const std::uint32_t len = matchLength(pos, static_cast<std::uint32_t>(triple), maxLen);
-        if (len >= 3 + static_cast<std::uint32_t>(newMatchBonus(d))) consider(Kind::New, len, d, newCost(len, d), 0);
-      }
-    }
-
-    if (longest < kNiceLength && maxLen >= 4) {
-      std::uint32_t bestLen = 3;
-      // A good match already in hand makes a long search unlikely to pay.
-      int budget = longest >= kGoodLength ? kMaxChain / 4 : kMaxChain;
-      std::int32_t candidate = finder.chainHead(history, pos);
-      for (int depth = 0; candidate >= 0 && depth < budget; ++depth) {
-        const auto c = static_cast<std::uint32_t>(candidate);
-        if (c >= pos) {
-          candidate = finder.chainNext(candidate);
-          continue;
-        }
-        const std::uint32_t d = pos - c;
-        if (d > kMaxDistance) break;
-        if (history[c + bestLen] == history[pos + bestLen]) {
-          const std::uint32_t len = matchLength(pos, c, maxLen);
-          if (len > bestLen) {
-            bestLen = len;
-            if (len >= 3 + static_cast<std::uint32_t>(newMatchBonus(d))) consider(Kind::New, len, d, newCost(len, d), 0);
-            if (len >= kNiceLength || len == maxLen) break;
-            if (len >= kGoodLength) budget = std::min(budget, depth + kMaxChain / 4);
-          }
-        }
-        candidate = finder.chainNext(candidate);
-      }
-    }
-
-    const std::int32_t pair = finder.lastPair(history, pos);
-    if (pair >= 0 && static_cast<std::uint32_t>(pair) < pos && pos - static_cast<std::uint32_t>(pair) <= 256)
-      consider(Kind::Short, 2, pos - static_cast<std::uint32_t>(pair), shortCost(pos - static_cast<std::uint32_t>(pair)), 0);
-    return best;
-  }
-
   void record(std::uint32_t length, std::uint32_t distance) {
     mirror.lastDist = distance;
     mirror.ring[mirror.ringPos & 3] = distance;
@@ -413,36 +345,165 @@ struct Compressor::Impl {
     if (c.kind != Kind::None && c.kind != Kind::Literal) record(c.length, c.distance);
   }
 
+  // The reader's match memory along one parse path.
+  struct PathState {
+    std::array<std::uint32_t, 4> ring{};
+    std::uint32_t ringPos = 0;
+    std::uint32_t lastDist = 0;
+    std::uint32_t lastLen = 0;
+    std::uint32_t recent(int index) const { return ring[(ringPos - 1 - static_cast<std::uint32_t>(index)) & 3]; }
+    void record(std::uint32_t length, std::uint32_t distance) {
+      lastDist = distance;
+      ring[ringPos & 3] = distance;
+      ringPos += 1;
+      lastLen = length;
+    }
+  };
+
+  struct Node {
+    float cost;
+    std::uint32_t from;
+    Candidate step;
+    PathState state;
+  };
+  std::vector<Node> nodes;  // parse work space
+
   // LZ parse from `pos` up to at least `limit` (matches may run past it, never past `end`).
+  // Cheapest path by the current prices through windows of positions: every position offers
+  // a literal and its matches (recent distances with the path's own memory, the last match
+  // again, short ones, and each longer one the chains find), at every usable length.
   std::uint32_t parseLz(std::uint32_t pos, std::uint32_t end, std::uint32_t limit, Block& block) {
-    finder.insertUpTo(history, pos);
-    Candidate current = findBest(pos, end);
+    constexpr float kUnreached = 1e30f;
+    nodes.resize(kParseWindow + kMaxMatch + 1);
+    std::vector<Candidate> path;
     while (pos < limit) {
-      if (current.kind == Kind::None || current.gain <= 0) {
-        emit(block, Candidate{}, pos);
-        ++pos;
-        if (pos >= limit) break;
-        finder.insertUpTo(history, pos);
-        current = findBest(pos, end);
-        continue;
-      }
-      if (current.length < kLazyLimit && pos + 1 < end) {
-        finder.insertUpTo(history, pos + 1);
-        const Candidate next = findBest(pos + 1, end);
-        if (next.gain > current.gain + 1.0f) {
-          emit(block, Candidate{}, pos);
-          ++pos;
-          current = next;
-          continue;
+      const std::uint32_t window = std::min(kParseWindow, limit - pos);
+      for (std::uint32_t j = 0; j <= window + kMaxMatch; ++j) nodes[j].cost = kUnreached;
+      nodes[0].cost = 0;
+      nodes[0].state = {mirror.ring, mirror.ringPos, mirror.lastDist, mirror.lastLen};
+      std::uint32_t stop = window;
+      std::uint32_t coveredUntil = 0;
+      Candidate longMatch;
+      for (std::uint32_t i = 0; i < window; ++i) {
+        const std::uint32_t at = pos + i;
+        finder.insertUpTo(history, at);
+        const Node& node = nodes[i];
+        auto relax = [&](std::uint32_t length, float cost, const Candidate& step) {
+          Node& target = nodes[i + length];
+          const float total = node.cost + cost;
+          if (total < target.cost) {
+            target.cost = total;
+            target.from = i;
+            target.step = step;
+            target.state = node.state;
+            if (step.kind != Kind::Literal) target.state.record(step.length, step.distance);
+          }
+        };
+        relax(1, prices.main[history[at]], Candidate{Kind::Literal, 1, 0, 0, 0});
+        // Inside a match found further back a long search rarely changes the best path.
+        const int depth = i + 4 < coveredUntil ? kMaxChain / 4 : kMaxChain;
+        std::uint32_t longest = 0;
+        if (gatherMatches(at, end, node.state, depth, relax, longMatch, longest)) {
+          stop = i;
+          break;
         }
+        coveredUntil = std::max(coveredUntil, i + longest);
       }
-      emit(block, current, pos);
-      pos += current.length;
-      if (pos >= limit) break;
+      path.clear();
+      for (std::uint32_t j = stop; j > 0; j = nodes[j].from) path.push_back(nodes[j].step);
+      for (auto it = path.rbegin(); it != path.rend(); ++it) {
+        emit(block, *it, pos);
+        pos += it->length;
+      }
+      if (longMatch.kind != Kind::None) {
+        emit(block, longMatch, pos);
+        pos += longMatch.length;
+      }
       finder.insertUpTo(history, pos);
-      current = findBest(pos, end);
     }
     return pos;
+  }
+
+  // Offers every match at `at` to `relax`. A match of at least kNiceLength is not worth
+  // weighing: it comes back in `longMatch` (true returned) to be taken as it is.
+  template <class Relax>
+  bool gatherMatches(std::uint32_t at, std::uint32_t end, const PathState& state, int depth, Relax& relax,
+                     Candidate& longMatch, std::uint32_t& longestLength) {
+    const std::uint32_t maxLen = std::min(kMaxMatch, end - at);
+    if (maxLen < 2) return false;
+    Candidate longest;
+    float longestCost = 0;
+    auto offer = [&](Kind kind, std::uint32_t length, std::uint32_t distance, int index, float cost) {
+      const Candidate c{kind, length, distance, index, 0};
+      if (length > longest.length || (length == longest.length && cost < longestCost)) longest = c, longestCost = cost;
+      relax(length, cost, c);
+    };
+    // Lengths up to here are all tried; longer matches only at their full length.
+    constexpr std::uint32_t kEveryLength = 16;
+
+    for (int i = 0; i < 4; ++i) {
+      const std::uint32_t d = state.recent(i);
+      if (d == 0 || d > at) continue;
+      bool seen = false;
+      for (int j = 0; j < i; ++j) seen |= state.recent(j) == d;
+      if (seen) continue;
+      const std::uint32_t len = matchLength(at, at - d, maxLen);
+      if (i == 0 && d == state.lastDist && state.lastLen >= 2 && len >= state.lastLen)
+        offer(Kind::Last, state.lastLen, d, 0, prices.main[kSymRepeatLast]);
+      const std::uint32_t minLen = 2 + static_cast<std::uint32_t>(recentMatchBonus(d));
+      for (std::uint32_t l = minLen; l <= len; ++l) {
+        if (l > kEveryLength && l < len) l = len;
+        offer(Kind::Recent, l, d, i, recentCost(i, l, d));
+      }
+    }
+
+    const std::int32_t pair = finder.lastPair(history, at);
+    if (pair >= 0 && static_cast<std::uint32_t>(pair) < at && at - static_cast<std::uint32_t>(pair) <= 256 &&
+        history[static_cast<std::uint32_t>(pair)] == history[at] &&
+        history[static_cast<std::uint32_t>(pair) + 1] == history[at + 1])
+      offer(Kind::Short, 2, at - static_cast<std::uint32_t>(pair), 0, shortCost(at - static_cast<std::uint32_t>(pair)));
+
+    std::uint32_t covered = 2;  // new-match lengths offered so far, from the nearest source
+    auto offerNew = [&](std::uint32_t source, std::uint32_t len) {
+      const std::uint32_t d = at - source;
+      const std::uint32_t minLen = std::max(covered + 1, 3 + static_cast<std::uint32_t>(newMatchBonus(d)));
+      for (std::uint32_t l = minLen; l <= len; ++l) {
+        if (l > kEveryLength && l < len) l = len;
+        offer(Kind::New, l, d, 0, newCost(l, d));
+      }
+      covered = std::max(covered, len);
+    };
+    if (maxLen >= 3 && longest.length < kNiceLength) {
+      const std::int32_t triple = finder.lastTriple(history, at);
+      if (triple >= 0 && static_cast<std::uint32_t>(triple) < at && at - static_cast<std::uint32_t>(triple) <= kMaxDistance) {
+        const std::uint32_t len = matchLength(at, static_cast<std::uint32_t>(triple), maxLen);
+        if (len >= 3) offerNew(static_cast<std::uint32_t>(triple), len);
+      }
+    }
+    if (maxLen >= 4 && longest.length < kNiceLength) {
+      std::uint32_t bestLen = 3;
+      int budget = longest.length >= kGoodLength ? depth / 4 : depth;
+      std::int32_t candidate = finder.chainHead(history, at);
+      for (int step = 0; candidate >= 0 && step < budget; ++step) {
+        const auto c = static_cast<std::uint32_t>(candidate);
+        candidate = finder.chainNext(candidate);
+        if (c >= at) continue;
+        if (at - c > kMaxDistance) break;
+        if (history[c + bestLen] != history[at + bestLen]) continue;
+        const std::uint32_t len = matchLength(at, c, maxLen);
+        if (len <= bestLen) continue;
+        bestLen = len;
+        offerNew(c, len);
+        if (len >= kNiceLength || len == maxLen) break;
+        if (len >= kGoodLength) budget = std::min(budget, step + depth / 4);
+      }
+    }
+    longestLength = longest.length;
+    if (longest.length >= kNiceLength) {
+      longMatch = longest;
+      return true;
+    }
+    return false;
   }
 
   // Order-0 entropy of the byte differences at each channel spacing, the cheap test of
