@@ -245,7 +245,9 @@ Pose gait(float phase, float stance, float reach, float lift, float pelvisZ, flo
   return p;
 }
 
-Pose runPose(float t) { return gait(t, 0.5f, 17, 11, kFloor + 30.2f, 1.4f, 14, 9); }
+// Feet cover about two thirds of the ground the figure travels at the demo's pace (120 units
+// a second, some 15 frames a second): longer strides would need longer legs.
+Pose runPose(float t) { return gait(t, 0.5f, 19, 11, kFloor + 28.6f, 1.3f, 15, 9); }
 Pose walkPose(float t) { return gait(t, 0.6f, 11, 6, kFloor + 32.4f, 0.7f, 4, 6); }
 Pose crouchWalkPose(float t) {
   Pose p = gait(t, 0.6f, 9, 5, kFloor + 24, 0.6f, 22, 5);
@@ -364,12 +366,13 @@ Pose handsOnHipsPose(float t) {
   return p;
 }
 
-// Falls: t over the animation; the body tips over during the first 60 %, bounces and lies.
+// Falls: t over the animation; the body tips over during the first 42 % (the intro shows
+// the fall for about a second, some 15 frames), bounces and lies.
 Pose fallPose(float t, int kind) {
   Pose p = standing();
-  const float u = clamp01(t / 0.6f);
+  const float u = clamp01(t / 0.42f);
   const float tip = u * u;                            // speeds up as it goes over
-  const float settle = t > 0.6f ? std::sin(kPi * clamp01((t - 0.6f) / 0.15f)) * 3 : 0;
+  const float settle = t > 0.42f ? std::sin(kPi * clamp01((t - 0.42f) / 0.15f)) * 3 : 0;
   const float buckle = std::sin(kPi * u);
   for (auto& leg : p.legs) {
     leg.reach = false;
