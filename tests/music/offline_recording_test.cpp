@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -180,6 +181,36 @@ TEST_F(OfflineRecordingTest, AFreedSongFallsSilentAtOnce) {
   EXPECT_EQ(firstNonZero(wav.samples, kFreeFrame * kFrameSamples * 2), -1);
 }
 
+TEST_F(OfflineRecordingTest, SongsPlayingTogetherAreSummedAndClippedNotWrapped) {
+  constexpr int kFrames = 20;
+  const auto alone = renderAlone(module_, kFrames * kFrameSamples);
+  int peak = 1;
+  for (std::int16_t s : alone) peak = std::max(peak, std::abs(static_cast<int>(s)));
+  const int kSongs = 32768 / peak + 2;  // enough to pass full scale
+  ASSERT_LE(kSongs, 64);
+  ASSERT_TRUE(music::startOfflineRecording(wavPath_));
+  std::vector<music::SongHandle> songs;
+  for (int i = 0; i < kSongs; ++i) {
+    songs.push_back(music::musicLoadSong(folder_.file("music.it")));
+    ASSERT_TRUE(music::musicPlaySong(songs.back().get()));
+  }
+  music::advanceOfflineRecording(kFrames * 1000.0 / kFps);
+  songs.clear();
+  ASSERT_TRUE(music::finishOfflineRecording());
+  const Wav wav = readWav(folder_.read("soundtrack.wav"));
+  ASSERT_TRUE(wav.valid);
+
+  ASSERT_EQ(wav.samples.size(), alone.size());
+  int clipped = 0;
+  for (std::size_t i = 0; i < alone.size(); ++i) {
+    const int sum = kSongs * alone[i];
+    const int expected = std::clamp(sum, -32768, 32767);
+    if (expected != sum) ++clipped;
+    ASSERT_EQ(wav.samples[i], expected) << "sample " << i;
+  }
+  EXPECT_GT(clipped, 0) << "the test should drive the mix past full scale";
+}
+
 TEST_F(OfflineRecordingTest, TimesThatDoNotMoveForwardAddNothing) {
   ASSERT_TRUE(music::startOfflineRecording(wavPath_));
   music::advanceOfflineRecording(100.0);
@@ -189,6 +220,8 @@ TEST_F(OfflineRecordingTest, TimesThatDoNotMoveForwardAddNothing) {
   music::advanceOfflineRecording(-1.0);
   music::advanceOfflineRecording(INFINITY);
   EXPECT_EQ(music::offlineRecordedFrames(), 4410);
+  music::advanceOfflineRecording(100.02);  // 4410.88 frames: the nearest sample, not the one before
+  EXPECT_EQ(music::offlineRecordedFrames(), 4411);
   music::advanceOfflineRecording(1000.0 / 30.0 * 4);  // 133.33 ms rounds to 5880 frames
   EXPECT_EQ(music::offlineRecordedFrames(), 5880);
   ASSERT_TRUE(music::finishOfflineRecording());
