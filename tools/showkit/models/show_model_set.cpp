@@ -89,7 +89,7 @@ SurfaceFrames skinnedSurface(const std::string& name, const std::vector<Mesh>& f
 SkinnedModel chelouModel() {
   std::vector<Vec3> path;
   std::vector<Vec2> radii;
-  const int steps = 180;
+  const int steps = 120;
   for (int i = 0; i < steps; ++i) {
     const float t = 2 * kPi * static_cast<float>(i) / steps;
     path.push_back(Vec3{std::sin(t) + 2 * std::sin(2 * t), std::cos(t) - 2 * std::cos(2 * t), -std::sin(3 * t)} * 22);
@@ -97,7 +97,7 @@ SkinnedModel chelouModel() {
     const float r = 11 + 3 * std::cos(3 * t + 1);
     radii.push_back({r, r});
   }
-  Mesh mesh = sweep(path, radii, 18, true, false, false);
+  Mesh mesh = sweep(path, radii, 14, true, false, false);
   placeUv(mesh, 0, 0, 1, 0.75f);
   mesh.append(placed(sphere(17, 12, 20), Transform{}, 0, 0.75f, 1, 1));
 
