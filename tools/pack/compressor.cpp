@@ -205,7 +205,6 @@ struct Prices {
   std::array<float, kMainSymbols> main{};
   std::array<float, kDistSymbols> dist{};
   std::array<float, kRepLenSymbols> rep{};
-  float literal = 8.5f;
 
   Prices() {
     for (int s = 0; s < 256; ++s) main[static_cast<size_t>(s)] = 8.5f;
@@ -224,9 +223,6 @@ struct Prices {
     for (size_t s = 0; s < kMainSymbols; ++s) main[s] = priceOf(s);
     for (size_t s = 0; s < kDistSymbols; ++s) dist[s] = priceOf(kMainSymbols + s);
     for (size_t s = 0; s < kRepLenSymbols; ++s) rep[s] = priceOf(kMainSymbols + kDistSymbols + s);
-    std::uint64_t count = 0, bits = 0;
-    for (size_t s = 0; s < 256; ++s) count += block.counts[s], bits += std::uint64_t{block.counts[s]} * lengths[s];
-    literal = count ? static_cast<float>(bits) / static_cast<float>(count) : 8.5f;
   }
 };
 
@@ -237,7 +233,6 @@ struct Candidate {
   std::uint32_t length = 0;
   std::uint32_t distance = 0;
   int recentIndex = 0;
-  float gain = 0;
 };
 
 struct EntryMark {
@@ -399,7 +394,7 @@ struct Compressor::Impl {
             if (step.kind != Kind::Literal) target.state.record(step.length, step.distance);
           }
         };
-        relax(1, prices.main[history[at]], Candidate{Kind::Literal, 1, 0, 0, 0});
+        relax(1, prices.main[history[at]], Candidate{Kind::Literal, 1, 0, 0});
         // Inside a match found further back a long search rarely changes the best path.
         const int depth = i + 4 < coveredUntil ? kMaxChain / 4 : kMaxChain;
         std::uint32_t longest = 0;
@@ -434,7 +429,7 @@ struct Compressor::Impl {
     Candidate longest;
     float longestCost = 0;
     auto offer = [&](Kind kind, std::uint32_t length, std::uint32_t distance, int index, float cost) {
-      const Candidate c{kind, length, distance, index, 0};
+      const Candidate c{kind, length, distance, index};
       if (length > longest.length || (length == longest.length && cost < longestCost)) longest = c, longestCost = cost;
       relax(length, cost, c);
     };

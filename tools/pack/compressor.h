@@ -1,5 +1,6 @@
-// The packed-data writer: LZ77 over the reader's 1 MiB window with Huffman-coded symbols,
-// the multimedia (audio) filter where it pays, and tables that change between blocks.
+// The packed-data writer: LZ77 over the reader's 1 MiB window with Huffman-coded symbols
+// (the cheapest path by the previous block's code lengths), the multimedia (audio) filter
+// where it pays, and tables that change between blocks.
 //
 // One Compressor is one chain of entries that share the reader's state: a single entry of a
 // normal archive, or every compressed entry of a solid archive. Entries are parsed as they
