@@ -4,6 +4,7 @@
 
 #include "show_levels.h"
 #include "show_models.h"
+#include "show_music.h"
 
 namespace showkit {
 
@@ -20,6 +21,7 @@ constexpr std::array kModules{
     KitModule{"levels", writeLevels},
     KitModule{"models", writeModels},
     KitModule{"terrain", writeTerrain},
+    KitModule{"music", writeMusic},
 };
 
 }  // namespace
