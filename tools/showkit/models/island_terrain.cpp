@@ -70,9 +70,11 @@ float islandHeight(float x, float z) {
   const float awayFromFall = smoothstep(0, 40, std::fabs(x - 528) - 30);
   const float edgeShift = 40 * (fbm(x / 30, 3.5f, 3, 0x15a6u) - 0.5f) * awayFromFall;
   const float rock = std::min(plateau, sheetHeight(z - edgeShift) - 5);
-  const float ex = (x - 530) / 125, ez = (z - 735) / 135;
+  // The table's sides slope down to the hills over the outer 40 % of its radius; its south
+  // reaches past the cliff, where the falling strips' profile caps it.
+  const float ex = (x - 530) / 150, ez = (z - 720) / 190;
   const float edge = std::sqrt(ex * ex + ez * ez) * (0.9f + 0.25f * fbm(ex * 2 + 3, ez * 2 + 3, 3, 0x15a8u));
-  const float table = smoothstep(1.0f, 0.82f, edge) * (z > 600 ? 1.0f : 0.0f);
+  const float table = smoothstep(1.0f, 0.6f, edge) * (z > 600 ? 1.0f : 0.0f);
   h = std::max(h, mix(h, rock, table));
 
   // The gorge the water falls through: never above the falling sheet.
