@@ -55,6 +55,26 @@ TEST(SolidArchive, EveryEntryComesBackAndTheAbsentOneFails) {
   }
 }
 
+TEST(SolidArchive, WindowWrapsAcrossEntries) {
+  // More than the window passes between the two copies of `first`: the third entry cannot
+  // reach back to the first and must stand on its own, while the reader's window wraps in
+  // the middle of the chain.
+  TempFolder folder;
+  const Bytes first = pack::sampleBinary(100000, 91);
+  const Bytes filler(1u << 20, 0x20);
+  const Bytes tail = pack::sampleText(20000, 92);
+  pack::ArchiveWriter writer({.password = "wrap", .solid = true, .store = false});
+  ASSERT_TRUE(writer.addEntry("first.bin", first));
+  ASSERT_TRUE(writer.addEntry("filler.txt", filler));
+  ASSERT_TRUE(writer.addEntry("again.bin", first));
+  ASSERT_TRUE(writer.addEntry("tail.txt", tail));
+  writeOrFail(writer, folder.file("wrap.dat"));
+  EXPECT_GT(writer.entries()[2].packedSize, writer.entries()[0].packedSize * 9 / 10);
+  EXPECT_EQ(extract(folder.file("wrap.dat"), "again.bin", "wrap"), first);
+  EXPECT_EQ(extract(folder.file("wrap.dat"), "tail.txt", "wrap"), tail);
+  EXPECT_EQ(extract(folder.file("wrap.dat"), "filler.txt", "wrap"), filler);
+}
+
 TEST(SolidArchive, SecondEntryKeepsTheFirstEntrysTables) {
   TempFolder folder;
   // A text and a short continuation of it: new tables would cost more than they save.
