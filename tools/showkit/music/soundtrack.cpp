@@ -102,9 +102,9 @@ void arpeggio(Score& s, int channel, int row, const Progression& p, int step, st
   }
 }
 
-// A rising riser ending exactly on `endRow`, given the row length in seconds.
+// A riser cut at its loudest on `endRow`, given the row length in seconds.
 void riserInto(Score& s, int endRow, double rowSeconds, int vol) {
-  const int rows = static_cast<int>(std::ceil(riserSeconds() / rowSeconds));
+  const int rows = static_cast<int>(std::floor(riserSeconds() / rowSeconds));
   s.note(kFxCh, endRow - rows, 60, kRiser, vol);
   s.note(kFxCh, endRow, kNoteCut, 0);
 }

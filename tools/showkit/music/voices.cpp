@@ -55,7 +55,7 @@ std::vector<std::int16_t> toPcm(const std::vector<double>& wave, double peak = 0
 // A short fade at the end of one-shot voices so a cut-off tail never clicks.
 void fadeTail(std::vector<double>& wave, int frames) {
   const int n = std::min<int>(frames, static_cast<int>(wave.size()));
-  for (int i = 0; i < n; ++i) wave[wave.size() - 1 - i] *= static_cast<double>(i) / n;
+  for (int i = 0; i < n; ++i) wave[wave.size() - 1 - i] *= std::pow(static_cast<double>(i) / n, 2.0);
 }
 
 // Band-limited oscillators over a loop of `length` frames: each oscillator makes a whole
@@ -100,8 +100,8 @@ ItSample looped(const char* name, std::vector<double> wave, int homeOctave) {
   return s;
 }
 
-ItSample oneShot(const char* name, std::vector<double> wave, std::uint32_t c5Speed = 44100) {
-  fadeTail(wave, 256);
+ItSample oneShot(const char* name, std::vector<double> wave, std::uint32_t c5Speed = 44100, int fade = 256) {
+  fadeTail(wave, fade);
   ItSample s;
   s.name = name;
   s.pcm = toPcm(wave);
@@ -191,7 +191,7 @@ ItSample riser() {
     band += f * high;
     w[i] = band * (0.05 + u * u) * (1.0 + 0.15 * std::sin(kTwoPi * (2.0 + 10.0 * u) * t));
   }
-  return oneShot("riser", std::move(w));
+  return oneShot("riser", std::move(w), 44100, 2000);
 }
 
 ItSample impact() {
@@ -287,7 +287,7 @@ ItSample choir() {
 ItSample lead() {
   const int length = cycleFrames(5) * 128;
   const double base = kC5;
-  std::vector<Oscillator> osc{{128, 1.0, 0.0}, {129, 0.7, 1.3}};
+  std::vector<Oscillator> osc{{127, 0.5, 2.1}, {128, 1.0, 0.0}, {129, 0.5, 1.3}};
   std::vector<double> w = additiveLoop(length, osc, 24, [&](int h) {
     const double mix = (h % 2 == 1) ? 1.0 / h : 0.55 / h;  // between saw and square
     return mix * lowPassWeight(base * h, 3200.0);
@@ -302,8 +302,8 @@ ItSample lead() {
 ItSample drone() {
   const int length = cycleFrames(2) * 64;
   const double base = kC5 / 8.0;
-  // Root, a slowly beating copy and a fifth, all dark.
-  std::vector<Oscillator> osc{{64, 1.0, 0.0}, {65, 0.8, 1.0}, {96, 0.5, 2.0}};
+  // Root between two slowly beating copies, and a fifth, all dark.
+  std::vector<Oscillator> osc{{63, 0.6, 1.0}, {64, 1.0, 0.0}, {65, 0.6, 2.5}, {96, 0.5, 2.0}};
   std::vector<double> w = additiveLoop(length, osc, 20, [&](int h) { return (1.0 / h) * lowPassWeight(base * h, 260.0); });
   return looped("drone", std::move(w), 2);
 }
