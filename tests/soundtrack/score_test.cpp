@@ -56,6 +56,23 @@ TEST(Score, BeatStringsGiveVolumesByAccent) {
   EXPECT_TRUE(s.at(31, 0).empty());
 }
 
+TEST(Score, EchoRepeatsNotesLaterAndSofter) {
+  Score s(2, 40);
+  s.phrase(0, 2, 5, 40, "C5 4 - 4 E5 2");
+  s.note(0, 30, 48, 5);  // no volume: the sample's full volume is echoed
+  s.echo(0, 1, 0, 30, 3, 0.5);
+  EXPECT_EQ(s.at(5, 1).note, 60);
+  EXPECT_EQ(s.at(5, 1).instrument, 5);
+  EXPECT_EQ(s.at(5, 1).volume, 20);
+  EXPECT_EQ(s.at(9, 1).note, kNoteOff);
+  EXPECT_EQ(s.at(13, 1).note, 64);
+  EXPECT_EQ(s.at(15, 1).note, kNoteOff);
+  EXPECT_TRUE(s.at(33, 1).empty());  // past the range asked for
+  s.echo(0, 1, 30, 40, 3, 0.5);
+  EXPECT_EQ(s.at(33, 1).volume, 32);
+  EXPECT_EQ(s.at(2, 0).note, 60);  // the source stays as it was
+}
+
 TEST(Score, PatternsFollowSectionsAndRepeatsAreStoredOnce) {
   // Sections of 288, 72 and 128 rows; the last two 64-row halves are the same.
   Score s(3, 488);

@@ -112,6 +112,19 @@ void Score::beat(int channel, int row, int rows, int instrument, std::string_vie
   }
 }
 
+void Score::echo(int from, int to, int first, int last, int delay, double gain) {
+  for (int r = std::max(first, 0); r < std::min(last, rows_); ++r) {
+    const ItCell& c = at(r, from);
+    if (c.note == kNoNote) continue;
+    if (c.note == kNoteOff || c.note == kNoteCut) {
+      off(to, r + delay);
+      continue;
+    }
+    const int vol = c.volume == kNoVolume ? 64 : c.volume;
+    note(to, r + delay, c.note, c.instrument, static_cast<int>(std::lround(vol * gain)));
+  }
+}
+
 void Score::toPatterns(const std::vector<int>& sectionStarts, std::vector<ItPattern>& patterns,
                        std::vector<std::uint8_t>& orders) const {
   std::vector<int> bounds = sectionStarts;

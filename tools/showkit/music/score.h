@@ -45,6 +45,10 @@ class Score {
   // One character per row, repeated over `rows`: 'X' accent, 'x' normal, 'o' soft, '.' none.
   void beat(int channel, int row, int rows, int instrument, std::string_view hits, double level = 1.0, int pitch = 60);
 
+  // Copies the notes of channel `from` in rows [first, last) onto channel `to`, `delay`
+  // rows later and at `gain` times their volume: an echo on a channel of its own.
+  void echo(int from, int to, int first, int last, int delay, double gain);
+
   // The cells as patterns of at most 64 rows (never fewer than 32) that never straddle a
   // section start; identical patterns are stored once.
   void toPatterns(const std::vector<int>& sectionStarts, std::vector<ItPattern>& patterns,

@@ -29,11 +29,12 @@ enum Channel : int {
   kFxCh,
   kChoirCh,  // three channels
   kCrashCh = kChoirCh + 3,
+  kEchoCh,
   kControlCh,
   kChannelCount
 };
 
-constexpr std::array<std::uint8_t, kChannelCount> kPan{32, 29, 42, 22, 32, 12, 32, 52, 27, 44, 18, 32, 32, 20, 40, 48, 38, 32};
+constexpr std::array<std::uint8_t, kChannelCount> kPan{32, 29, 42, 22, 32, 12, 32, 52, 27, 44, 18, 32, 32, 20, 40, 48, 38, 50, 32};
 
 constexpr std::array kSections{
     SongSection{"intro", 0.0, 45.0, 96, 288},      SongSection{"tunnel", 45.0, 68.0, 120, 184},
@@ -337,12 +338,16 @@ ItModule soundtrackModule() {
   island(score, starts[3]);
   finale(score, starts[4]);
   credits(score, starts[5]);
+  // Bells answered from the other side a dotted eighth later; the island's melody too.
+  score.echo(kBellCh, kEchoCh, 0, starts[3] + 64, 3, 0.45);
+  score.echo(kBellCh, kEchoCh, starts[4], total, 3, 0.45);
+  score.echo(kLeadCh, kEchoCh, starts[3] + 64, starts[4], 3, 0.4);
 
   ItModule m;
   m.name = "Tolvek";
   m.initialSpeed = 6;
   m.initialTempo = static_cast<std::uint8_t>(kSections[0].tempo);
-  m.mixVolume = 48;
+  m.mixVolume = 52;
   m.channels = kChannelCount;
   for (int ch = 0; ch < kChannelCount; ++ch) m.channelPan[static_cast<std::size_t>(ch)] = kPan[static_cast<std::size_t>(ch)];
   VoiceSet voices = showVoices();
