@@ -2,21 +2,26 @@
 // 5-second window with the section each window starts in: the way to check the mix by eye.
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <libopenmpt/libopenmpt.hpp>
 
+#include "platform/file_system.h"
 #include "soundtrack.h"
 
 namespace {
 
-void put16(std::ofstream& f, std::uint32_t v) { f.put(static_cast<char>(v & 0xFF)).put(static_cast<char>(v >> 8)); }
-void put32(std::ofstream& f, std::uint32_t v) {
-  put16(f, v & 0xFFFF);
-  put16(f, v >> 16);
+void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+  out.push_back(static_cast<std::uint8_t>(v >> 8));
 }
+void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+  put16(out, v & 0xFFFF);
+  put16(out, v >> 16);
+}
+void putText(std::vector<std::uint8_t>& out, std::string_view s) { out.insert(out.end(), s.begin(), s.end()); }
 
 }  // namespace
 
@@ -28,7 +33,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "soundtrack refused: %s\n", error.c_str());
     return 1;
   }
-  std::ofstream(stem + ".it", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!platform::writeWholeFile(stem + ".it", bytes.data(), bytes.size())) {
+    std::fprintf(stderr, "cannot write %s.it\n", stem.c_str());
+    return 1;
+  }
   openmpt::module mod(bytes);
   std::printf("%zu bytes, %.2f s, %d orders, %d patterns, %d samples, %d instruments, %d channels\n", bytes.size(),
               mod.get_duration_seconds(), mod.get_num_orders(), mod.get_num_patterns(), mod.get_num_samples(),
@@ -41,11 +49,11 @@ int main(int argc, char** argv) {
     if (n == 0) break;
     pcm.insert(pcm.end(), block.begin(), block.begin() + static_cast<std::ptrdiff_t>(2 * n));
   }
-  std::ofstream wav(stem + ".wav", std::ios::binary);
+  std::vector<std::uint8_t> wav;
   const std::uint32_t data = static_cast<std::uint32_t>(pcm.size() * 2);
-  wav.write("RIFF", 4);
+  putText(wav, "RIFF");
   put32(wav, 36 + data);
-  wav.write("WAVEfmt ", 8);
+  putText(wav, "WAVEfmt ");
   put32(wav, 16);
   put16(wav, 1);
   put16(wav, 2);
@@ -53,9 +61,13 @@ int main(int argc, char** argv) {
   put32(wav, kRate * 4);
   put16(wav, 4);
   put16(wav, 16);
-  wav.write("data", 4);
+  putText(wav, "data");
   put32(wav, data);
-  wav.write(reinterpret_cast<const char*>(pcm.data()), static_cast<std::streamsize>(data));
+  for (std::int16_t v : pcm) put16(wav, static_cast<std::uint16_t>(v));
+  if (!platform::writeWholeFile(stem + ".wav", wav.data(), wav.size())) {
+    std::fprintf(stderr, "cannot write %s.wav\n", stem.c_str());
+    return 1;
+  }
 
   const auto sections = musickit::soundtrackSections();
   const std::size_t window = 5 * kRate * 2;
