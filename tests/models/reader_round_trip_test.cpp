@@ -188,4 +188,57 @@ TEST_F(KitCharacterPicture, FallEndsLyingOnTheFloor) {
   EXPECT_LT(startTop, rowOf(45));
 }
 
+TEST_F(KitCharacterPicture, ShowsInTheCorridorLights) {
+  // The intro's lights and a camera following behind and above the runner at z = -200.
+  glViewport(0, 0, kSide, kSide);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(50, 1, 1, 2000);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  gluLookAt(-25, 50, -120, 0, 28, -200, 0, 1, 0);
+  glEnable(GL_DEPTH_TEST);
+  glCullFace(GL_FRONT);
+  glEnable(GL_CULL_FACE);
+  const float ambient[] = {0.5f, 0.5f, 0.5f, 0}, red[] = {1, 0, 0, 0}, white[] = {1, 1, 1, 0};
+  const float p1[] = {0, 74, 34, 1}, p2[] = {0, 68, -260, 1};
+  glLightfv(GL_LIGHT1, GL_AMBIENT, ambient);
+  glLightfv(GL_LIGHT1, GL_DIFFUSE, red);
+  glLightfv(GL_LIGHT1, GL_POSITION, p1);
+  glLightf(GL_LIGHT1, GL_QUADRATIC_ATTENUATION, 0.00005f);
+  glLightfv(GL_LIGHT2, GL_AMBIENT, ambient);
+  glLightfv(GL_LIGHT2, GL_DIFFUSE, white);
+  glLightfv(GL_LIGHT2, GL_POSITION, p2);
+  glLightf(GL_LIGHT2, GL_QUADRATIC_ATTENUATION, 0.00005f);
+  glEnable(GL_LIGHT1);
+  glEnable(GL_LIGHT2);
+  glEnable(GL_LIGHTING);
+  character_->setLowerAnimationIndex(15);
+  character_->setAnimation(15);
+  character_->setUpperAnimationIndex(6);
+  character_->setAnimation(6);
+  glPushMatrix();
+  glTranslatef(0, 25, -200);
+  glRotatef(180, 0, 1, 0);
+  glScalef(3, 3, 3);
+  character_->draw(0);
+  glPopMatrix();
+  glDisable(GL_LIGHTING);
+  glDisable(GL_LIGHT1);
+  glDisable(GL_LIGHT2);
+  if (const char* folder = std::getenv("TOLVEK_MODELKIT_PREVIEW"); folder && *folder)
+    context_->savePng(std::string(folder) + "/corridor.png");
+  const std::vector<std::uint8_t> pixels = context_->readPixels();
+  double sum = 0;
+  size_t drawn = 0;
+  for (size_t i = 0; i < pixels.size(); i += 4)
+    if (pixels[i] + pixels[i + 1] + pixels[i + 2] > 0) sum += (pixels[i] + pixels[i + 1] + pixels[i + 2]) / 3.0, ++drawn;
+  ASSERT_GT(drawn, 2000u) << "the runner is hardly there";
+  // Seen from behind it has the red light and the two ambients (about a quarter of the skin's
+  // colour); dark armour would leave a black shape running through a dark corridor.
+  EXPECT_GT(sum / static_cast<double>(drawn), 20) << "the runner is too dark to read in the corridor";
+}
+
 }  // namespace

@@ -430,8 +430,10 @@ Rgba grain(Rgba c, float u, float v, std::uint32_t seed, float amount) {
   return r;
 }
 
-const Rgba kArmour{0.22f, 0.3f, 0.14f, 1}, kArmourDark{0.1f, 0.14f, 0.07f, 1}, kMetal{0.45f, 0.46f, 0.46f, 1},
-    kLeather{0.2f, 0.13f, 0.08f, 1};
+// Light colours: the corridor lights the runner mostly from the front and the far end, and
+// the camera follows behind, so the skin itself has to carry the figure.
+const Rgba kArmour{0.52f, 0.64f, 0.34f, 1}, kArmourDark{0.3f, 0.38f, 0.2f, 1}, kMetal{0.75f, 0.76f, 0.78f, 1},
+    kLeather{0.48f, 0.32f, 0.18f, 1};
 
 Image lowerSkin() {
   Image skin(256, 256);
@@ -446,7 +448,7 @@ Image lowerSkin() {
   });
   paintRegion(skin, 0.5f, 0, 1, 0.5f, [](float u, float v) {
     const float lace = smoothstep(0.1f, 0.0f, std::fabs(std::fmod(v * 8, 1.0f) - 0.5f)) * smoothstep(0.3f, 0.2f, std::fabs(u - 0.5f));
-    return grain(mix(kLeather, Rgba{0.05f, 0.04f, 0.03f, 1}, lace), u, v, 0x903u, 0.4f);
+    return grain(mix(kLeather, Rgba{0.2f, 0.14f, 0.08f, 1}, lace), u, v, 0x903u, 0.4f);
   });
   paintRegion(skin, 0.5f, 0.5f, 0.75f, 0.75f, [](float u, float v) { return grain(kMetal, u, v, 0x904u, 0.3f); });
   // Pelvis: dark plates with a belt round the top (v from the bottom ring up) and a buckle
@@ -500,7 +502,7 @@ Image headSkin() {
     const Rgba glass = mix(Rgba{0.02f, 0.03f, 0.05f, 1}, Rgba{0.5f, 0.75f, 0.9f, 1}, 0.25f * (v - 0.44f) / 0.22f + glint);
     return mix(c, glass, visor);
   });
-  paintRegion(skin, 0, 0.75f, 1, 1, [](float u, float v) { return grain(Rgba{0.15f, 0.13f, 0.11f, 1}, u, v, 0x922u, 0.3f); });
+  paintRegion(skin, 0, 0.75f, 1, 1, [](float u, float v) { return grain(Rgba{0.4f, 0.34f, 0.28f, 1}, u, v, 0x922u, 0.3f); });
   return skin;
 }
 
