@@ -96,6 +96,8 @@ TEST(ItWriter, WorkedExamplePacksToTheDocumentedBytes) {
                                      0x81, 0x61, 0x3E, 0x00};                         // row 3
   expected.insert(expected.end(), 60, 0x00);
   EXPECT_EQ(packPattern(p), expected);
+  p.cells.pop_back();  // a grid that lies about its size is refused, not overrun
+  EXPECT_TRUE(packPattern(p).empty());
 }
 
 // What libopenmpt shows for a volume-column byte: its letter and its value.

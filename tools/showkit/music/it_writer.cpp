@@ -176,6 +176,9 @@ std::size_t writeSampleHeader(ByteWriter& w, const ItSample& s) {
 
 std::vector<std::uint8_t> packPattern(const ItPattern& pattern) {
   std::vector<std::uint8_t> out;
+  if (pattern.rows < 0 || pattern.channels < 0 || pattern.channels > kMaxChannels ||
+      pattern.cells.size() != static_cast<std::size_t>(pattern.rows) * static_cast<std::size_t>(pattern.channels))
+    return out;
   // What each channel last stored; the reader remembers the same within a pattern.
   struct Memory {
     int mask = -1;

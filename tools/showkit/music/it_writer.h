@@ -113,7 +113,8 @@ struct ItEncoding {
 // orders naming missing patterns, loops outside the sample, packed patterns over 64 KiB).
 ItEncoding encodeIt(const ItModule& module);
 
-// One pattern's packed rows (without the 8-byte header), as stored in the file.
+// One pattern's packed rows (without the 8-byte header), as stored in the file; empty for a
+// pattern whose cells do not match its size.
 std::vector<std::uint8_t> packPattern(const ItPattern& pattern);
 
 }  // namespace musickit
