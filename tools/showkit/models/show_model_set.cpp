@@ -45,6 +45,16 @@ Mesh gridSurface(int nu, int nv, const std::function<Vec3(float, float)>& at) {
   return mesh;
 }
 
+// Turns every triangle to face `outward(centre)` (open surfaces built point by point, whose
+// winding is easier to settle afterwards).
+void faceTowards(Mesh& mesh, const std::function<Vec3(Vec3)>& outward) {
+  for (Triangle& t : mesh.triangles) {
+    const Vec3 a = mesh.positions[static_cast<size_t>(t[0])], b = mesh.positions[static_cast<size_t>(t[1])],
+               c = mesh.positions[static_cast<size_t>(t[2])];
+    if (dot(cross(b - a, c - a), outward((a + b + c) * (1.0f / 3))) < 0) std::swap(t[1], t[2]);
+  }
+}
+
 Mesh flippedCopy(Mesh mesh, Vec3 offset) {
   for (Vec3& p : mesh.positions) p = p + offset;
   for (Triangle& t : mesh.triangles) std::swap(t[1], t[2]);
@@ -237,13 +247,7 @@ SkinnedModel boatModel() {
   Mesh mesh;
   const float stern = -50, bow = 52;
   Mesh outer = gridSurface(14, 30, [&](float s, float t) { return hullPoint(mix(stern, bow, t), s, 0); });
-  for (Triangle& t : outer.triangles) {
-    const Vec3 a = outer.positions[static_cast<size_t>(t[0])], b = outer.positions[static_cast<size_t>(t[1])],
-               c = outer.positions[static_cast<size_t>(t[2])];
-    const Vec3 centre = (a + b + c) * (1.0f / 3);
-    const Vec3 in{0, centre.y, gunwale(centre.y) - 6};
-    if (dot(cross(b - a, c - a), centre - in) < 0) std::swap(t[1], t[2]);
-  }
+  faceTowards(outer, [&](Vec3 c) { return c - Vec3{0, c.y, gunwale(c.y) - 6}; });
   placeUv(outer, 0, 0, 0.5f, 0.5f);
   mesh.append(outer);
   // The two walls (port and starboard) and the floor between them.
@@ -255,10 +259,7 @@ SkinnedModel boatModel() {
       const float x = side == 0 ? -b : b;
       return Vec3{x, y, mix(gunwale(y), gunwale(y) - 7, s)};
     });
-    for (Triangle& t : w.triangles) {
-      const Vec3 a = w.positions[static_cast<size_t>(t[0])], b = w.positions[static_cast<size_t>(t[1])], c = w.positions[static_cast<size_t>(t[2])];
-      if (dot(cross(b - a, c - a), Vec3{side == 0 ? 1.0f : -1.0f, 0, 0}) < 0) std::swap(t[1], t[2]);
-    }
+    faceTowards(w, [&](Vec3) { return Vec3{side == 0 ? 1.0f : -1.0f, 0, 0}; });
     placeUv(w, 0, 0.45f, 0.5f, 0.5f);
     walls.append(w);
   }
@@ -267,10 +268,7 @@ SkinnedModel boatModel() {
     const float b = beam(y) * 0.92f;
     return Vec3{mix(-b, b, s), y, gunwale(y) - 7};
   });
-  for (Triangle& t : floor.triangles) {
-    const Vec3 a = floor.positions[static_cast<size_t>(t[0])], b = floor.positions[static_cast<size_t>(t[1])], c = floor.positions[static_cast<size_t>(t[2])];
-    if (cross(b - a, c - a).z < 0) std::swap(t[1], t[2]);
-  }
+  faceTowards(floor, [](Vec3) { return Vec3{0, 0, 1}; });
   placeUv(floor, 0.5f, 0, 1, 0.5f);
   // Rim: the gunwale's top between the hull's edge and the inner wall.
   for (int side = 0; side < 2; ++side) {
@@ -279,10 +277,7 @@ SkinnedModel boatModel() {
       const float b = mix(beam(y), beam(y) * 0.92f, s);
       return Vec3{side == 0 ? -b : b, y, gunwale(y)};
     });
-    for (Triangle& t : rim.triangles) {
-      const Vec3 a = rim.positions[static_cast<size_t>(t[0])], b = rim.positions[static_cast<size_t>(t[1])], c = rim.positions[static_cast<size_t>(t[2])];
-      if (cross(b - a, c - a).z < 0) std::swap(t[1], t[2]);
-    }
+    faceTowards(rim, [](Vec3) { return Vec3{0, 0, 1}; });
     placeUv(rim, 0, 0, 0.5f, 0.05f);
     walls.append(rim);
   }
@@ -297,10 +292,7 @@ SkinnedModel boatModel() {
       fan.uvs.push_back({static_cast<float>(i) / k, 0});
     }
     for (int i = 0; i < k; ++i) fan.triangles.push_back({0, i + 1, i + 2});
-    for (Triangle& t : fan.triangles) {
-      const Vec3 a = fan.positions[static_cast<size_t>(t[0])], b = fan.positions[static_cast<size_t>(t[1])], c = fan.positions[static_cast<size_t>(t[2])];
-      if (cross(b - a, c - a).y > 0) std::swap(t[1], t[2]);
-    }
+    faceTowards(fan, [](Vec3) { return Vec3{0, -1, 0}; });
     placeUv(fan, 0, 0.25f, 0.5f, 0.45f);
     mesh.append(fan);
   }
@@ -323,10 +315,7 @@ SkinnedModel boatModel() {
     p.x += 7 * std::sin(kPi * u) * (1 - v) * std::sin(kPi * std::fmin(1.0f, v * 1.2f + 0.1f));
     return p;
   });
-  for (Triangle& t : sail.triangles) {
-    const Vec3 a = sail.positions[static_cast<size_t>(t[0])], b = sail.positions[static_cast<size_t>(t[1])], c = sail.positions[static_cast<size_t>(t[2])];
-    if (cross(b - a, c - a).x < 0) std::swap(t[1], t[2]);
-  }
+  faceTowards(sail, [](Vec3) { return Vec3{1, 0, 0}; });
   placeUv(sail, 0.5f, 0.5f, 1, 1);
   Mesh sailBack = flippedCopy(sail, {-0.3f, 0, 0});
   mesh.append(sail);
