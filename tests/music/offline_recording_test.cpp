@@ -211,6 +211,28 @@ TEST_F(OfflineRecordingTest, SongsPlayingTogetherAreSummedAndClippedNotWrapped) 
   EXPECT_GT(clipped, 0) << "the test should drive the mix past full scale";
 }
 
+TEST_F(OfflineRecordingTest, DamagedModulesLoadOrFailButRenderSafely) {
+  ASSERT_TRUE(music::startOfflineRecording(wavPath_));
+  std::uint32_t state = 12345;
+  auto next = [&state] { return state = state * 1664525u + 1013904223u; };
+  int loaded = 0;
+  for (int variant = 0; variant < 150; ++variant) {
+    auto damaged = module_;
+    const int flips = 1 + static_cast<int>(next() % 8);
+    for (int i = 0; i < flips; ++i) damaged[next() % damaged.size()] = static_cast<std::uint8_t>(next() >> 24);
+    folder_.write("damaged.it", std::string(damaged.begin(), damaged.end()));
+    auto song = music::musicLoadSong(folder_.file("damaged.it"));
+    if (song) ++loaded;
+    music::musicPlaySong(song.get());
+    music::advanceOfflineRecording((variant + 1) * 100.0);
+    EXPECT_GE(music::musicGetOrder(song.get()), 0);
+    EXPECT_GE(music::musicGetRow(song.get()), 0);
+  }
+  EXPECT_GT(loaded, 0) << "some damage is survivable; those songs must play without harm";
+  EXPECT_EQ(music::offlineRecordedFrames(), 150 * 4410);
+  ASSERT_TRUE(music::finishOfflineRecording());
+}
+
 TEST_F(OfflineRecordingTest, TimesThatDoNotMoveForwardAddNothing) {
   ASSERT_TRUE(music::startOfflineRecording(wavPath_));
   music::advanceOfflineRecording(100.0);
