@@ -104,6 +104,13 @@ void computeNormals(Md3Surface& surface, std::int32_t modelFrameCount);
 
 class Md3Model {
  public:
+  // One owner per set of surface textures: a copy would delete them twice.
+  Md3Model() = default;
+  Md3Model(const Md3Model&) = delete;
+  Md3Model& operator=(const Md3Model&) = delete;
+  Md3Model(Md3Model&&) = default;
+  Md3Model& operator=(Md3Model&&) = default;
+
   // Reads the file (through the path resolver). A missing file gives an empty model that
   // draws nothing; loaded() tells.
   static Md3Model load(std::string_view fileName);
