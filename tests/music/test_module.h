@@ -1,5 +1,5 @@
-// Small Impulse Tracker modules built byte by byte for the music tests: one looped 16-bit
-// sample, one channel, a note at the start of every pattern, fast rows.
+// Small Impulse Tracker modules for the music tests, written with the kit's writer: one
+// looped 16-bit sample, one channel, a note at the start of every pattern, fast rows.
 #pragma once
 
 #include <cstdint>
