@@ -31,6 +31,15 @@ std::vector<Record> readRecords(std::span<const std::uint8_t> file, std::int64_t
 
 std::int32_t nonNegative(std::int32_t value) { return value < 0 ? 0 : value; }
 
+// Sections are read back to back. A file from another tool may leave gaps between them; its
+// header then says where a section really is, and an offset that lies inside the file past
+// the header is taken instead. Offsets outside the file are ignored.
+std::int64_t sectionStart(std::int32_t headerOffset, std::int64_t backToBack, std::int64_t fileSize) {
+  if (headerOffset == backToBack) return backToBack;
+  if (headerOffset >= static_cast<std::int64_t>(sizeof(md3::Md3Header)) && headerOffset < fileSize) return headerOffset;
+  return backToBack;
+}
+
 Vec3 cross(const Vec3& a, const Vec3& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
@@ -161,12 +170,14 @@ Md3Data parseMd3(std::span<const std::uint8_t> file) {
   data.tagCount = nonNegative(data.header.tagCount);
 
   const std::int64_t size = static_cast<std::int64_t>(file.size());
-  const std::int64_t tagsStart = static_cast<std::int64_t>(sizeof(md3::Md3Header)) +
-                                 std::int64_t{data.frameCount} * static_cast<std::int64_t>(sizeof(md3::Md3Frame));
+  std::int64_t tagsStart = static_cast<std::int64_t>(sizeof(md3::Md3Header)) +
+                           std::int64_t{data.frameCount} * static_cast<std::int64_t>(sizeof(md3::Md3Frame));
+  tagsStart = sectionStart(data.header.tagsOffset, tagsStart, size);
   const std::int64_t tagRecords = std::int64_t{data.frameCount} * data.tagCount;
   data.tags = readRecords<md3::Md3Tag>(file, tagsStart, tagRecords);
   // More tag records than the file has bytes: the surfaces would start past its end.
   std::int64_t start = tagRecords > size ? size : tagsStart + tagRecords * static_cast<std::int64_t>(sizeof(md3::Md3Tag));
+  start = sectionStart(data.header.surfacesOffset, start, size);
 
   const std::int32_t surfaceCount = nonNegative(data.header.surfaceCount);
   for (std::int32_t i = 0; i < surfaceCount; ++i) {

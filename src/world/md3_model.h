@@ -2,9 +2,10 @@
 // textured from a skin file, lit by normals computed here at load, and carrying other models
 // on its tags (the character joins its body parts that way).
 //
-// The file is read by its layout alone: header, frames, tags and surfaces back to back, each
-// surface's arrays at the offsets of its own header; the header's section offsets are not
-// used. The file is not trusted: counts and offsets that point outside the file keep only the
+// The file is read by its layout: header, frames, tags and surfaces back to back, each
+// surface's arrays at the offsets of its own header. Where the header places the tags or the
+// first surface elsewhere inside the file (a file with gaps between its sections), the header
+// is followed instead; offsets outside the file are ignored. The file is not trusted: counts and offsets that point outside the file keep only the
 // whole records that are really there, a triangle with a corner outside its surface is
 // dropped, and a frame that a surface or tag list lacks is simply not drawn.
 //

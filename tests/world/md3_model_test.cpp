@@ -205,7 +205,7 @@ TEST(Md3Attach, OnlyTagsWhoseFrameZeroNameMatchesExactly) {
   EXPECT_EQ(parent.attachments()[1], nullptr);
 }
 
-TEST(Md3Reading, SectionsAreFoundByLayoutNotByTheHeaderOffsets) {
+TEST(Md3Reading, HeaderOffsetsOutsideTheFileAreIgnored) {
   TestModel m = hingeModel();
   m.tags = {{{"a", {1, 2, 3}}}, {{"a", {4, 5, 6}}}};
   m.surfaces.push_back(md3_testing::squareSurface("second", 64));
@@ -221,6 +221,31 @@ TEST(Md3Reading, SectionsAreFoundByLayoutNotByTheHeaderOffsets) {
   EXPECT_VEC(data.surfaces[1].position(1, 2), 1, 1, 0);
   ASSERT_EQ(data.tags.size(), 2u);
   EXPECT_FLOAT_EQ(data.tags[1].origin[2], 6.0f);
+}
+
+TEST(Md3Reading, GapsBetweenSectionsAreCrossedThroughTheHeaderOffsets) {
+  TestModel m = hingeModel();
+  m.tags = {{{"a", {1, 2, 3}}}, {{"a", {4, 5, 6}}}};
+  const Bytes plain = md3_testing::writeMd3(m);
+  const std::size_t tagsAt = sizeof(md3::Md3Header) + 2 * sizeof(md3::Md3Frame);
+  const std::size_t surfacesAt = tagsAt + 2 * sizeof(md3::Md3Tag);
+  // Another tool's file: 20 bytes after the frames, 12 after the tags.
+  Bytes gapped(plain.begin(), plain.begin() + tagsAt);
+  gapped.insert(gapped.end(), 20, 0xAB);
+  gapped.insert(gapped.end(), plain.begin() + tagsAt, plain.begin() + surfacesAt);
+  gapped.insert(gapped.end(), 12, 0xCD);
+  gapped.insert(gapped.end(), plain.begin() + surfacesAt, plain.end());
+  md3_testing::putInt32(gapped, 96, static_cast<std::int32_t>(tagsAt + 20));
+  md3_testing::putInt32(gapped, 100, static_cast<std::int32_t>(surfacesAt + 32));
+  const auto a = world::parseMd3(plain);
+  const auto b = world::parseMd3(gapped);
+  ASSERT_EQ(b.tags.size(), 2u);
+  EXPECT_STREQ(b.tags[1].name, "a");
+  EXPECT_FLOAT_EQ(b.tags[1].origin[2], 6.0f);
+  ASSERT_EQ(b.surfaces.size(), 1u);
+  EXPECT_EQ(b.surfaces[0].name, "hinge");
+  EXPECT_EQ(b.surfaces[0].triangles.size(), a.surfaces[0].triangles.size());
+  EXPECT_EQ(b.surfaces[0].normals, a.surfaces[0].normals);
 }
 
 // ---- files that lie ----
@@ -340,11 +365,16 @@ TEST_F(HostileMd3, WhatEachDamageLeaves) {
     EXPECT_EQ(data.surfaces[1].frameCount, 2);  // the next surface is still found
   }
   {
+    // One frame fewer than written: the header still finds the tags and the surfaces.
     Bytes bytes = bytes_;
-    md3_testing::putInt32(bytes, md3_testing::kFrameCountField, 1);  // the second frame record becomes
-    const auto data = world::parseMd3(bytes);                       // the first tag: no longer aligned
+    md3_testing::putInt32(bytes, md3_testing::kFrameCountField, 1);
+    const auto data = world::parseMd3(bytes);
     EXPECT_EQ(data.frameCount, 1);
-    EXPECT_EQ(data.tags.size(), 1u);
+    ASSERT_EQ(data.tags.size(), 1u);
+    EXPECT_STREQ(data.tags[0].name, "tag_a");
+    EXPECT_FLOAT_EQ(data.tags[0].origin[0], 1.0f);
+    EXPECT_EQ(data.surfaces.size(), 2u);
+    EXPECT_EQ(data.surfaces[0].normalFrames, 1);
   }
   {
     Bytes bytes = bytes_;
