@@ -139,10 +139,13 @@ TEST(DemoProgram, RecordingWritesOneFramePerVirtualFramePeriodWithBlackBars) {
   const auto result = runProgram("tolvek", "--record OUT --fps 10 --until 2000", folder.path());
   ASSERT_EQ(result.exitCode, 0) << result.output;
   int frames = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.file("OUT"))) ++frames;
+  for (const auto& e : std::filesystem::directory_iterator(folder.file("OUT")))
+    if (e.path().filename().string().rfind("frame_", 0) == 0) ++frames;
   // Frames at demo times 0, 100, ..., 2000.
   EXPECT_EQ(frames, 21);
   EXPECT_FALSE(folder.exists("OUT/frame_000021.png"));
+  // The soundtrack is rendered in step: 21 frames of 4410 stereo 16-bit samples after the header.
+  EXPECT_EQ(std::filesystem::file_size(folder.file("OUT/soundtrack.wav")), 44u + 21u * 4410u * 4u);
   const auto frame = testing_support::readPng(folder.file("OUT/frame_000010.png"));
   ASSERT_TRUE(frame.has_value());
   EXPECT_EQ(frame->width, 640);

@@ -22,6 +22,7 @@ constexpr std::array kModules{
     KitModule{"models", writeModels},
     KitModule{"terrain", writeTerrain},
     KitModule{"music", writeMusic},
+    KitModule{"archives", writeArchives},
 };
 
 }  // namespace

@@ -29,5 +29,6 @@ void writeTunnelPictures(ShowFolder& folder);   // pictures_tunnel.cpp
 void writeSkyPictures(ShowFolder& folder);      // pictures_sky.cpp
 void writeIslandPictures(ShowFolder& folder);   // pictures_island.cpp
 void writeFinalPictures(ShowFolder& folder);    // pictures_final.cpp
+void writeArchives(ShowFolder& folder);         // archives.cpp: last, packs what the others staged
 
 }  // namespace showkit
