@@ -13,7 +13,6 @@
 // generated pictures.
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -38,6 +37,7 @@
 #include "platform/settings.h"
 #include "resources/jpeg_texture.h"
 #include "resources/texture_table.h"
+#include "support/gl_context.h"
 #include "world/bsp_level.h"
 #include "world/camera_path.h"
 
@@ -58,28 +58,9 @@ struct Subject {
   bool generated = false;
 };
 
-struct GlWindow {
-  SDL_Window* window = nullptr;
-  SDL_GLContext context = nullptr;
-  bool open() {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    window = SDL_CreateWindow("bench_effects", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window) context = SDL_GL_CreateContext(window);
-    if (!context) return false;
-    SDL_GL_MakeCurrent(window, context);
-    return platform::loadGlExtensions() == nullptr;
-  }
-  ~GlWindow() {
-    if (context) SDL_GL_DeleteContext(context);
-    if (window) SDL_DestroyWindow(window);
-    SDL_Quit();
-  }
-};
 
-GlWindow* window = nullptr;
+// Set while an OpenGL window is open for the benchmarks.
+testing_support::GlTestContext* window = nullptr;
 Subject subject;
 
 Subject findSubject() {
@@ -382,8 +363,8 @@ int main(int argc, char** argv) {
               subject.generated ? "generated, generated pictures" : "show", subject.path.c_str());
   platform::settings.screenWidth = kWidth;
   platform::settings.screenHeight = kHeight;
-  GlWindow gl;
-  if (gl.open()) {
+  testing_support::GlTestContext gl(kWidth, kHeight);
+  if (gl.ok()) {
     window = &gl;
     resources::textureTable.trailTexture = resources::createTargetTexture(resources::kTargetTextureSize);
     resources::textureTable.backdropTexture = resources::createTargetTexture(resources::kTargetTextureSize);

@@ -7,7 +7,6 @@
 // Textures/); otherwise a generated corridor level of the same kind is.
 #include <GL/gl.h>
 #include <GL/glu.h>
-#include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
 #include "platform/render_state.h"
+#include "support/gl_context.h"
 #include "world/bsp_level.h"
 #include "world/camera_path.h"
 
@@ -43,28 +43,9 @@ struct Subject {
   bool generated = false;
 };
 
-struct GlWindow {
-  SDL_Window* window = nullptr;
-  SDL_GLContext context = nullptr;
-  bool open() {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
-    window = SDL_CreateWindow("bench_level", 0, 0, kWidth, kHeight, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (window) context = SDL_GL_CreateContext(window);
-    if (!context) return false;
-    SDL_GL_MakeCurrent(window, context);
-    return platform::loadGlExtensions() == nullptr;
-  }
-  ~GlWindow() {
-    if (context) SDL_GL_DeleteContext(context);
-    if (window) SDL_DestroyWindow(window);
-    SDL_Quit();
-  }
-};
 
-GlWindow* window = nullptr;
+// Set while an OpenGL window is open for the benchmarks.
+testing_support::GlTestContext* window = nullptr;
 Subject subject;
 
 Subject findSubject() {
@@ -172,8 +153,8 @@ int main(int argc, char** argv) {
   }
   std::printf("level: %s/%s (%s), path %s\n", subject.folder.c_str(), subject.level.c_str(),
               subject.generated ? "generated" : "show", subject.path.c_str());
-  GlWindow gl;
-  if (gl.open()) {
+  testing_support::GlTestContext gl(kWidth, kHeight);
+  if (gl.ok()) {
     window = &gl;
     standardState();
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
