@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -183,6 +185,30 @@ TEST(DemoProgram, TerminationSignalsTakeTheNormalQuitPath) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_FALSE(folder.exists("data")) << "shutdown ran and deleted the unpacked data";
   }
+}
+
+TEST(DemoProgram, RecordingStartsTheSongOnTheFrameOfItsCue) {
+  const char* show = std::getenv("TOLVEK_SHOW_DIR");
+  if (!show || !std::filesystem::exists(std::string(show) + "/music.it"))
+    GTEST_SKIP() << "needs the show folder's music.it (TOLVEK_SHOW_DIR)";
+  TempFolder folder;
+  folder.write("Demo.conf", kConfig);
+  std::filesystem::copy_file(std::string(show) + "/music.it", folder.file("music.it"));
+  const auto result = runProgram("tolvek", "--record OUT --fps 10 --until 6500", folder.path());
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+
+  const std::string wav = folder.read("OUT/soundtrack.wav");
+  ASSERT_GT(wav.size(), 44u);
+  const auto* samples = reinterpret_cast<const std::int16_t*>(wav.data() + 44);
+  const size_t frames = (wav.size() - 44) / 4;
+  // Frames come every 100 ms; the first one inside the cue window (4181..4300 ms) is at
+  // 4200 ms, sample 185220. Nothing sounds before it, the song does after it.
+  const size_t start = 42 * 4410;
+  ASSERT_GT(frames, start + 2 * 44100);
+  for (size_t i = 0; i < start * 2; ++i) ASSERT_EQ(samples[i], 0) << "sound before the cue at " << i / 2;
+  int loudest = 0;
+  for (size_t i = start * 2; i < (start + 2 * 44100) * 2; ++i) loudest = std::max(loudest, std::abs(int(samples[i])));
+  EXPECT_GT(loudest, 100) << "the song plays after its cue";
 }
 
 }  // namespace
