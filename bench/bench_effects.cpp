@@ -30,7 +30,7 @@
 #include "fx/screen_pictures.h"
 #include "fx/veils.h"
 #include "fx/view_frustum.h"
-#include "level_writer.h"
+#include "level_subject.h"
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
 #include "platform/render_state.h"
@@ -51,36 +51,9 @@ constexpr float kAspect = 1.7777f;
 constexpr float kIntroRate = 0.00041f;  // path segments per millisecond in the first scene
 constexpr float kFrameMs = 1000.0f / 60.0f;
 
-struct Subject {
-  std::string folder;  // working folder while measuring
-  std::string level;
-  std::string path;
-  bool generated = false;
-};
-
-
 // Set while an OpenGL window is open for the benchmarks.
 testing_support::GlTestContext* window = nullptr;
-Subject subject;
-
-Subject findSubject() {
-  if (const char* show = std::getenv("TOLVEK_SHOW_DIR")) {
-    const std::string dir = show;
-    for (const char* level : {"data/map/brae.bsp", "maps/brae.bsp", "brae.bsp"})
-      if (platform::fileExists(dir + "/" + level) && platform::fileExists(dir + "/cam.trj"))
-        return {dir, level, "cam.trj", false};
-    std::fprintf(stderr, "bench_effects: %s has no brae.bsp and cam.trj; measuring a generated level\n", show);
-  }
-  char pattern[] = "/tmp/tolvek_bench_effects_XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  if (!dir) return {};
-  Subject generated{dir, "corridor.bsp", "corridor.trj", true};
-  level_testing::writeFile(generated.folder + "/corridor.bsp", level_testing::corridorLevel(16, 6).bytes());
-  const std::string path = level_testing::corridorPath(16, 26);
-  level_testing::writeFile(generated.folder + "/corridor.trj", level_testing::Bytes(path.begin(), path.end()));
-  level_testing::writeCorridorTextures(generated.folder);
-  return generated;
-}
+bench_support::LevelSubject subject;
 
 // A texture from the show folder, or a generated stand-in of the same kind when it is missing.
 resources::TextureRecord pictureOrPattern(const char* path, int side, int seed) {
@@ -354,7 +327,7 @@ BENCHMARK(BM_FinalSceneWindowPass)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  subject = findSubject();
+  subject = bench_support::findLevelSubject("bench_effects");
   if (subject.folder.empty() || chdir(subject.folder.c_str()) != 0) {
     std::fprintf(stderr, "bench_effects: no folder to measure in\n");
     return 1;
@@ -372,11 +345,6 @@ int main(int argc, char** argv) {
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (subject.generated) {
-    for (const char* file : {"corridor.bsp", "corridor.trj", "textures/gen0.jpg", "textures/gen1.jpg", "textures/gen2.jpg"})
-      platform::deleteFile(subject.folder + "/" + file);
-    platform::removeFolder(subject.folder + "/textures");
-    platform::removeFolder(subject.folder);
-  }
+  bench_support::removeGeneratedSubject(subject);
   return 0;
 }

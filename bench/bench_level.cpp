@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "fx/view_frustum.h"
-#include "level_writer.h"
+#include "level_subject.h"
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
 #include "platform/render_state.h"
@@ -35,38 +35,9 @@ constexpr float kIntroRate = 0.00041f;  // path segments per millisecond in the 
 constexpr float kFrameMs = 100.0f;
 constexpr double kIntroLengthMs = 49100.0;
 
-struct Subject {
-  std::string folder;  // working folder while measuring
-  std::string level;
-  std::string path;
-  float rate = kIntroRate;
-  bool generated = false;
-};
-
-
 // Set while an OpenGL window is open for the benchmarks.
 testing_support::GlTestContext* window = nullptr;
-Subject subject;
-
-Subject findSubject() {
-  if (const char* show = std::getenv("TOLVEK_SHOW_DIR")) {
-    const std::string dir = show;
-    for (const char* level : {"data/map/brae.bsp", "brae.bsp"})
-      if (platform::fileExists(dir + "/" + level) && platform::fileExists(dir + "/cam.trj"))
-        return {dir, level, "cam.trj", kIntroRate, false};
-    std::fprintf(stderr, "bench_level: %s has no brae.bsp and cam.trj; measuring a generated level\n", show);
-  }
-  // A corridor of 16 segments, walls of 6 x 6 tiles: about 2700 faces, 16 lightmap pages.
-  char pattern[] = "/tmp/tolvek_bench_level_XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  if (!dir) return {};
-  Subject generated{dir, "corridor.bsp", "corridor.trj", kIntroRate, true};
-  level_testing::writeFile(generated.folder + "/corridor.bsp", level_testing::corridorLevel(16, 6).bytes());
-  const std::string path = level_testing::corridorPath(16, 26);
-  level_testing::writeFile(generated.folder + "/corridor.trj", level_testing::Bytes(path.begin(), path.end()));
-  level_testing::writeCorridorTextures(generated.folder);
-  return generated;
-}
+bench_support::LevelSubject subject;
 
 void standardState() {
   platform::applyStandardRenderState();
@@ -117,7 +88,7 @@ void BM_FlightFrames(benchmark::State& state) {
       const auto start = std::chrono::steady_clock::now();
       glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
       glLoadIdentity();
-      camera.advance(kFrameMs * subject.rate);
+      camera.advance(kFrameMs * kIntroRate);
       camera.applyLookAt();
       frustum.extract();
       level.render(camera, [&](float a, float b, float c, float d, float e, float f) {
@@ -146,7 +117,7 @@ BENCHMARK(BM_FlightFrames)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  subject = findSubject();
+  subject = bench_support::findLevelSubject("bench_level");
   if (subject.folder.empty() || chdir(subject.folder.c_str()) != 0) {
     std::fprintf(stderr, "bench_level: no folder to measure in\n");
     return 1;
@@ -161,11 +132,6 @@ int main(int argc, char** argv) {
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (subject.generated) {
-    for (const char* file : {"corridor.bsp", "corridor.trj", "textures/gen0.jpg", "textures/gen1.jpg", "textures/gen2.jpg"})
-      platform::deleteFile(subject.folder + "/" + file);
-    platform::removeFolder(subject.folder + "/textures");
-    platform::removeFolder(subject.folder);
-  }
+  bench_support::removeGeneratedSubject(subject);
   return 0;
 }
