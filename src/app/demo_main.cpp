@@ -1,5 +1,6 @@
 #include "app/demo_main.h"
 
+#include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdio>
@@ -7,11 +8,12 @@
 
 #include "app/demo_config.h"
 #include "app/demo_window.h"
+#include "app/frame_stats.h"
 #include "demo/loading_sequence.h"
+#include "demo/scene_objects.h"
 #include "demo/timeline.h"
 #include "music/music_player.h"
 #include "music/offline_recording.h"
-#include "platform/file_system.h"
 #include "platform/frame_timer.h"
 #include "platform/gl_extensions.h"
 #include "platform/keyboard.h"
@@ -32,8 +34,31 @@ void applyChoices(const Options& options, platform::Settings& s) {
   if (options.fullscreen) s.fullscreen = true;
 }
 
+// Where finished pictures go: the screen, and in a recording a numbered PNG first with the
+// soundtrack rendered up to the end of that frame. The progress screens of the loading
+// sequence come through here too, so a recording starts with them.
+struct Presenter {
+  resources::FrameRecorder* recorder = nullptr;
+  int fps = 0;
+  bool failed = false;
+
+  void present() {
+    if (recorder && !failed) {
+      const auto& s = platform::settings;
+      if (!recorder->saveFrame(s.screenWidth, s.screenHeight)) {
+        std::fprintf(stderr, "tolvek: cannot write frame %d of the recording\n", recorder->framesWritten());
+        failed = true;
+      } else {
+        music::advanceOfflineRecording(recorder->framesWritten() * 1000.0 / fps);
+      }
+    }
+    swapDemoWindow();
+    if (recorder) recorder->advanceClock();
+  }
+};
+
 // One event per pass; a frame only when the queue is empty. Returns the exit code.
-int runMainLoop(const Options& options, resources::FrameRecorder* recorder) {
+int runMainLoop(const Options& options, Presenter& presenter, FrameStats* stats) {
   auto& s = platform::settings;
   while (!s.demoDone) {
     SDL_Event event;
@@ -49,62 +74,41 @@ int runMainLoop(const Options& options, resources::FrameRecorder* recorder) {
       s.demoDone = true;
       break;
     }
-    if (options.untilMs && platform::demoClockMs() > *options.untilMs) {
+    if (options.untilMs && demo::script.sceneState != -1 && platform::demoClockMs() > *options.untilMs) {
       s.demoDone = true;
       break;
     }
+    if (stats) stats->beginFrame();
     demo::runFrame();
-    if (demo::script.sceneState != -1) {
-      if (recorder && !recorder->saveFrame(s.screenWidth, s.screenHeight)) {
-        std::fprintf(stderr, "tolvek: cannot write frame %d of the recording\n", recorder->framesWritten());
-        return 1;
-      }
-      // The soundtrack of a recording is rendered up to the end of the frame just saved.
-      if (recorder) music::advanceOfflineRecording(recorder->framesWritten() * 1000.0 / options.recordFps);
-      swapDemoWindow();
+    if (demo::script.sceneState != -1) presenter.present();
+    if (stats) {
+      glFinish();
+      stats->endFrame(demo::script.sceneState);
     }
     ++s.frameCount;
-    if (recorder) recorder->advanceClock();
+    if (presenter.failed) return 1;
   }
   return 0;
 }
 
+// The design's shutdown order: the song and sound, the frame-rate report, the scene objects,
+// the unpacked files, the textures, the window.
 void shutdownDemo() {
   auto& s = platform::settings;
-  music::musicFreeSong(music::musicState.songHandle);
-  music::soundClose();
+  demo::closeShowMusic();
   if (s.showFpsAverage == 1) {
     char text[64];
     std::snprintf(text, sizeof text, "FPS Average : %f", static_cast<double>(s.fpsAverage));
     platform::showMessageBox("Terminated", text, platform::BoxIcon::Information, demoWindow());
   }
   demo::destroySceneObjects();
-  deleteUnpackedData();
+  demo::deleteUnpackedData();
   resources::releaseTextureTable();
   platform::releaseSharedQuadric();
   closeDemoWindow();
 }
 
 }  // namespace
-
-void deleteUnpackedData() {
-  static const char* const files[] = {
-      "data\\map\\brae.bsp",        "data\\map\\brae2.bsp",        "data\\map\\brae3.bsp",
-      nullptr,  // folder data\map
-      "data\\models\\terrain.raw",  "data\\models\\terrain.jpg",   "data\\models\\boat.md3",
-      "data\\models\\boat.skin",    "data\\models\\barque.jpg",    "data\\models\\chelou.md3",
-      "data\\models\\chelou.skin",  "data\\models\\quadmap2.tga",
-  };
-  for (const char* file : files) {
-    if (file)
-      platform::deleteFile(file);
-    else
-      platform::removeFolder("data\\map");
-  }
-  // Folders that still hold something (the loose monk model, say) stay.
-  platform::removeFolder("data\\models");
-  platform::removeFolder("data");
-}
 
 int runDemo(const Options& options) {
   platform::setUnattended(options.unattended);
@@ -144,12 +148,17 @@ int runDemo(const Options& options) {
   platform::resetEffectClock();
   platform::resetDemoClock();
 
-  int code = runMainLoop(options, recorder.get());
+  Presenter presenter{recorder.get(), options.recordFps};
+  demo::setFramePresenter([&presenter] { presenter.present(); });
+  std::unique_ptr<FrameStats> stats = options.stats ? std::make_unique<FrameStats>() : nullptr;
+  int code = runMainLoop(options, presenter, stats.get());
   shutdownDemo();
+  demo::setFramePresenter(nullptr);
   if (recorder && !music::finishOfflineRecording()) {
     std::fprintf(stderr, "tolvek: cannot complete the soundtrack of the recording\n");
     code = 1;
   }
+  if (stats) std::fputs(stats->report(s.screenWidth, s.screenHeight).c_str(), stdout);
   return code;
 }
 

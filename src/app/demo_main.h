@@ -8,7 +8,4 @@ namespace app {
 // Runs the whole demo with the given options; returns the process exit code.
 int runDemo(const Options& options);
 
-// The unpacked data the loading sequence leaves, deleted at shutdown in this order.
-void deleteUnpackedData();
-
 }  // namespace app

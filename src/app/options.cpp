@@ -24,6 +24,7 @@ std::string usageText() {
          "  --record DIR    unattended run on a virtual clock; every frame is written to\n"
          "                  DIR/frame_000000.png, frame_000001.png, ...\n"
          "  --fps N         frame rate of the virtual clock when recording (default 30)\n"
+         "  --stats         print frame times per scene, the loading time and the peak memory at exit\n"
          "  --help          this text\n"
          "The demo runs in the working directory, which must hold Demo.conf and the show's data.\n"
          "Escape or the window's close box ends it.\n";
@@ -43,6 +44,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.help = true;
     } else if (arg == "--fullscreen") {
       o.fullscreen = true;
+    } else if (arg == "--stats") {
+      o.stats = true;
     } else if (arg == "--unattended") {
       o.unattended = true;
     } else if (arg == "--mode") {

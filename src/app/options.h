@@ -16,6 +16,7 @@ struct Options {
   std::optional<double> untilMs;     // --until MS
   std::string recordDir;             // --record DIR
   int recordFps = 30;                // --fps N
+  bool stats = false;                // --stats
   bool help = false;
 
   // Mode, depth or full screen given: the setup dialog is skipped.

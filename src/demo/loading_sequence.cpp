@@ -1,23 +1,159 @@
 #include "demo/loading_sequence.h"
 
+#include <GL/gl.h>
+
+#include <cstdlib>
+
+#include "archive/archive_reader.h"
+#include "demo/scene_drawing.h"
+#include "demo/scene_objects.h"
 #include "demo/timeline.h"
+#include "fx/veils.h"
 #include "music/music_player.h"
+#include "platform/file_system.h"
 #include "platform/frame_timer.h"
+#include "platform/message_box.h"
+#include "platform/settings.h"
+#include "resources/texture_table.h"
 
 namespace demo {
 
+const std::array<Extraction, 11> kExtractions{{
+    {"models.dat", "terrain.raw", "data\\models\\terrain.raw"},
+    {"models.dat", "terrain.jpg", "data\\models\\terrain.jpg"},
+    {"models.dat", "chelou.md3", "data\\models\\chelou.md3"},
+    {"models.dat", "chelou.skin", "data\\models\\chelou.skin"},
+    {"models.dat", "quadmap2.tga", "data\\models\\quadmap2.tga"},
+    {"models.dat", "boat.md3", "data\\models\\boat.md3"},
+    {"models.dat", "boat.skin", "data\\models\\boat.skin"},
+    {"models.dat", "barque.jpg", "data\\models\\barque.jpg"},
+    {"map.dat", "brae.bsp", "data\\map\\brae.bsp"},
+    {"map.dat", "brae2.bsp", "data\\map\\brae2.bsp"},
+    {"map.dat", "brae3.bsp", "data\\map\\brae3.bsp"},
+}};
+
+namespace {
+
+FramePresenter framePresenter;
+
+void warn(const char* text) { platform::showMessageBox("ERROR 42", text, platform::BoxIcon::Warning); }
+
+void extractRange(size_t first, size_t last) {
+  for (size_t i = first; i <= last; ++i) extractToFile(kExtractions[i]);
+}
+
+void progress(float fraction, int times) {
+  for (int i = 0; i < times; ++i) drawProgressScreen(fraction);
+}
+
+}  // namespace
+
+void setFramePresenter(FramePresenter presenter) { framePresenter = std::move(presenter); }
+
+void drawProgressScreen(float f) {
+  const auto& s = platform::settings;
+  const float w = static_cast<float>(s.screenWidth);
+  const float h = static_cast<float>(s.screenHeight);
+  // Colour only; the letterbox scissor of the frame limits it to the picture.
+  glClear(GL_COLOR_BUFFER_BIT);
+  fx::pushPixelProjection();
+
+  // Both quads wind clockwise on the screen, which the standard front-face culling keeps.
+  bindOnUnit0(resources::tableTextureName(resources::kLoaderPicture));
+  glBegin(GL_QUADS);
+  unit0TexCoord(0.0f, 1.0f);
+  glVertex2f(0.0f, 0.0f);
+  unit0TexCoord(0.0f, 0.0f);
+  glVertex2f(0.0f, h);
+  unit0TexCoord(1.0f, 0.0f);
+  glVertex2f(w, h);
+  unit0TexCoord(1.0f, 1.0f);
+  glVertex2f(w, 0.0f);
+  glEnd();
+
+  bindOnUnit0(resources::tableTextureName(resources::kBarPicture));
+  const float x0 = 0.2375f * w;
+  const float y0 = 0.4166666f * h;
+  const float y1 = 0.4791666f * h;
+  glBegin(GL_QUADS);
+  unit0TexCoord(0.0f, 0.0f);
+  glVertex2f(x0, y0);
+  unit0TexCoord(0.0f, 1.0f);
+  glVertex2f(x0, y1);
+  unit0TexCoord(1.0f, 1.0f);
+  glVertex2f(f * w, y1);
+  unit0TexCoord(1.0f, 0.0f);
+  glVertex2f(f * w, y0);
+  glEnd();
+
+  fx::popPixelProjection();
+  if (framePresenter) framePresenter();
+}
+
+bool writeFileBytes(std::string_view path, const std::uint8_t* data, std::size_t size) {
+  if (data && platform::writeWholeFile(path, data, size)) return true;
+  warn("bad file packer!");
+  return false;
+}
+
+void extractToFile(const Extraction& e) {
+  std::uint8_t* data = nullptr;
+  std::uint32_t size = 0;
+  if (!archive::extractFile(&data, &size, e.entry, e.archive, kArchivePassword)) {
+    warn("packer sux!");
+    return;
+  }
+  writeFileBytes(e.destination, data, size);
+  std::free(data);
+}
+
 void runLoadingSequence() {
+  progress(kProgressFractions[0], 1);
   // Failures here are not reported: without a device or a song the show runs silently.
   music::soundInit(44100, 32, 0);
   music::musicState.songHandle = music::musicLoadSong("music.it");
+
+  platform::createFolder("data");
+  platform::createFolder("data\\map");
+  platform::createFolder("data\\models");
+  extractRange(0, 4);
+  progress(kProgressFractions[1], 2);
+  extractRange(5, 10);
+  progress(kProgressFractions[3], 2);
+
+  createSceneObjects();
+  progress(kProgressFractions[5], 2);
+
+  if (world::Character* character = sceneObjects.character.get()) {
+    character->setLowerAnimationIndex(15);
+    character->setAnimation(character->lowerAnimation());
+    character->setUpperAnimationIndex(6);
+    character->setAnimation(character->upperAnimation());
+  }
 
   // The demo's time origin is the end of loading.
   platform::timerInit();
   platform::resetEffectClock();
   platform::resetDemoClock();
-  script.sceneState = 0;
+  script.sceneState += 1;
 }
 
-void destroySceneObjects() {}
+void closeShowMusic() {
+  music::musicFreeSong(music::musicState.songHandle);
+  music::soundClose();
+}
+
+void deleteUnpackedData() {
+  for (const char* file : {"data\\map\\brae.bsp", "data\\map\\brae2.bsp", "data\\map\\brae3.bsp"})
+    platform::deleteFile(file);
+  platform::removeFolder("data\\map");
+  for (const char* file : {"data\\models\\terrain.raw", "data\\models\\terrain.jpg", "data\\models\\boat.md3",
+                           "data\\models\\boat.skin", "data\\models\\barque.jpg", "data\\models\\chelou.md3",
+                           "data\\models\\chelou.skin", "data\\models\\quadmap2.tga"})
+    platform::deleteFile(file);
+  // Folders that still hold something (the loose monk model, say) stay.
+  platform::removeFolder("data\\models");
+  platform::removeFolder("data");
+}
 
 }  // namespace demo

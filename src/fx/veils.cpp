@@ -44,9 +44,9 @@ void bindVeilTexture(std::uint32_t texture) {
   glEnable(GL_TEXTURE_2D);
 }
 
-// The quad every veil draws; it overfills the view under the scenes' perspective.
-// upperLeftT and upperRightT are the t coordinates of the two upper corners.
-void veilQuad(float sMax, float upperLeftT, float upperRightT) {
+}  // namespace
+
+void drawVeilQuad(float sMax, float upperLeftT, float upperRightT) {
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 0.0f);
   glVertex3f(-1.7f, -1.0f, 0.0f);
@@ -59,6 +59,8 @@ void veilQuad(float sMax, float upperLeftT, float upperRightT) {
   glEnd();
 }
 
+namespace {
+
 void drawFade(float alpha, float zExtra, float r, float g, float b, std::uint32_t texture) {
   beginVeil(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glTranslatef(0.0f, 0.0f, -1.0f);
@@ -66,7 +68,7 @@ void drawFade(float alpha, float zExtra, float r, float g, float b, std::uint32_
   glScalef(2.0f, 2.0f, 2.0f);
   glColor4f(r * kColourScale, g * kColourScale, b * kColourScale, alpha);
   bindVeilTexture(texture);
-  veilQuad(1.0f, 1.0f, 1.0f);
+  drawVeilQuad(1.0f, 1.0f, 1.0f);
   glPopMatrix();
 }
 
@@ -143,7 +145,7 @@ void noiseOverlay(float r, float g, float b, float repeat) {
   glScalef(2.0f, 2.0f, 2.0f);
   glColor4f(r, g, b, 0.1f);
   bindVeilTexture(resources::textureTable.noiseTexture);
-  veilQuad(repeat, repeat, repeat);
+  drawVeilQuad(repeat, repeat, repeat);
   glPopMatrix();
 }
 
@@ -158,7 +160,24 @@ void scrollOverlay(float startMs, float r, float g, float b, float alpha, float 
   // Each upper corner reads the clock on its own.
   const float leftT = scrollUpperT(tOffset, platform::demoClockMs());
   const float rightT = scrollUpperT(tOffset, platform::demoClockMs());
-  veilQuad(sRepeat, leftT, rightT);
+  drawVeilQuad(sRepeat, leftT, rightT);
+  glPopMatrix();
+}
+
+void pushPixelProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0.0, platform::settings.screenWidth, 0.0, platform::settings.screenHeight, -1.0, 1.0);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glLoadIdentity();
+}
+
+void popPixelProjection() {
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
   glPopMatrix();
 }
 
@@ -191,13 +210,7 @@ void echoTrail(int count, float step, float margin, float startAlpha) {
 
   const float width = static_cast<float>(platform::settings.screenWidth);
   const float height = static_cast<float>(platform::settings.screenHeight);
-  glMatrixMode(GL_PROJECTION);
-  glPushMatrix();
-  glLoadIdentity();
-  glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
-  glMatrixMode(GL_MODELVIEW);
-  glPushMatrix();
-  glLoadIdentity();
+  pushPixelProjection();
 
   glBegin(GL_QUADS);
   for (int i = 0; i < count; ++i) {
@@ -215,10 +228,7 @@ void echoTrail(int count, float step, float margin, float startAlpha) {
   }
   glEnd();
 
-  glMatrixMode(GL_PROJECTION);
-  glPopMatrix();
-  glMatrixMode(GL_MODELVIEW);
-  glPopMatrix();
+  popPixelProjection();
   glDisable(GL_BLEND);
 }
 

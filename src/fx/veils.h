@@ -49,6 +49,15 @@ float introEchoStartAlpha(double nowMs);
 
 // ---- drawing ----
 
+// Window pixels, origin at the lower left: pushes the projection (orthographic 0..width,
+// 0..height, -1..1) and the modelview (identity); the pop restores both.
+void pushPixelProjection();
+void popPixelProjection();
+
+// The quad every veil draws: corners (+-1.7, +-1, 0), texture (0,0) to (sMax, t) with the two
+// upper corners at their own t. Under a perspective at distance 1 it overfills the view.
+void drawVeilQuad(float sMax = 1.0f, float upperLeftT = 1.0f, float upperRightT = 1.0f);
+
 // Texture 0 in the fades means no image: a flat colour.
 void fadeIn(float startMs, float endMs, float r, float g, float b, std::uint32_t texture);
 void fadeOut(float startMs, float endMs, float r, float g, float b, std::uint32_t texture);

@@ -52,7 +52,7 @@ std::string resolvePath(std::string_view path) {
   std::string result;
   size_t pos = 0;
   if (!unixPath.empty() && unixPath[0] == '/') {
-    result = "/";
+    result.push_back('/');
     pos = 1;
   }
   while (pos <= unixPath.size()) {
@@ -65,7 +65,8 @@ std::string resolvePath(std::string_view path) {
       result.append(component);
     } else {
       std::string folder = result;
-      std::string candidate = folder + std::string(component);
+      std::string candidate = folder;
+      candidate.append(component.data(), component.size());
       if (exists(candidate)) {
         result = std::move(candidate);
       } else {

@@ -22,6 +22,34 @@ struct TextureTableFile {
   TextureReader reader;
 };
 
+// The entries by what they show; scenes bind them by these indices.
+enum TableEntry : int {
+  kLovingPicture = 0,
+  kGroupLogo,
+  kTitlePicture,
+  kGlassPicture,
+  kWherePicture,  // the five caption pictures follow in cue order
+  kDoingPicture,
+  kGuysPicture,
+  kThingPicture,
+  kGoingPicture,
+  kRayPicture,
+  kFramePicture,      // cyb.tga
+  kFrameMaskPicture,  // cybmask.tga
+  kWavesPicture,
+  kSkyBack,
+  kSkyFront,
+  kSkyBottom,
+  kSkyTop,
+  kSkyLeft,
+  kSkyRight,
+  kSpherePicture,
+  kBarPicture,
+  kWaterFxPicture,
+  kLoaderPicture,
+  kScrollPicture,
+};
+
 // Index i of the table is loaded from kTextureTableFiles[i].
 extern const std::array<TextureTableFile, kTextureTableSize> kTextureTableFiles;
 
@@ -37,6 +65,8 @@ extern TextureTable textureTable;
 
 // Entry i (0..23) of the table.
 inline const TextureRecord& tableTexture(int index) { return textureTable.entries.at(index); }
+// Its OpenGL name (0 when the picture was missing).
+inline std::uint32_t tableTextureName(int index) { return tableTexture(index).name; }
 
 // Loads the 24 entries from the working directory (a missing file leaves its entry empty and
 // loading goes on), then makes the noise, trail and backdrop textures. Needs a current

@@ -95,21 +95,6 @@ TEST_F(DemoRun, FramesAreLetterboxedForTheMode) {
   EXPECT_GT(platform::settings.frameCount, 0);
 }
 
-TEST_F(DemoRun, UnpackedDataIsDeletedButForeignFilesStay) {
-  TempFolder folder;
-  folder.write("Data/map/brae.bsp", "");
-  folder.write("Data/map/brae2.bsp", "");
-  folder.write("Data/Models/terrain.raw", "");
-  folder.write("Data/Models/moine.md3", "loose model, not unpacked");
-  ScopedWorkingDirectory cwd(folder.path());
-  app::deleteUnpackedData();
-  EXPECT_FALSE(folder.exists("Data/map"));
-  EXPECT_FALSE(folder.exists("Data/Models/terrain.raw"));
-  EXPECT_TRUE(folder.exists("Data/Models/moine.md3"));
-  app::deleteUnpackedData();  // nothing left to delete: no harm
-  EXPECT_TRUE(folder.exists("Data/Models/moine.md3"));
-}
-
 TEST(DemoProgram, MissingConfigSaysByeByeAndCreatesNothing) {
   TempFolder folder;
   const auto result = runProgram("tolvek", "--unattended", folder.path());
@@ -138,17 +123,21 @@ TEST(DemoProgram, BadOptionsAndAnUncreatableRecordFolderFailCleanly) {
 TEST(DemoProgram, RecordingWritesOneFramePerVirtualFramePeriodWithBlackBars) {
   TempFolder folder;
   folder.write("Demo.conf", kConfig);
-  const auto result = runProgram("tolvek", "--record OUT --fps 10 --until 2000", folder.path());
+  const auto result = runProgram("tolvek", "--record OUT --fps 10 --until 2000 --stats", folder.path());
   ASSERT_EQ(result.exitCode, 0) << result.output;
   int frames = 0;
   for (const auto& e : std::filesystem::directory_iterator(folder.file("OUT")))
     if (e.path().filename().string().rfind("frame_", 0) == 0) ++frames;
-  // Frames at demo times 0, 100, ..., 2000.
-  EXPECT_EQ(frames, 21);
-  EXPECT_FALSE(folder.exists("OUT/frame_000021.png"));
-  // The soundtrack is rendered in step: 21 frames of 4410 stereo 16-bit samples after the header.
-  EXPECT_EQ(std::filesystem::file_size(folder.file("OUT/soundtrack.wav")), 44u + 21u * 4410u * 4u);
-  const auto frame = testing_support::readPng(folder.file("OUT/frame_000010.png"));
+  // The seven progress screens, then frames at demo times 0, 100, ..., 2000.
+  EXPECT_EQ(frames, 7 + 21);
+  EXPECT_FALSE(folder.exists("OUT/frame_000028.png"));
+  // The soundtrack is rendered in step: 28 frames of 4410 stereo 16-bit samples after the header.
+  EXPECT_EQ(std::filesystem::file_size(folder.file("OUT/soundtrack.wav")), 44u + 28u * 4410u * 4u);
+  // The statistics count the show's frames (not the one that loaded) by scene state.
+  EXPECT_NE(result.output.find("    0  intro level       20 "), std::string::npos) << result.output;
+  EXPECT_NE(result.output.find("loading: "), std::string::npos);
+  EXPECT_NE(result.output.find("peak memory: "), std::string::npos);
+  const auto frame = testing_support::readPng(folder.file("OUT/frame_000017.png"));
   ASSERT_TRUE(frame.has_value());
   EXPECT_EQ(frame->width, 640);
   EXPECT_EQ(frame->height, 480);
@@ -201,9 +190,10 @@ TEST(DemoProgram, RecordingStartsTheSongOnTheFrameOfItsCue) {
   ASSERT_GT(wav.size(), 44u);
   const auto* samples = reinterpret_cast<const std::int16_t*>(wav.data() + 44);
   const size_t frames = (wav.size() - 44) / 4;
-  // Frames come every 100 ms; the first one inside the cue window (4181..4300 ms) is at
-  // 4200 ms, sample 185220. Nothing sounds before it, the song does after it.
-  const size_t start = 42 * 4410;
+  // Frames come every 100 ms after the seven progress screens; the first one inside the cue
+  // window (4181..4300 ms) is at 4200 ms, frame 7 + 42. Nothing sounds before it, the song
+  // does after it.
+  const size_t start = (7 + 42) * 4410;
   ASSERT_GT(frames, start + 2 * 44100);
   for (size_t i = 0; i < start * 2; ++i) ASSERT_EQ(samples[i], 0) << "sound before the cue at " << i / 2;
   int loudest = 0;

@@ -1,66 +1,179 @@
+// The script's decisions on the virtual clock: what runs at the edges of each state's window,
+// the hand-overs and what they load, the end of the show.
 #include "demo/timeline.h"
 
 #include <GL/gl.h>
-#include <gtest/gtest.h>
 
+#include "demo/intro_overlay.h"
+#include "demo/loading_sequence.h"
+#include "demo/scene_objects.h"
+#include "demo/tunnel.h"
 #include "platform/frame_timer.h"
 #include "platform/settings.h"
-#include "support/gl_context.h"
+#include "show_fixture.h"
 
 namespace {
 
-class TimelineTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(gl.ok());
-    platform::settings = platform::Settings{};
-    platform::settings.letterboxHeight = 59;
-    demo::script = demo::ScriptState{};
-    platform::useVirtualCounter(kFrequency);
-    platform::timerInit();
-  }
-  void TearDown() override { platform::useRealCounter(); }
-  static constexpr std::int64_t kFrequency = 1'000'000;  // one count per microsecond
-  testing_support::GlTestContext gl{640, 480};
-};
+using demo::script;
+using demo::sceneObjects;
+using demo_test::ShowTest;
 
-TEST_F(TimelineTest, FirstFrameLoadsAndStartsTheClocksAtZero) {
-  platform::advanceVirtualCounter(5 * kFrequency);  // time spent before the first frame
-  demo::runFrame();
-  EXPECT_EQ(demo::script.sceneState, 0);
-  EXPECT_DOUBLE_EQ(platform::demoClockMs(), 0.0);
-  EXPECT_FLOAT_EQ(demo::script.frameDelta, 0.0f) << "loading time is not part of the first delta";
+// A path of `n` points whose eyes all sit at height `y`, so a test can tell which file a
+// camera slot holds.
+std::string pathText(int n, float y) {
+  std::string text = std::to_string(n) + "\n";
+  for (int i = 0; i < n; ++i) {
+    text += std::to_string(i * 10) + " " + std::to_string(y) + " 0\n";
+    text += std::to_string(i * 10) + " " + std::to_string(y) + " -50\n";
+  }
+  return text;
 }
 
-TEST_F(TimelineTest, EveryFrameClearsAndLetterboxesThePicture) {
-  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  demo::runFrame();
+TEST(Timeline, MusicAndEchoWindowsAreOpenIntervals) {
+  const struct {
+    double ms;
+    bool music;
+    bool echo;
+  } cases[] = {{4181.0, false, false}, {4181.001, true, false}, {4299.999, true, false}, {4300.0, false, false},
+               {37681.0, false, false}, {37681.5, false, true}, {45399.9, false, true}, {45400.0, false, false}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(demo::musicCueOpen(c.ms), c.music) << c.ms;
+    EXPECT_EQ(demo::echoTrailOpen(c.ms), c.echo) << c.ms;
+  }
+}
+
+TEST(Timeline, TunnelShotWindowsMeetWithoutCoveringFourSeconds) {
+  const struct {
+    double d;
+    std::vector<int> shots;
+  } cases[] = {{0.0, {1}},       {3999.9, {1}},    {4000.0, {}},      {4000.1, {2}},   {7000.5, {2, 3}},
+               {10000.5, {3, 4}}, {22999.9, {4}}, {23000.0, {}},     {-1.0, {}}};
+  for (const auto& c : cases) {
+    std::vector<int> drawn;
+    for (int n = 1; n <= 4; ++n)
+      if (demo::tunnelShot(n, c.d)) drawn.push_back(n);
+    EXPECT_EQ(drawn, c.shots) << "d = " << c.d;
+  }
+  // Every shot looks down the tube, from its far end at z = -33 towards -z.
+  for (double d : {100.0, 5000.0, 8000.0, 15000.0}) {
+    for (int n = 1; n <= 4; ++n)
+      if (auto shot = demo::tunnelShot(n, d)) {
+        EXPECT_FLOAT_EQ(shot->eye.z, -33.0f);
+        EXPECT_LT(shot->centre.z, shot->eye.z + 1.0f) << n << " at " << d;
+      }
+  }
+}
+
+TEST(IntroOverlay, CaptionCuesNeedAFrameInsideTheirTwentyMilliseconds) {
+  demo::IntroOverlayState skipped;
+  demo::advanceIntroCaption(skipped, 19495.0, 25.0f);
+  demo::advanceIntroCaption(skipped, 19520.0, 25.0f);  // 25 ms later: past the window
+  EXPECT_EQ(skipped.caption, resources::kWherePicture);
+  EXPECT_LT(skipped.captionAlpha, 1.0f);
+
+  demo::IntroOverlayState caught;
+  caught.captionAlpha = -0.5f;
+  demo::advanceIntroCaption(caught, 33010.0, 10.0f);
+  EXPECT_EQ(caught.caption, resources::kThingPicture);
+  EXPECT_FLOAT_EQ(caught.captionFadeMs, 13250.0f);
+  EXPECT_FLOAT_EQ(caught.captionAlpha, 1.0f - 10.0f / 13250.0f);
+  demo::advanceIntroCaption(caught, 46260.0, 0.0f);  // the last cue keeps the fade length
+  EXPECT_EQ(caught.caption, resources::kGoingPicture);
+  EXPECT_FLOAT_EQ(caught.captionFadeMs, 13250.0f);
+}
+
+TEST(IntroOverlay, LogosFadeInThreeSecondsAndOvershootByOneStep) {
+  const float step = 40.0f / 3000.0f;
+  demo::IntroOverlayState o;
+  for (int i = 0; i < 100; ++i) demo::advanceIntroLogos(o, 40.0f);  // T = 4000
+  for (float alpha : {o.groupAlpha, o.logoAlpha}) {
+    EXPECT_GT(alpha, 1.0f);
+    EXPECT_LE(alpha, 1.0f + step);
+  }
+  const float full = o.logoAlpha;
+  for (int i = 0; i < 200; ++i) demo::advanceIntroLogos(o, 40.0f);  // T = 12000
+  EXPECT_LE(o.groupAlpha, 0.0f) << "gone after 4000 ms";
+  EXPECT_GT(o.groupAlpha, -step);
+  EXPECT_NEAR(o.logoAlpha, full - 50 * step, 1e-4f) << "fading only once T is past 10000";
+}
+
+TEST_F(ShowTest, FirstFrameLoadsAndTheClocksStartWhenLoadingEnds) {
+  platform::advanceVirtualCounter(kFrequency / 100);  // 10 ms between start-up and the first frame
+  // Loading that takes five seconds (one second per progress screen)...
+  demo::setFramePresenter([] { platform::advanceVirtualCounter(kFrequency); });
+  loadShow();
+  EXPECT_NEAR(script.frameDelta, 10.0f, 1e-3f);
+  EXPECT_LT(platform::demoClockMs(), 1.0);
+  // ...is not part of the next frame's delta.
+  frameAt(20.0);
+  EXPECT_NEAR(script.frameDelta, 20.0f, 1e-3f);
+  EXPECT_NEAR(script.sceneClock, 30.0f * 0.12f, 1e-4f);
+}
+
+TEST_F(ShowTest, BarsStayBlackAndTheFrameEndsWithoutScissor) {
+  loadShow();
+  glClearColor(1, 1, 1, 1);  // whatever the last frame left in the bars
+  glDisable(GL_SCISSOR_TEST);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0, 0, 0, 0);
+  frameAt(5000.0);
   GLint box[4];
   glGetIntegerv(GL_SCISSOR_BOX, box);
-  EXPECT_EQ(box[0], 0);
   EXPECT_EQ(box[1], 59);
-  EXPECT_EQ(box[2], 640);
   EXPECT_EQ(box[3], 362);
-  EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST)) << "the scissor is off again when the frame ends";
+  EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
   const auto pixels = gl.readPixels();
-  for (size_t i = 0; i < pixels.size(); i += 4 * 97) ASSERT_EQ(pixels[i] | pixels[i + 1] | pixels[i + 2], 0);
+  for (int y : {0, 58, 421, 479})
+    for (int x = 0; x < 640; x += 13) {
+      const std::uint8_t* p = &pixels[(static_cast<size_t>(y) * 640 + x) * 4];
+      ASSERT_EQ(p[0] | p[1] | p[2], 0) << x << "," << y;
+    }
 }
 
-TEST_F(TimelineTest, SceneClockAndDeltaFollowTheFrameTime) {
-  demo::runFrame();
-  platform::advanceVirtualCounter(kFrequency / 50);  // 20 ms
-  demo::runFrame();
-  EXPECT_NEAR(demo::script.frameDelta, 20.0f, 1e-4f);
-  EXPECT_NEAR(demo::script.sceneClock, 2.4f, 1e-4f);
+TEST_F(ShowTest, TheFrameThatCrossesTheIntroEndDrawsTheTunnel) {
+  loadShow();
+  frameAt(49000.0);
+  const float overlayTime = demo::introOverlay.elapsed;
+  ASSERT_EQ(script.sceneState, 0);
+  frameAt(49100.5);
+  EXPECT_EQ(script.sceneState, 1);
+  EXPECT_FLOAT_EQ(demo::introOverlay.elapsed, overlayTime) << "the intro's overlay is not drawn";
+  ASSERT_TRUE(sceneObjects.tunnel);
+  EXPECT_FLOAT_EQ(sceneObjects.tunnel->scroll(), 4.0f * script.sceneClock / 14.0f) << "the tube is drawn";
 }
 
-TEST_F(TimelineTest, TheShowEndsOnlyAfterItsLastMillisecond) {
-  demo::runFrame();
-  platform::advanceVirtualCounter(246882 * (kFrequency / 1000));
-  demo::runFrame();
-  EXPECT_FALSE(platform::settings.demoDone) << "the comparison is strict";
-  platform::advanceVirtualCounter(1);
-  demo::runFrame();
+TEST_F(ShowTest, HandOversReadTheirPathsAtTheirStrictBounds) {
+  folder.write("cam2.trj", pathText(40, 222.0f));
+  folder.write("cam3.trj", pathText(12, 333.0f));
+  loadShow();
+  frameAt(72100.0);
+  EXPECT_EQ(script.sceneState, 1) << "23000 ms into the tunnel it still runs";
+  frameAt(72100.5);
+  EXPECT_EQ(script.sceneState, 2);
+  ASSERT_TRUE(sceneObjects.firstCamera);
+  EXPECT_EQ(sceneObjects.firstCamera->pointCount(), 40);
+  EXPECT_FLOAT_EQ(sceneObjects.firstCamera->eye().y, 222.0f) << "advanced in the same frame";
+
+  frameAt(99836.0);
+  EXPECT_EQ(script.sceneState, 2) << "exactly 99836: one more frame of the second level";
+  frameAt(99836.5);
+  EXPECT_EQ(script.sceneState, 3);
+  EXPECT_EQ(sceneObjects.firstCamera->pointCount(), 12);
+}
+
+TEST_F(ShowTest, TheFinalSetUpLastsOneFrameAndTheShowEndsAfterItsLastMillisecond) {
+  folder.write("cam4.trj", pathText(7, 1.0f));
+  loadShow();
+  frameAt(141990.0);
+  EXPECT_EQ(script.sceneState, 3);
+  frameAt(141991.0);
+  EXPECT_EQ(script.sceneState, 5) << "set-up and first final frame in the frame that crosses 141990";
+  frameAt(175000.5);
+  EXPECT_EQ(script.sceneState, 6);
+  EXPECT_EQ(sceneObjects.firstCamera->pointCount(), 7) << "cam4.trj is read";
+  frameAt(246882.0);
+  EXPECT_FALSE(platform::settings.demoDone);
+  frameAt(246882.001);
   EXPECT_TRUE(platform::settings.demoDone);
 }
 

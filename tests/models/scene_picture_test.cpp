@@ -118,9 +118,9 @@ TEST_F(KitScenePicture, MonksFloatInTheirRoom) {
 }
 
 TEST_F(KitScenePicture, ChelouSpinsInsideTheColumn) {
-  world::Md3Model chelou = world::Md3Model::load("data\\models\\chelou.md3");
+  world::Md3Model chelou = world::Md3Model::load("models\\chelou.md3");
   ASSERT_TRUE(chelou.loaded());
-  chelou.loadSkinTga("data\\models\\chelou.skin", "data\\models");
+  chelou.loadSkinTga("models\\chelou.skin", "models");
   ASSERT_NE(chelou.data().surfaces[0].texture.name, 0u);
   for (int turn = 0; turn < 3; ++turn) {
     begin(60, -396 + 22, 45, 131 + 22, -396, 37, 131);
@@ -141,11 +141,11 @@ TEST_F(KitScenePicture, ChelouSpinsInsideTheColumn) {
 }
 
 TEST_F(KitScenePicture, IslandWithBoatSeaAndWaterfall) {
-  world::Terrain terrain = world::Terrain::load(1024, "data\\models\\terrain.raw", "data\\models\\terrain.jpg", "Textures\\Detail.jpg");
+  world::Terrain terrain = world::Terrain::load(1024, "models\\terrain.raw", "models\\terrain.jpg", "Textures\\Detail.jpg");
   terrain.buildList(10);
-  world::Md3Model boat = world::Md3Model::load("data\\models\\boat.md3");
+  world::Md3Model boat = world::Md3Model::load("models\\boat.md3");
   ASSERT_TRUE(boat.loaded());
-  boat.loadSkinJpeg("data\\models\\boat.skin", "data\\models");
+  boat.loadSkinJpeg("models\\boat.skin", "models");
   const struct {
     const char* name;
     float eye[3], at[3];

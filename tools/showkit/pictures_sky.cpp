@@ -26,18 +26,20 @@ Vec3 normalised(Vec3 v) {
 float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
 // Late afternoon over the sea: a low sun, a hazy horizon in the colour of the island's fog,
-// a deep blue zenith and a layer of clouds lit from the side of the sun.
+// a deep blue zenith and a layer of clouds lit from the side of the sun. Below the horizon
+// the sea goes on in the colour the island scene gives its own (the blue water added over the
+// fogged sea floor), so the edge of the water quads melts into the box.
 Rgba skyColour(Vec3 direction) {
   const Vec3 d = normalised(direction);
   const Vec3 sun = normalised({0.55f, 0.13f, -0.82f});
   const float e = d.y;
   const Rgba horizon{0.62f, 0.70f, 0.70f, 1};
   const Rgba zenith{0.09f, 0.20f, 0.40f, 1};
-  const Rgba seaHaze{0.22f, 0.31f, 0.35f, 1};
+  const Rgba seaHaze{0.60f, 0.84f, 0.95f, 1};
   const float sunDot = dot(d, sun);
   const float towardSun = clamp01(sunDot);
   Rgba c = e >= 0 ? mix(horizon, zenith, std::pow(clamp01(e), 0.55f))
-                  : mix(horizon, seaHaze, smoothstep(0.0f, 0.35f, -e));
+                  : mix(horizon, seaHaze, smoothstep(0.0f, 0.08f, -e));
   // Warm air around the sun, wider along the horizon.
   const float halo = std::pow(towardSun, 6.0f) * 0.55f + std::pow(towardSun, 60.0f) * 0.6f;
   const float band = std::exp(-std::fabs(e) * 9.0f) * std::pow(towardSun, 2.0f) * 0.35f;

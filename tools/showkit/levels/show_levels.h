@@ -32,7 +32,7 @@ std::string pointPathText(const std::vector<Vec3f>& points, const std::string& c
 
 namespace showkit {
 
-// Level textures, the three level files (in maps/ for the archive and loose in data/map/)
+// Level textures, the three level files (staged in maps/ for the archive)
 // and the three paths; checks every level and path and reports a failure when one is off.
 void writeLevels(ShowFolder& folder);
 

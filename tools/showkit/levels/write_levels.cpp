@@ -42,10 +42,8 @@ void writeLevels(ShowFolder& folder) {
   for (const ShowLevel& level : levels) {
     const levelc::CompiledLevel compiled = levelc::compileLevel(level.description);
     const std::vector<std::uint8_t> bytes = levelc::encodeLevel(compiled);
-    // maps/ is what the archive step packs into map.dat; data/map/ holds the same files
-    // loose for previews and tests.
+    // maps/ is what the archive step packs into map.dat.
     folder.writeFile(std::string("maps/") + level.file, bytes);
-    folder.writeFile(std::string("data/map/") + level.file, bytes);
     std::printf("  %-9s %4zu faces %4zu leaves %3d clusters (%d of %d pairs visible) %2zu lightmaps %7zu bytes %6.0f ms\n",
                 level.file, compiled.faces.size(), compiled.leaves.size(), compiled.clusterCount,
                 compiled.stats.visiblePairs, compiled.clusterCount * (compiled.clusterCount - 1),

@@ -6,11 +6,11 @@
 
 namespace showkit {
 
-// chelou, moine and boat with skins (models/ for the archive and loose in data/models/),
+// chelou and boat with skins staged in models/ for the archive, moine loose in data/models/,
 // and the character in Doom/; fails the folder when a model breaks a check.
 void writeModels(ShowFolder& folder);
-// terrain.raw and terrain.jpg (models/ and data/models/); fails the folder when the island
-// does not fit the scene.
+// terrain.raw and terrain.jpg (staged in models/) and the island's paths; fails the folder
+// when the island does not fit the scene.
 void writeTerrain(ShowFolder& folder);
 
 }  // namespace showkit

@@ -1,5 +1,7 @@
+#include <cstdio>
 #include <initializer_list>
 
+#include "island_paths.h"
 #include "island_terrain.h"
 #include "model_checks.h"
 #include "picture_files.h"
@@ -10,11 +12,11 @@ namespace showkit {
 
 namespace {
 
-// Files of models.dat go into models/ for the archive step and loose into data/models/,
-// where the loading sequence would unpack them.
-void writeBoth(ShowFolder& folder, const std::string& name, std::span<const std::uint8_t> bytes) {
+// Files of models.dat are staged in models/ for the archive step; the show itself finds them
+// only in the archive (the loading sequence unpacks them into data/models/ and deletes them
+// at the end).
+void writeStaged(ShowFolder& folder, const std::string& name, std::span<const std::uint8_t> bytes) {
   folder.writeFile("models/" + name, bytes);
-  folder.writeFile("data/models/" + name, bytes);
 }
 
 void report(ShowFolder& folder, const std::vector<std::string>& problems) {
@@ -46,6 +48,27 @@ std::span<const std::uint8_t> text(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
+// cam3.trj, cam32.trj and cam4.trj, flown over the field as the island scene flies them.
+void writeIslandPaths(ShowFolder& folder, const modelkit::HeightField& field) {
+  const std::string cam3 = levelc::cameraPathText(modelkit::islandOpeningPath(), "island: the approach from the sea");
+  const std::string cam32 = levelc::cameraPathText(modelkit::islandFlightPath(), "island: round the boat, up the falls, over the plateau");
+  folder.writeText("cam3.trj", cam3);
+  folder.writeText("cam32.trj", cam32);
+  folder.writeText("cam4.trj", levelc::cameraPathText(modelkit::finalPath(), "read when the final scene ends"));
+
+  const modelkit::IslandFlight opening = modelkit::flyIslandPath(field, cam3, 108000 - 99836, "cam3.trj", true);
+  const modelkit::IslandFlight flight = modelkit::flyIslandPath(field, cam32, 141990 - 108000, "cam32.trj", false);
+  for (const auto* f : {&opening, &flight})
+    for (const std::string& problem : f->problems) folder.fail("island paths: " + problem);
+  std::printf("  cam3.trj  %4d frames, lowest %.0f units above ground or sea\n", opening.frames, opening.lowestClearance);
+  std::printf("  cam32.trj %4d frames, lowest %.0f above ground or sea; boat in view %d, waterfall %d, both %d\n",
+              flight.frames, flight.lowestClearance, flight.boatFrames, flight.waterfallFrames, flight.bothFrames);
+  // At 60 frames a second: the boat for two seconds, the falls for three, both together for one.
+  if (flight.boatFrames < 120) folder.fail("island paths: cam32.trj shows the boat for too short a time");
+  if (flight.waterfallFrames < 180) folder.fail("island paths: cam32.trj shows the waterfall for too short a time");
+  if (flight.bothFrames < 60) folder.fail("island paths: cam32.trj never shows the boat and the waterfall together");
+}
+
 }  // namespace
 
 void writeModels(ShowFolder& folder) {
@@ -53,9 +76,9 @@ void writeModels(ShowFolder& folder) {
   const modelkit::SkinnedModel monk = modelkit::monkModel();
   const modelkit::SkinnedModel boat = modelkit::boatModel();
   for (const modelkit::SkinnedModel* m : {&chelou, &boat}) {
-    writeBoth(folder, m->model.name + ".md3", modelBytes(folder, *m));
-    writeBoth(folder, m->model.name + ".skin", text(m->skinText));
-    writeSkin(folder, {"models/", "data/models/"}, *m);
+    writeStaged(folder, m->model.name + ".md3", modelBytes(folder, *m));
+    writeStaged(folder, m->model.name + ".skin", text(m->skinText));
+    writeSkin(folder, {"models/"}, *m);
   }
   // The monk is shipped loose, outside the archives.
   folder.writeFile("data/models/moine.md3", modelBytes(folder, monk));
@@ -75,13 +98,14 @@ void writeModels(ShowFolder& folder) {
 
 void writeTerrain(ShowFolder& folder) {
   const modelkit::HeightField field = modelkit::islandHeights();
-  writeBoth(folder, "terrain.raw", field.heights);
+  writeStaged(folder, "terrain.raw", field.heights);
   const Image picture = modelkit::terrainPicture(field);
   const std::vector<std::uint8_t> jpeg = encodeJpeg(picture, 88);
   if (jpeg.empty()) folder.fail("terrain: terrain.jpg could not be encoded");
-  writeBoth(folder, "terrain.jpg", jpeg);
+  writeStaged(folder, "terrain.jpg", jpeg);
   savePreview("data/models/terrain.jpg", picture, false);
   for (const std::string& problem : modelkit::checkIsland(field)) folder.fail(problem);
+  writeIslandPaths(folder, field);
 }
 
 }  // namespace showkit

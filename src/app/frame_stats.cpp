@@ -1,0 +1,98 @@
+#include "app/frame_stats.h"
+
+#include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+namespace app {
+
+namespace {
+
+constexpr const char* kStateNames[FrameStats::kStates] = {"loading",      "intro level",  "tunnel",
+                                                         "second level", "island",       "final set-up",
+                                                         "final scene",  "end scene"};
+
+double nearestRank(const std::vector<double>& sorted, double fraction) {
+  const auto rank = static_cast<size_t>(std::ceil(fraction * static_cast<double>(sorted.size())));
+  return sorted[std::clamp<size_t>(rank, 1, sorted.size()) - 1];
+}
+
+}  // namespace
+
+StateFrameSummary summariseFrames(int state, std::vector<double> frameMs) {
+  StateFrameSummary summary;
+  summary.state = state;
+  summary.frames = static_cast<int>(frameMs.size());
+  if (frameMs.empty()) return summary;
+  std::sort(frameMs.begin(), frameMs.end());
+  summary.medianMs = nearestRank(frameMs, 0.5);
+  summary.p95Ms = nearestRank(frameMs, 0.95);
+  summary.maxMs = frameMs.back();
+  return summary;
+}
+
+FrameStats::FrameStats() : frameStart_(Clock::now()) {}
+
+void FrameStats::beginFrame() { frameStart_ = Clock::now(); }
+
+void FrameStats::endFrame(int state) {
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - frameStart_).count();
+  if (!loaded_) {
+    if (state == -1) return;
+    loaded_ = true;
+    loadingMs_ = processAgeMs();
+    return;
+  }
+  frames_[static_cast<size_t>(std::clamp(state, -1, kStates - 2) + 1)].push_back(ms);
+}
+
+std::string FrameStats::report(int width, int height) const {
+  std::ostringstream out;
+  char line[160];
+  std::snprintf(line, sizeof line, "frame times at %d x %d (ms, drawing and swap)\n", width, height);
+  out << line;
+  std::snprintf(line, sizeof line, "%5s  %-12s %7s %8s %8s %8s\n", "state", "scene", "frames", "median", "p95", "max");
+  out << line;
+  for (int i = 0; i < kStates; ++i) {
+    if (frames_[static_cast<size_t>(i)].empty()) continue;
+    const StateFrameSummary s = summariseFrames(i - 1, frames_[static_cast<size_t>(i)]);
+    std::snprintf(line, sizeof line, "%5d  %-12s %7d %8.2f %8.2f %8.2f\n", s.state, kStateNames[i], s.frames,
+                  s.medianMs, s.p95Ms, s.maxMs);
+    out << line;
+  }
+  std::snprintf(line, sizeof line, "loading: %.0f ms from process start to the first frame of the show\n", loadingMs_);
+  out << line;
+  std::snprintf(line, sizeof line, "peak memory: %.1f MB\n", peakMemoryMb());
+  out << line;
+  return out.str();
+}
+
+double processAgeMs() {
+  // Field 22 of /proc/self/stat is the start time in clock ticks since boot.
+  std::ifstream stat("/proc/self/stat");
+  std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const size_t close = text.rfind(')');
+  timespec now{};
+  if (close == std::string::npos || clock_gettime(CLOCK_BOOTTIME, &now) != 0) return 0.0;
+  std::istringstream fields(text.substr(close + 2));
+  std::string field;
+  for (int i = 3; i <= 22 && fields >> field; ++i) {
+  }
+  const double ticks = std::strtod(field.c_str(), nullptr);
+  const double startSeconds = ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
+  const double nowSeconds = static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+  return std::max(0.0, (nowSeconds - startSeconds) * 1000.0);
+}
+
+double peakMemoryMb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+}  // namespace app

@@ -1,0 +1,56 @@
+// Frame statistics for --stats: the real cost of every frame of the show (drawing and swap,
+// on the wall clock also when the show runs on the virtual clock of a recording), grouped by
+// the scene state the frame ended in, the loading time and the peak memory.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace app {
+
+struct StateFrameSummary {
+  int state = 0;
+  int frames = 0;
+  double medianMs = 0.0;
+  double p95Ms = 0.0;
+  double maxMs = 0.0;
+};
+
+// Median and 95th percentile by nearest rank of the sorted times.
+StateFrameSummary summariseFrames(int state, std::vector<double> frameMs);
+
+class FrameStats {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr int kStates = 8;  // -1 .. 6
+
+  FrameStats();
+
+  void beginFrame();
+  // The frame just presented ended in `state`. The first frame (the one that loads) ends the
+  // loading time instead of joining the table.
+  void endFrame(int state);
+
+  // The table, the loading time and the peak memory.
+  std::string report(int width, int height) const;
+
+  double loadingMs() const { return loadingMs_; }
+  const std::vector<double>& frameTimes(int state) const { return frames_.at(state + 1); }
+
+ private:
+  Clock::time_point frameStart_;
+  bool loaded_ = false;
+  double loadingMs_ = 0.0;
+  std::array<std::vector<double>, kStates> frames_;
+};
+
+// Milliseconds since the process started (from the kernel's start time of the process).
+double processAgeMs();
+
+// Peak resident memory of the process so far, in megabytes.
+double peakMemoryMb();
+
+}  // namespace app

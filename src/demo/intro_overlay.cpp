@@ -1,0 +1,141 @@
+#include "demo/intro_overlay.h"
+
+#include <GL/gl.h>
+
+#include "demo/scene_drawing.h"
+#include "demo/timeline.h"
+#include "fx/veils.h"
+#include "platform/frame_timer.h"
+#include "platform/settings.h"
+
+namespace demo {
+
+IntroOverlayState introOverlay;
+
+namespace {
+
+// A picture over the box x0..x1, y0..y1 (window pixels, y up), first row at the top.
+void picture(int entry, float x0, float y0, float x1, float y1) {
+  bindOnUnit0(resources::tableTextureName(entry));
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex2f(x0, y0);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex2f(x0, y1);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex2f(x1, y1);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex2f(x1, y0);
+  glEnd();
+}
+
+struct CaptionCue {
+  double startMs;
+  int caption;
+  float fadeMs;  // 0 keeps the current fade length
+};
+constexpr CaptionCue kCaptionCues[] = {
+    {19500.0, resources::kDoingPicture, 6500.0f},
+    {26000.0, resources::kGuysPicture, 7000.0f},
+    {33000.0, resources::kThingPicture, 13250.0f},
+    {46250.0, resources::kGoingPicture, 0.0f},
+};
+
+// Centres of the panel's squares, in fractions of the window.
+constexpr float kSquares[6][2] = {{0.03125f, 0.166666f}, {0.03125f, 0.2083333f}, {0.03125f, 0.25f},
+                                  {0.0625f, 0.166666f},  {0.09375f, 0.166666f},  {0.0625f, 0.2083333f}};
+
+void drawPanel(float w, float h) {
+  IntroOverlayState& o = introOverlay;
+  advanceIntroCaption(o, platform::demoClockMs(), script.frameDelta);
+
+  bindOnUnit0(0);
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_BLEND);
+  glDisable(GL_DEPTH_TEST);
+  const float r = 0.2f * static_cast<float>(platform::demoClockMs());
+  const float hx = 0.01875f * w;
+  const float hy = 0.025f * h;
+  for (const auto& centre : kSquares) {
+    glPushMatrix();
+    glTranslatef(centre[0] * w, centre[1] * h, 0.0f);
+    glRotatef(r, 0.0f, 0.0f, 1.0f);
+    glColor4f(0.0f, 0.0f, 0.2f, 0.8f);
+    for (GLenum mode : {GLenum(GL_QUADS), GLenum(GL_LINE_LOOP)}) {
+      glBegin(mode);
+      glVertex2f(-hx, -hy);
+      glVertex2f(-hx, hy);
+      glVertex2f(hx, hy);
+      glVertex2f(hx, -hy);
+      glEnd();
+      glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    }
+    glPopMatrix();
+  }
+
+  glColor4f(1.0f, 1.0f, 1.0f, o.captionAlpha);
+  picture(o.caption, 0.109375f * w, 0.1770833f * h, 0.709375f * w, 0.24375f * h);
+}
+
+}  // namespace
+
+void advanceIntroLogos(IntroOverlayState& o, float dt) {
+  o.elapsed += dt;
+  if (o.logoAlpha < 1.0f && o.elapsed < 10000.0f) o.logoAlpha += dt / 3000.0f;
+  if (o.elapsed > 10000.0f && o.logoAlpha > 0.0f) o.logoAlpha -= dt / 3000.0f;
+  if (o.groupAlpha < 1.0f && o.elapsed < 4000.0f) o.groupAlpha += dt / 3000.0f;
+  if (o.elapsed > 4000.0f && o.groupAlpha > 0.0f) o.groupAlpha -= dt / 3000.0f;
+}
+
+void advanceIntroCaption(IntroOverlayState& o, double nowMs, float dt) {
+  for (const CaptionCue& cue : kCaptionCues) {
+    if (!(cue.startMs < nowMs && nowMs < cue.startMs + 20.0)) continue;
+    o.caption = cue.caption;
+    if (cue.fadeMs > 0.0f) o.captionFadeMs = cue.fadeMs;
+    o.captionAlpha = 1.0f;
+  }
+  o.captionAlpha -= dt / o.captionFadeMs;
+}
+
+void drawIntroOverlay() {
+  IntroOverlayState& o = introOverlay;
+  const float w = static_cast<float>(platform::settings.screenWidth);
+  const float h = static_cast<float>(platform::settings.screenHeight);
+  advanceIntroLogos(o, script.frameDelta);
+
+  fx::pushPixelProjection();
+  glEnable(GL_BLEND);  // with the scene's additive blend function
+
+  glColor4f(1.0f, 1.0f, 1.0f, o.logoAlpha);
+  picture(resources::kLovingPicture, 0.046875f * w, 0.108333f * h, 0.646875f * w, 0.208333f * h);
+
+  // The frame, open along the bottom where the presentation logo sits.
+  glDisable(GL_TEXTURE_2D);
+  const float left = 0.01875f * w, right = 0.98125f * w, bottom = 0.1458333f * h, top = 0.85f * h;
+  const float corners[6][2] = {{0.0421875f * w, bottom}, {left, bottom}, {left, top},
+                               {right, top},             {right, bottom}, {0.6484375f * w, bottom}};
+  glBegin(GL_LINES);
+  for (int i = 0; i < 5; ++i) {
+    glVertex2f(corners[i][0], corners[i][1]);
+    glVertex2f(corners[i + 1][0], corners[i + 1][1]);
+  }
+  glEnd();
+
+  // The title takes the group logo's place as that fades, and leaves with the first logo.
+  const float x0 = 0.09375f * w, y0 = 0.3514666f * h, x1 = 0.86375f * w, y1 = 0.6208333f * h;
+  glColor4f(1.0f, 1.0f, 1.0f, o.groupAlpha);
+  picture(resources::kGroupLogo, x0, y0, x1, y1);
+  if (o.elapsed > 4000.0f) {
+    glColor4f(1.0f, 1.0f, 1.0f, o.elapsed > 10000.0f ? o.logoAlpha : 1.0f - o.groupAlpha);
+    picture(resources::kTitlePicture, x0, y0, x1, y1);
+  }
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+
+  if (platform::demoClockMs() > 13850.0) drawPanel(w, h);
+
+  glEnable(GL_DEPTH_TEST);
+  glDisable(GL_BLEND);
+  fx::popPixelProjection();
+}
+
+}  // namespace demo
