@@ -1,16 +1,15 @@
-// Frame times at 640 x 480 of the heaviest effect combinations the show draws, on whatever
-// OpenGL the display offers (Mesa's software renderer under Xvfb):
-//   - a level frame alone, and the same frame replayed through an echo trail of 10 layers
-//     (the end of the first scene);
+// Frame times at 640 x 480 of the heaviest frames the show draws, drawn by the show's own
+// scene code on whatever OpenGL the display offers (Mesa's software renderer under Xvfb):
+//   - a frame of the first level, and the same frame replayed through the echo trail at the
+//     moment it has the most layers (9);
 //   - the island's mist: one particle set of 105 updated and drawn at four emitters;
-//   - the final scene's window phase while the first picture melts away: backdrop pass
-//     (strip sphere copied to the backdrop texture), stencil window, backdrop quad, wave grid
-//     filled and in lines, the rippling sphere drawn twice, the picture on top.
+//   - the final scene's window phase while the first picture melts away (backdrop pass,
+//     stencil window, backdrop quad, wave grid, the rippling sphere twice, the picture).
 // One benchmark iteration is one frame, finished with glFinish and timed on the wall clock.
 //
 // With TOLVEK_SHOW_DIR set to a show folder holding brae.bsp and cam.trj, its level, path and
-// pictures are used from inside that folder; otherwise a generated corridor level and
-// generated pictures.
+// pictures are used from inside that folder; otherwise a generated corridor level (and no
+// final scene, which needs the show's paintings).
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <benchmark/benchmark.h>
@@ -18,59 +17,39 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "fx/particle_system.h"
-#include "fx/procedural_meshes.h"
-#include "fx/screen_pictures.h"
+#include "demo/final_scene.h"
+#include "demo/island_scene.h"
+#include "demo/scene_objects.h"
+#include "demo/timeline.h"
 #include "fx/veils.h"
-#include "fx/view_frustum.h"
 #include "level_subject.h"
-#include "platform/file_system.h"
-#include "platform/gl_extensions.h"
+#include "platform/frame_timer.h"
 #include "platform/render_state.h"
 #include "platform/settings.h"
-#include "resources/jpeg_texture.h"
 #include "resources/texture_table.h"
 #include "support/gl_context.h"
-#include "world/bsp_level.h"
-#include "world/camera_path.h"
 
 namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-constexpr int kLetterbox = 60;
-constexpr float kFieldOfView = 60.0f;
-constexpr float kAspect = 1.7777f;
-constexpr float kIntroRate = 0.00041f;  // path segments per millisecond in the first scene
+constexpr int kLetterbox = 59;
 constexpr float kFrameMs = 1000.0f / 60.0f;
+constexpr std::int64_t kCounts = 1000000;  // virtual counter: one count a microsecond
 
 // Set while an OpenGL window is open for the benchmarks.
 testing_support::GlTestContext* window = nullptr;
 bench_support::LevelSubject subject;
 
-// A texture from the show folder, or a generated stand-in of the same kind when it is missing.
-resources::TextureRecord pictureOrPattern(const char* path, int side, int seed) {
-  resources::TextureRecord record = resources::loadJpegTexture(path);
-  if (!record.empty()) return record;
-  std::vector<std::uint8_t> rgb(static_cast<size_t>(side) * side * 3);
-  for (int y = 0; y < side; ++y)
-    for (int x = 0; x < side; ++x) {
-      std::uint8_t* p = &rgb[(static_cast<size_t>(y) * side + x) * 3];
-      p[0] = static_cast<std::uint8_t>(128 + 100 * std::sin(x * 0.11 + seed));
-      p[1] = static_cast<std::uint8_t>(128 + 100 * std::sin(y * 0.07 + 2 * seed));
-      p[2] = static_cast<std::uint8_t>(((x / 16 + y / 16) % 2) * 200 + 40);
-    }
-  record.width = record.height = side;
-  record.bits = 24;
-  resources::uploadTexture(record, rgb.data());
-  return record;
+// The demo clock at `ms` (the virtual counter only moves forward).
+void setDemoTime(double ms) {
+  const double ahead = ms - platform::demoClockMs();
+  if (ahead > 0) platform::advanceVirtualCounter(static_cast<std::int64_t>(ahead * 1000.0));
 }
 
 // The frame as the timeline starts it: standard state, cleared, the show's projection,
@@ -84,7 +63,7 @@ void startFrame() {
   glEnable(GL_SCISSOR_TEST);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(kFieldOfView, kAspect, 1, 3000);
+  gluPerspective(platform::settings.fieldOfView, platform::settings.aspectRatio, 1, 3000);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glColor4f(1, 1, 1, 1);
@@ -111,215 +90,87 @@ void measureFrames(benchmark::State& state, Frame frame) {
   reportFrames(state, frameMs);
 }
 
-// ---- level with and without the echo trail ----
+// ---- the first level with and without the echo trail ----
 
-struct LevelFlight {
-  world::BspLevel level;
-  world::CameraPath camera;
-  fx::ViewFrustum frustum;
-
-  LevelFlight() {
-    level.load(subject.level, 1.0f);
-    camera = world::CameraPath::load(subject.path);
+// The intro's level, camera and frustum in the show's slots, a quicker flight than the
+// script's (more of the level per run).
+struct IntroFlight {
+  IntroFlight() {
+    auto& o = demo::sceneObjects;
+    o.firstLevel = std::make_unique<world::BspLevel>();
+    o.firstLevel->load(subject.level, 1.0f);
+    o.frustum = std::make_unique<fx::ViewFrustum>();
+    demo::replaceFirstCamera(subject.path);
+    demo::script.frameDelta = 4 * kFrameMs;
   }
-  ~LevelFlight() {
-    level.destroy();
-    camera.destroy();
-  }
-  // One frame of the first scene's flight into the 512 x 512 corner (scissor off), as the
-  // timeline draws it while the echo trail runs.
-  void drawIntoCorner() {
+  ~IntroFlight() { demo::destroySceneObjects(); }
+  void frame(double ms, bool echo) {
     startFrame();
-    glViewport(0, 0, resources::kTargetTextureSize, resources::kTargetTextureSize);
-    glDisable(GL_SCISSOR_TEST);
-    if (camera.finished()) camera = world::CameraPath::load(subject.path);
-    camera.advance(kFrameMs * 4 * kIntroRate);  // a quicker flight: more of the level per run
-    camera.applyLookAt();
-    frustum.extract();
-    level.render(camera, [&](float a, float b, float c, float d, float e, float f) {
-      return frustum.containsBox(a, b, c, d, e, f);
-    }, 1, 1);
+    setDemoTime(ms);
+    if (demo::sceneObjects.firstCamera->finished()) demo::replaceFirstCamera(subject.path);
+    demo::drawIntroPicture(echo);
   }
 };
 
 void BM_LevelFrame(benchmark::State& state) {
   if (!window) return state.SkipWithError("no OpenGL window (run under xvfb-run -a)");
-  LevelFlight flight;
-  measureFrames(state, [&] { flight.drawIntoCorner(); });
+  IntroFlight flight;
+  measureFrames(state, [&] { flight.frame(30000, false); });  // between the monks and the column
 }
 
-void BM_LevelFrameWithEchoTrail10(benchmark::State& state) {
+void BM_LevelFrameWithEchoTrailAtItsMost(benchmark::State& state) {
   if (!window) return state.SkipWithError("no OpenGL window (run under xvfb-run -a)");
-  LevelFlight flight;
-  measureFrames(state, [&] {
-    flight.drawIntoCorner();
-    // Ten layers: the most the first scene asks for, with its start alpha at that moment.
-    fx::echoTrail(10, 0.016f, 0, 1.6f);
-  });
+  // cos(180 - now / 300) comes closest to 1 here inside the trail's window: its most layers
+  // (9: the whole part of 4c + 6 never quite reaches 10) and its brightest start.
+  constexpr double kMostLayers = 44575;
+  IntroFlight flight;
+  measureFrames(state, [&] { flight.frame(kMostLayers, true); });
 }
 
 // ---- the island's mist ----
 
 void BM_MistFourEmitters(benchmark::State& state) {
   if (!window) return state.SkipWithError("no OpenGL window (run under xvfb-run -a)");
-  fx::ParticleSystem particles(500, 0.15f, "Textures\\part.tga", {1.0f, 0.75f, 0.5f}, {1.0f, 0.4f, 0.05f}, 1);
-  particles.setColours({0.8f, 0.8f, 0.8f}, {0.5f, 0.7f, 1.0f});
-  particles.setActiveCount(105);
-  for (int i = 0; i < 600; ++i) particles.update(kFrameMs / 15);  // sprays in full flow
-  auto mist = [&] {
+  demo::sceneObjects.particles = std::make_unique<fx::ParticleSystem>(
+      500, 0.15f, "Textures\\part.tga", fx::Rgb{1.0f, 0.75f, 0.5f}, fx::Rgb{1.0f, 0.4f, 0.05f}, 1);
+  demo::script.frameDelta = kFrameMs;
+  for (int i = 0; i < 150; ++i) demo::drawIslandMist();  // sprays in full flow
+  measureFrames(state, [&] {
     startFrame();
     // Looking at the waterfall's foot from 60 units out and a little above.
     gluLookAt(1055, 70, 1200, 1050, 45, 1140, 0, 1, 0);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glPushMatrix();
-    glTranslatef(1040, 40, 1140);
-    particles.update(kFrameMs / 14.8f);
-    particles.draw();
-    glTranslatef(15, 0, -6);
-    particles.update(kFrameMs / 14.5f);
-    particles.draw();
-    glTranslatef(15, 0, 6);
-    particles.update(kFrameMs / 15);
-    particles.draw();
-    glTranslatef(-15, -9, 10);
-    particles.update(kFrameMs / 15);
-    particles.draw();
-    glPopMatrix();
-  };
-  measureFrames(state, mist);
-  particles.destroy();
+    demo::drawIslandMist();
+  });
+  demo::destroySceneObjects();
 }
 
 // ---- the final scene's window phase ----
 
-void veilQuad() {
-  glBegin(GL_QUADS);
-  glTexCoord2f(0, 0);
-  glVertex3f(-1.7f, -1, 0);
-  glTexCoord2f(0, 1);
-  glVertex3f(-1.7f, 1, 0);
-  glTexCoord2f(1, 1);
-  glVertex3f(1.7f, 1, 0);
-  glTexCoord2f(1, 0);
-  glVertex3f(1.7f, -1, 0);
-  glEnd();
-}
-
 void BM_FinalSceneWindowPass(benchmark::State& state) {
   if (!window) return state.SkipWithError("no OpenGL window (run under xvfb-run -a)");
-  resources::TextureRecord globe = pictureOrPattern("Textures/sphere.jpg", 256, 1);
-  resources::TextureRecord picture = pictureOrPattern("Textures/Morvan/Looking_at_Eternity_Initial_r.jpg", 256, 2);
-  resources::TextureRecord water = pictureOrPattern(std::string(fx::WobbleSphere::kTexturePath).c_str(), 128, 3);
-  fx::WaveGrid grid(10, 25, 2.5f, 20);
-  fx::WobbleSphere sphere(1, 64, 64, water);
-  const double windowFrom = 146.99;  // seconds: the window opens 5 s into the scene
-  double t = windowFrom + 0.5;
-
-  auto frame = [&] {
+  std::unique_ptr<demo::FinalScene> scene;
+  try {
+    scene = std::make_unique<demo::FinalScene>(kWidth, kHeight);
+  } catch (const std::exception& e) {
+    return state.SkipWithError((std::string("no final scene here: ") + e.what()).c_str());
+  }
+  demo::sceneObjects.stripSphere = std::make_unique<demo::StripSphere>();
+  constexpr float kStart = 141.99f, kWindowFrom = kStart + 5;
+  scene->setTimes(kStart, kWindowFrom, kStart + 25, 10);
+  float t = kWindowFrom + 0.5f;
+  measureFrames(state, [&] {
     startFrame();
     t += kFrameMs / 1000;
-    if (t > windowFrom + 9.5) t = windowFrom + 0.5;  // stay inside the melt: the heaviest frames
-    const auto S = static_cast<float>(t * 120);
-
-    // Backdrop pass.
-    glPushMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluLookAt(0, 0, 0, 0, 0, -10, 0, 1, 0);
-    gluPerspective(160, kAspect, 1, 700);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glViewport(0, 0, 512, 512);
-    glDisable(GL_SCISSOR_TEST);
-    platform::glext.activeTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, globe.name);
-    glEnable(GL_TEXTURE_2D);
-    glRotatef(S / 30, 2.5f * std::cos(S / 60), 2.5f * std::cos(S / 120), 2.5f * std::sin(S / 120));
-    glRotatef(S / 10, 0, 0, 1);
-    fx::drawStripSphere(4, 32);
-    fx::copyToTexture(512, resources::textureTable.backdropTexture);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(kFieldOfView, kAspect, 1, 700);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glPopMatrix();
-
-    // Window pass.
-    glEnable(GL_STENCIL_TEST);
-    fx::stencilWindow(-kWidth / 2.0f, kWidth / 2.0f, -0.4f * kHeight, 0.4f * kHeight, kWidth, kHeight);
-    glFogi(GL_FOG_MODE, GL_LINEAR);
-    const float black[4] = {0, 0, 0, 0};
-    glFogfv(GL_FOG_COLOR, black);
-    glFogf(GL_FOG_START, 5);
-    glFogf(GL_FOG_END, 20);
-    glHint(GL_FOG_HINT, GL_FASTEST);
-    glEnable(GL_FOG);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glColor3f(1, 1, 1);
-    glDisable(GL_CULL_FACE);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslatef(0, 0, -8);
-    glBindTexture(GL_TEXTURE_2D, resources::textureTable.backdropTexture);
-    glEnable(GL_TEXTURE_2D);
-    glScalef(8, 8, 8);
-    veilQuad();
-    glPopMatrix();
-
-    glDisable(GL_FOG);
-    glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_TEXTURE_2D);
-    glPushMatrix();
-    glTranslatef(-15, 0, -70);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glColor4f(0.2f, 0.2f, 0.6f, 0.6f);
-    grid.setPolygonMode(GL_FILL);
-    grid.animate(t);
-    grid.draw();
-    glEnable(GL_LINE_SMOOTH);
-    glLineWidth(0.2f);
-    grid.setPolygonMode(GL_LINE);
-    glColor4f(0.8f, 0.8f, 0.8f, 0.2f);
-    grid.draw();
-    glDisable(GL_LINE_SMOOTH);
-    glPopMatrix();
-    glEnable(GL_TEXTURE_2D);
-
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glDepthMask(GL_TRUE);
-    glTranslatef(0, 0, -5);
-    glRotatef(static_cast<float>(15 * t), 0, 1, 0);
-    glRotatef(static_cast<float>(20 * t), 1, 0, 0);
-    glStencilFunc(GL_NOTEQUAL, 1, 1);
-    glColor4f(1, 1, 1, 1);
-    const double deg = 3.14159265358979 / 180;
-    sphere.setPosition(static_cast<float>(1.1 * std::sin(t * deg)), static_cast<float>(1.1 * std::sin(t * deg)),
-                       static_cast<float>(2 * std::cos(15 * t * deg)));
-    sphere.setPolygonMode(GL_FILL);
-    sphere.animate(3 * t, false);
-    sphere.draw();
-    glStencilFunc(GL_EQUAL, 1, 1);
-    glColor4f(1, 1, 1, 0.5f);
-    sphere.draw();
-    glDisable(GL_STENCIL_TEST);
-
-    // The first picture melting away over everything.
-    glLoadIdentity();
-    fx::drawPicture(picture.name, kWidth, kHeight, static_cast<float>((t - windowFrom) / 10), false);
-  };
-  measureFrames(state, frame);
-  sphere.destroy();
-  resources::releaseTexture(globe);
-  resources::releaseTexture(picture);
+    if (t > kWindowFrom + 9.5f) t = kWindowFrom + 0.5f;  // stay inside the melt: the heaviest frames
+    demo::drawFinalBackdrop(t * 120);
+    scene->draw(t);
+  });
+  scene->destroy();
+  demo::destroySceneObjects();
 }
 
 BENCHMARK(BM_LevelFrame)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
-BENCHMARK(BM_LevelFrameWithEchoTrail10)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
+BENCHMARK(BM_LevelFrameWithEchoTrailAtItsMost)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 BENCHMARK(BM_MistFourEmitters)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 BENCHMARK(BM_FinalSceneWindowPass)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 
@@ -334,17 +185,26 @@ int main(int argc, char** argv) {
   }
   std::printf("level: %s/%s (%s), path %s\n", subject.folder.c_str(), subject.level.c_str(),
               subject.generated ? "generated, generated pictures" : "show", subject.path.c_str());
-  platform::settings.screenWidth = kWidth;
-  platform::settings.screenHeight = kHeight;
+  auto& s = platform::settings;
+  s.screenWidth = kWidth;
+  s.screenHeight = kHeight;
+  s.letterboxHeight = kLetterbox;
+  s.fieldOfView = 60.0f;  // the kit's Demo.conf
+  s.aspectRatio = 1.7777f;
+  platform::useVirtualCounter(kCounts);
+  platform::timerInit();
+  platform::resetDemoClock();
+  platform::resetEffectClock();
   testing_support::GlTestContext gl(kWidth, kHeight);
   if (gl.ok()) {
     window = &gl;
-    resources::textureTable.trailTexture = resources::createTargetTexture(resources::kTargetTextureSize);
-    resources::textureTable.backdropTexture = resources::createTargetTexture(resources::kTargetTextureSize);
+    platform::applyStandardRenderState();
+    resources::loadTextureTable();
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  if (window) resources::releaseTextureTable();
   bench_support::removeGeneratedSubject(subject);
   return 0;
 }

@@ -102,8 +102,9 @@ void drawWaterfall(float s) {
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 }
 
-// One set of 105 particles, aged and shown at four places around the waterfall's foot.
-void drawMist() {
+}  // namespace
+
+void drawIslandMist() {
   fx::ParticleSystem* mist = sceneObjects.particles.get();
   if (!mist) return;
   const float dt = script.frameDelta;
@@ -120,8 +121,6 @@ void drawMist() {
   }
   glPopMatrix();
 }
-
-}  // namespace
 
 float boatSway(float s) { return 2.0f * (0.04f * std::sin(s + 5.0f) + std::sin(0.04f * s + 5.0f)); }
 
@@ -141,7 +140,7 @@ void drawIslandScene(float s, float fogEyeHeight) {
   drawWaterfall(s);
   fx::drawSkyBox(1024.0f, 0.0f, 1024.0f, 3300.0f, 3300.0f, 3300.0f);
   glEnable(GL_FOG);
-  drawMist();
+  drawIslandMist();
 }
 
 }  // namespace demo

@@ -29,4 +29,8 @@ IslandFog islandFog(float eyeHeight);
 // The island world. `fogEyeHeight` is the eye height that chooses the fog.
 void drawIslandScene(float sceneClock, float fogEyeHeight);
 
+// Its last step alone: the one set of 105 mist particles aged and drawn at the four places
+// around the waterfall's foot.
+void drawIslandMist();
+
 }  // namespace demo

@@ -41,8 +41,13 @@ void rayVeil() {
   fx::resetSceneState();
 }
 
-// The first level from "cam.trj": camera, frustum, level and the objects placed in it.
-void drawIntroFlight() {
+}  // namespace
+
+void drawIntroPicture(bool echo) {
+  if (echo) {
+    glViewport(0, 0, resources::kTargetTextureSize, resources::kTargetTextureSize);
+    glDisable(GL_SCISSOR_TEST);
+  }
   SceneObjects& o = sceneObjects;
   if (o.firstCamera) {
     o.firstCamera->advance(script.frameDelta * 0.00041f);
@@ -52,7 +57,10 @@ void drawIntroFlight() {
   if (o.firstLevel && o.firstCamera)
     o.firstLevel->render(*o.firstCamera, frustumBoxTest(), script.lightmapsOn, script.texturesOn);
   drawIntroObjects();
+  if (echo) fx::echoTrail(fx::introEchoLayerCount(now()), 0.016f, 0.0f, fx::introEchoStartAlpha(now()));
 }
+
+namespace {
 
 void runIntroState() {
   const float end = static_cast<float>(script.introEndMs);
@@ -60,13 +68,7 @@ void runIntroState() {
     if (musicCueOpen(now())) music::musicPlaySong(music::musicState.songHandle.get());
     // One decision for both sides of the flight, so a frame that straddles the window's end
     // never leaves the picture in the corner without its replay.
-    const bool echo = echoTrailOpen(now());
-    if (echo) {
-      glViewport(0, 0, resources::kTargetTextureSize, resources::kTargetTextureSize);
-      glDisable(GL_SCISSOR_TEST);
-    }
-    drawIntroFlight();
-    if (echo) fx::echoTrail(fx::introEchoLayerCount(now()), 0.016f, 0.0f, fx::introEchoStartAlpha(now()));
+    drawIntroPicture(echoTrailOpen(now()));
     drawIntroOverlay();
     rayVeil();
     fx::fadeOut(end - 800.0f, end, kWhite, kWhite, kWhite, 0);

@@ -56,6 +56,11 @@ bool echoTrailOpen(double nowMs);
 
 void runFrame();
 
+// The first level as the intro draws it now: "cam.trj" advanced and applied, the frustum, the
+// level and its objects; with `echo` drawn into the 512 x 512 corner and replayed over the
+// window as the echo trail.
+void drawIntroPicture(bool echo);
+
 // The island world seen from the free camera, in place of the script (no veils, no state
 // change, no end test).
 void drawAuthoringView();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
@@ -187,6 +188,22 @@ void BspLevel::buildTextures(float lightmapScale) {
   }
   data_.lightmapBytes.clear();
   data_.lightmapBytes.shrink_to_fit();
+}
+
+BspLevel::BspLevel(BspLevel&& other) noexcept { *this = std::move(other); }
+
+BspLevel& BspLevel::operator=(BspLevel&& other) noexcept {
+  if (this == &other) return *this;
+  destroy();
+  data_ = std::exchange(other.data_, {});
+  textureFileNames_ = std::exchange(other.textureFileNames_, {});
+  textures_ = std::exchange(other.textures_, {});
+  lightmapTextures_ = std::exchange(other.lightmapTextures_, {});
+  faceDrawn_ = std::exchange(other.faceDrawn_, {});
+  drawnFaces_ = std::exchange(other.drawnFaces_, {});
+  cameraLeaf_ = std::exchange(other.cameraLeaf_, -1);
+  stats_ = std::exchange(other.stats_, {});
+  return *this;
 }
 
 void BspLevel::destroy() {

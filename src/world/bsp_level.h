@@ -68,6 +68,14 @@ using BoxInView = std::function<bool(float, float, float, float, float, float)>;
 
 class BspLevel {
  public:
+  // One owner for the textures: a moved-from level is empty, and moving over a level gives
+  // its textures back first (the context must be current).
+  BspLevel() = default;
+  BspLevel(const BspLevel&) = delete;
+  BspLevel& operator=(const BspLevel&) = delete;
+  BspLevel(BspLevel&& other) noexcept;
+  BspLevel& operator=(BspLevel&& other) noexcept;
+
   struct RenderStats {
     std::int32_t leavesPassed = 0;  // leaves that passed both tests
     std::int32_t facesDrawn = 0;    // glDrawArrays calls

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -101,6 +102,20 @@ AnimationConfig parseAnimationConfig(std::string_view text) {
 void shiftLowerBodyFrames(AnimationTable& table) {
   const std::int64_t d = std::int64_t{table[kFirstLowerOnly].firstFrame} - table[kFirstUpperOnly].firstFrame;
   for (int i = kFirstLowerOnly; i <= kLastLowerOnly; ++i) table[i].firstFrame = saturate(table[i].firstFrame - d);
+}
+
+Character::Character(Character&& other) { *this = std::move(other); }
+
+Character& Character::operator=(Character&& other) {
+  if (this == &other) return *this;
+  destroy();
+  animations_ = std::exchange(other.animations_, {});
+  lowerAnimation_ = std::exchange(other.lowerAnimation_, 0);
+  upperAnimation_ = std::exchange(other.upperAnimation_, 0);
+  lower_ = std::exchange(other.lower_, std::make_unique<Md3Model>());
+  upper_ = std::exchange(other.upper_, std::make_unique<Md3Model>());
+  head_ = std::exchange(other.head_, std::make_unique<Md3Model>());
+  return *this;
 }
 
 Character Character::load(std::string_view folder) {

@@ -51,6 +51,13 @@ void shiftLowerBodyFrames(AnimationTable& table);
 
 class Character {
  public:
+  // A moved-from character is an empty figure; moving over one gives its textures back first.
+  Character() = default;
+  Character(const Character&) = delete;
+  Character& operator=(const Character&) = delete;
+  Character(Character&& other);
+  Character& operator=(Character&& other);
+
   // Loads "<folder>\Lower.md3", "Upper.md3", "Head.md3" with their "*_default.skin" (TGA
   // images from the folder), joins them and reads "<folder>\Animation.cfg".
   static Character load(std::string_view folder);

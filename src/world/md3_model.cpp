@@ -4,6 +4,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 #include <cstring>
 
@@ -302,6 +303,18 @@ void Md3Model::drawAt(float speed, int depth) {
     child->drawAt(speed, depth + 1);
     glPopMatrix();
   }
+}
+
+Md3Model::Md3Model(Md3Model&& other) noexcept { *this = std::move(other); }
+
+Md3Model& Md3Model::operator=(Md3Model&& other) noexcept {
+  if (this == &other) return *this;
+  destroy();
+  data_ = std::exchange(other.data_, {});
+  attachments_ = std::exchange(other.attachments_, {});
+  state_ = std::exchange(other.state_, {});
+  loaded_ = std::exchange(other.loaded_, false);
+  return *this;
 }
 
 void Md3Model::destroy() {

@@ -105,12 +105,13 @@ void computeNormals(Md3Surface& surface, std::int32_t modelFrameCount);
 
 class Md3Model {
  public:
-  // One owner per set of surface textures: a copy would delete them twice.
+  // One owner per set of surface textures: a copy would delete them twice. A moved-from
+  // model is empty, and moving over a model gives its textures back first.
   Md3Model() = default;
   Md3Model(const Md3Model&) = delete;
   Md3Model& operator=(const Md3Model&) = delete;
-  Md3Model(Md3Model&&) = default;
-  Md3Model& operator=(Md3Model&&) = default;
+  Md3Model(Md3Model&& other) noexcept;
+  Md3Model& operator=(Md3Model&& other) noexcept;
 
   // Reads the file (through the path resolver). A missing file gives an empty model that
   // draws nothing; loaded() tells.

@@ -4,6 +4,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <utility>
 #include <cstdio>
 
 #include "platform/gl_extensions.h"
@@ -125,6 +126,21 @@ void Terrain::setFog(float red, float green, float blue, float alpha, float star
   glFogf(GL_FOG_START, start);
   glFogf(GL_FOG_END, end);
   glFogi(GL_FOG_COORDINATE_SOURCE_EXT, GL_FOG_COORDINATE_EXT);
+}
+
+Terrain::Terrain(Terrain&& other) noexcept { *this = std::move(other); }
+
+Terrain& Terrain::operator=(Terrain&& other) noexcept {
+  if (this == &other) return *this;
+  destroy();
+  size_ = std::exchange(other.size_, 0);
+  texture_ = std::exchange(other.texture_, {});
+  detail_ = std::exchange(other.detail_, {});
+  heights_ = std::exchange(other.heights_, {});
+  heightBytesRead_ = std::exchange(other.heightBytesRead_, 0);
+  list_ = std::exchange(other.list_, 0u);
+  quadCount_ = std::exchange(other.quadCount_, 0);
+  return *this;
 }
 
 void Terrain::destroy() {

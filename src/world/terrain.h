@@ -50,12 +50,13 @@ int terrainHeightAt(std::span<const std::uint8_t> heights, std::int64_t index);
 
 class Terrain {
  public:
-  // One owner for the textures and the list.
+  // One owner for the textures and the list: a moved-from terrain holds nothing, and moving
+  // over a terrain gives its list and textures back first (the context must be current).
   Terrain() = default;
   Terrain(const Terrain&) = delete;
   Terrain& operator=(const Terrain&) = delete;
-  Terrain(Terrain&&) = default;
-  Terrain& operator=(Terrain&&) = default;
+  Terrain(Terrain&& other) noexcept;
+  Terrain& operator=(Terrain&& other) noexcept;
 
   // Reads size x size height bytes and the two JPEG pictures.
   static Terrain load(std::int32_t size, std::string_view heightFile, std::string_view textureFile,

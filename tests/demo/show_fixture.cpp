@@ -1,6 +1,7 @@
 #include "show_fixture.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <cstdlib>
 
@@ -28,6 +29,11 @@ void ShowTest::SetUp() {
   demo::script = demo::ScriptState{};
   demo::introOverlay = demo::IntroOverlayState{};
   platform::applyStandardRenderState();
+  // The window's projection, as a resize sets it.
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(s.fieldOfView, s.aspectRatio, 1.0, 3000.0);
+  glMatrixMode(GL_MODELVIEW);
   resources::loadTextureTable();
   platform::useVirtualCounter(kFrequency);
   platform::timerInit();

@@ -4,7 +4,10 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+
 #include "demo/intro_overlay.h"
+#include "demo/island_scene.h"
 #include "demo/loading_sequence.h"
 #include "demo/scene_objects.h"
 #include "demo/tunnel.h"
@@ -97,6 +100,17 @@ TEST(IntroOverlay, LogosFadeInThreeSecondsAndOvershootByOneStep) {
   EXPECT_NEAR(o.logoAlpha, full - 50 * step, 1e-4f) << "fading only once T is past 10000";
 }
 
+TEST(IslandScene, FogByEyeHeightAndTheBoatsSway) {
+  const demo::IslandFog above = demo::islandFog(48.0f), below = demo::islandFog(47.99f);
+  EXPECT_FLOAT_EQ(above.red, 0.6f);
+  EXPECT_FLOAT_EQ(above.start, 50.0f);
+  EXPECT_FLOAT_EQ(below.red, 0.4f);
+  EXPECT_FLOAT_EQ(below.start, 30.0f);
+  EXPECT_FLOAT_EQ(above.end, below.end);
+  EXPECT_NEAR(60.0f + demo::boatSway(0.0f), 60.0 + 2.0 * (0.04 * std::sin(5.0) + std::sin(5.0)), 1e-5);
+  EXPECT_FLOAT_EQ(demo::seaHeight(0, 0, 0.0f), 48.0f);
+}
+
 TEST_F(ShowTest, FirstFrameLoadsAndTheClocksStartWhenLoadingEnds) {
   platform::advanceVirtualCounter(kFrequency / 100);  // 10 ms between start-up and the first frame
   // Loading that takes five seconds (one second per progress screen)...
@@ -159,6 +173,38 @@ TEST_F(ShowTest, HandOversReadTheirPathsAtTheirStrictBounds) {
   frameAt(99836.5);
   EXPECT_EQ(script.sceneState, 3);
   EXPECT_EQ(sceneObjects.firstCamera->pointCount(), 12);
+}
+
+TEST_F(ShowTest, AfterTheCutTheFogStillFollowsTheFirstIslandCamera) {
+  folder.write("cam3.trj", pathText(12, 30.0f));   // under the water: the denser fog
+  folder.write("cam32.trj", pathText(40, 300.0f));
+  loadShow();
+  frameAt(99900.0);
+  ASSERT_EQ(script.sceneState, 3);
+  frameAt(108100.0);
+  const world::Vec3 first = sceneObjects.firstCamera->eye(), second = sceneObjects.secondCamera->eye();
+  frameAt(109000.0);
+  EXPECT_EQ(sceneObjects.firstCamera->eye(), first) << "cam3.trj stops once cam32.trj flies";
+  EXPECT_NE(sceneObjects.secondCamera->eye(), second);
+  EXPECT_FLOAT_EQ(sceneObjects.firstCamera->eye().y, 30.0f) << "so its height keeps choosing the fog";
+}
+
+TEST_F(ShowTest, TheAuthoringViewDrawsTheIslandAndLeavesTheScriptAlone) {
+  loadShow();
+  frameAt(40000.0);
+  const float sceneClock = script.sceneClock;
+  script.freeCameraMode = true;
+  frameAt(50000.0);  // past the intro's end: the script would have moved on
+  EXPECT_EQ(script.sceneState, 0);
+  EXPECT_FLOAT_EQ(script.sceneClock, sceneClock);
+  EXPECT_NEAR(script.authoringClock, 10000.0f * 0.12f, 1e-2f);
+  const auto pixels = gl.readPixels();
+  int lit = 0;
+  for (size_t i = 0; i < pixels.size(); i += 4) lit += pixels[i] + pixels[i + 1] + pixels[i + 2] > 30;
+  EXPECT_GT(lit, 640 * 300) << "the sky box and the sea fill the picture";
+  script.freeCameraMode = false;
+  frameAt(50010.0);
+  EXPECT_EQ(script.sceneState, 1) << "the script resumes at the current time: the tunnel";
 }
 
 TEST_F(ShowTest, TheFinalSetUpLastsOneFrameAndTheShowEndsAfterItsLastMillisecond) {

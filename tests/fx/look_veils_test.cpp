@@ -1,5 +1,5 @@
-// Look frames of the veils, the echo trail, the fountain, the mist, the sky box and the light
-// sprites, drawn over a simple picture under the show's projection and letterbox, and saved as
+// Look frames of the veils, the echo trail, the fountain, the sky box and the light sprites,
+// drawn over a simple picture under the show's projection and letterbox, and saved as
 // PNG under <build>/artifacts/effects/ for a person to open. With TOLVEK_SHOW_DIR naming a
 // show folder its own pictures are used (ray.tga, part.tga, the sky faces, the loader
 // picture), otherwise generated ones. Each frame is also checked for what a viewer should see.
@@ -360,47 +360,6 @@ TEST_F(LookVeils, FountainAfterOneSecondRisesInFireColours) {
   EXPECT_GT(lit.r, lit.b + 40);
   EXPECT_GE(lit.r, lit.g);
   fountain.destroy();
-  glDisable(GL_SCISSOR_TEST);
-}
-
-TEST_F(LookVeils, MistOfFourSpraysInPaleBlue) {
-  testing_support::ScopedWorkingDirectory inside(folder_->path);
-  fx::ParticleSystem mist(500, 0.15f, "Textures\\part.tga", {1.0f, 0.75f, 0.5f}, {1.0f, 0.4f, 0.05f});
-  startFrame();
-  glScissor(0, kLetterbox, kWidth, kHeight - 2 * kLetterbox);
-  glEnable(GL_SCISSOR_TEST);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(kFieldOfView, kAspect, 1, 3700);
-  glMatrixMode(GL_MODELVIEW);
-  // A second of frames, each as the island scene draws it; the last one is kept.
-  for (int frame = 0; frame < 60; ++frame) {
-    const float dt = 1000.0f / 60;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    gluLookAt(1060, 70, 1260, 1060, 50, 1140, 0, 1, 0);
-    glPushMatrix();
-    mist.setColours({0.8f, 0.8f, 0.8f}, {0.5f, 0.7f, 1.0f});
-    mist.setActiveCount(105);
-    glTranslatef(1040, 40, 1140);
-    mist.update(dt / 14.8f);
-    mist.draw();
-    glTranslatef(15, 0, -6);
-    mist.update(dt / 14.5f);
-    mist.draw();
-    glTranslatef(15, 0, 6);
-    mist.update(dt / 15);
-    mist.draw();
-    glTranslatef(-15, -9, 10);
-    mist.update(dt / 15);
-    mist.draw();
-    glPopMatrix();
-  }
-  save("mist.png");
-  const Lit lit = litPixels(gl().readPixels(), 60);
-  ASSERT_GT(lit.count, 500);
-  EXPECT_GT(lit.b, lit.r);  // pale blue, no longer fire
-  mist.destroy();
   glDisable(GL_SCISSOR_TEST);
 }
 

@@ -260,3 +260,35 @@ TEST_F(TerrainList, TheUndersideIsCulled) {
 }
 
 }  // namespace
+
+namespace {
+
+// Moving hands the list and the textures over; moving onto a terrain gives back what it held,
+// and a moved-from terrain holds nothing that a later destroy could delete twice.
+TEST_F(TerrainList, MovesHandOverTheListAndTexturesAndFreeWhatTheyReplace) {
+  world::Terrain first = cliffField(solid(200, 0, 0), solid(128, 128, 128));
+  first.buildList(1);
+  const GLuint list = first.list();
+  const GLuint ground = first.texture().name;
+  world::Terrain moved(std::move(first));
+  EXPECT_EQ(first.list(), 0u);
+  EXPECT_TRUE(first.texture().empty() && first.detail().empty() && first.heights().empty());
+  EXPECT_EQ(moved.list(), list);
+
+  world::Terrain other = cliffField(solid(0, 200, 0), solid(128, 128, 128));
+  other.buildList(1);
+  const GLuint otherList = other.list();
+  const GLuint otherGround = other.texture().name;
+  other = std::move(moved);
+  EXPECT_FALSE(glIsList(otherList)) << "the replaced list is given back";
+  EXPECT_FALSE(glIsTexture(otherGround)) << "the replaced ground texture is given back";
+  EXPECT_EQ(other.list(), list);
+  EXPECT_EQ(other.texture().name, ground);
+  first.destroy();
+  moved.destroy();
+  EXPECT_TRUE(glIsList(list)) << "destroying the moved-from terrains left the list alone";
+  other.destroy();
+  EXPECT_FALSE(glIsList(list));
+}
+
+}  // namespace
