@@ -42,10 +42,11 @@ void FrameStats::beginFrame() { frameStart_ = Clock::now(); }
 
 void FrameStats::endFrame(int state) {
   const double ms = std::chrono::duration<double, std::milli>(Clock::now() - frameStart_).count();
-  if (!loaded_) {
-    if (state == -1) return;
+  // The frame that ran the loading sequence counts as the loading state's one frame.
+  if (!loaded_ && state != -1) {
     loaded_ = true;
     loadingMs_ = processAgeMs();
+    frames_[0].push_back(ms);
     return;
   }
   frames_[static_cast<size_t>(std::clamp(state, -1, kStates - 2) + 1)].push_back(ms);

@@ -30,8 +30,8 @@ class FrameStats {
   FrameStats();
 
   void beginFrame();
-  // The frame just presented ended in `state`. The first frame (the one that loads) ends the
-  // loading time instead of joining the table.
+  // The frame just presented ended in `state`. The first frame (the one that loads) is the
+  // loading state's row and ends the loading time.
   void endFrame(int state);
 
   // The table, the loading time and the peak memory.

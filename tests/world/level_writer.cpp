@@ -91,8 +91,9 @@ namespace {
 template <typename Record>
 void appendLump(Bytes& file, int index, const std::vector<Record>& records, const LevelWriter& w) {
   const auto offset = static_cast<std::int32_t>(file.size());
-  const auto* begin = reinterpret_cast<const std::uint8_t*>(records.data());
-  file.insert(file.end(), begin, begin + records.size() * sizeof(Record));
+  const size_t bytes = records.size() * sizeof(Record);
+  file.resize(file.size() + bytes);
+  if (bytes > 0) std::memcpy(file.data() + offset, records.data(), bytes);
   if (w.paddedLump == index) file.insert(file.end(), static_cast<size_t>(w.padding), 0xAB);
   setLump(file, index, offset, static_cast<std::int32_t>(file.size()) - offset);
 }
@@ -110,10 +111,10 @@ Bytes LevelWriter::bytes() const {
   appendLump(file, bsp::kVertexLump, vertices, *this);
   appendLump(file, bsp::kFaceLump, faces, *this);
   appendLump(file, bsp::kLightmapLump, lightmaps, *this);
-  Bytes vis(sizeof(bsp::BspVisibilityHeader));
+  Bytes vis(sizeof(bsp::BspVisibilityHeader) + visRows.size());
   const bsp::BspVisibilityHeader header{visClusterCount, visBytesPerRow};
   std::memcpy(vis.data(), &header, sizeof header);
-  vis.insert(vis.end(), visRows.begin(), visRows.end());
+  if (!visRows.empty()) std::memcpy(vis.data() + sizeof header, visRows.data(), visRows.size());
   appendLump(file, bsp::kVisibilityLump, vis, *this);
   return file;
 }

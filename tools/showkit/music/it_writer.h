@@ -3,6 +3,7 @@
 // in IT's packed form (channel masks and last-value reuse).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -47,7 +48,9 @@ struct ItPattern {
 
   ItPattern() = default;
   ItPattern(int rowCount, int channelCount)
-      : rows(rowCount), channels(channelCount), cells(static_cast<std::size_t>(rowCount) * channelCount) {}
+      : rows(rowCount),
+        channels(channelCount),
+        cells(static_cast<std::size_t>(std::max(rowCount, 0)) * static_cast<std::size_t>(std::max(channelCount, 0))) {}
   ItCell& at(int row, int channel) { return cells[static_cast<std::size_t>(row) * channels + channel]; }
   const ItCell& at(int row, int channel) const { return cells[static_cast<std::size_t>(row) * channels + channel]; }
   bool operator==(const ItPattern&) const = default;
