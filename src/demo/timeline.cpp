@@ -129,6 +129,9 @@ void runFinalState() {
   drawFinalBackdrop(script.sceneClock);
   if (sceneObjects.finalScene) sceneObjects.finalScene->draw(static_cast<float>(now() * 0.001));
   if (now() > 174000.0) {
+    // The outline pass ends on its wire sphere and leaves polygons drawn as lines, which
+    // would reduce the flash to the outline of a quad beyond the window's edges.
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     fx::fadeInWindow(174000.0f, 175000.0f, kWhite, kWhite, kWhite, 0);
     fx::resetSceneState();
   }

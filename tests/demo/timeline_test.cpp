@@ -10,10 +10,13 @@
 #include "demo/island_scene.h"
 #include "demo/loading_sequence.h"
 #include "demo/scene_objects.h"
+#include "demo/final_scene.h"
 #include "demo/tunnel.h"
+#include "platform/file_system.h"
 #include "platform/frame_timer.h"
 #include "platform/settings.h"
 #include "show_fixture.h"
+#include "test_images.h"
 
 namespace {
 
@@ -221,6 +224,27 @@ TEST_F(ShowTest, TheFinalSetUpLastsOneFrameAndTheShowEndsAfterItsLastMillisecond
   EXPECT_FALSE(platform::settings.demoDone);
   frameAt(246882.001);
   EXPECT_TRUE(platform::settings.demoDone);
+}
+
+TEST_F(ShowTest, TheFlashBeforeTheCreditsWhitensThePictureAfterTheWireSphere) {
+  platform::createFolders(folder.file("Textures/Morvan"));
+  const std::vector<std::uint8_t> dark(32 * 32 * 3, 20);
+  for (const char* picture : {demo::FinalScene::kFirstPicture, demo::FinalScene::kSecondPicture, "Textures/Morvan/waterfx.jpg"})
+    ASSERT_TRUE(resources_test::writeJpeg(folder.file(picture), 32, 32, 3, dark));
+  loadShow();
+  frameAt(141991.0);
+  ASSERT_TRUE(sceneObjects.finalScene);
+  frameAt(173900.0);  // the outline pass leaves its wire sphere's line mode behind
+  const auto mean = [this] {
+    const auto pixels = gl.readPixels();
+    double sum = 0;
+    for (int y = 100; y < 380; ++y)
+      for (int x = 0; x < 640; ++x) sum += pixels[(static_cast<size_t>(y) * 640 + x) * 4];
+    return sum / (280.0 * 640.0);
+  };
+  const double before = mean();
+  frameAt(174250.0);
+  EXPECT_GT(mean(), before + 0.6 * (255.0 - before)) << "three quarters of the flash";
 }
 
 }  // namespace
