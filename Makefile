@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
-.PHONY: all deps configure build show run test clean
+.PHONY: all deps configure build show run test bench clean
 
 all: build
 
@@ -31,6 +31,10 @@ run: show
 # The whole-show tests and the contact sheets look at the kit's show folder.
 test: show
 	cd $(BUILD) && TOLVEK_SHOW_DIR=$(abspath $(BUILD)/show) $(XVFB) ctest --output-on-failure -j2 --timeout 600
+
+# The show's frame times at 640 x 480 and 1024 x 768 against the speed targets.
+bench: show
+	$(XVFB) $(BUILD)/bin/bench_show $(abspath $(BUILD)/show)
 
 clean:
 	rm -rf $(BUILD)

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/authoring_controls.h"
 #include "app/demo_config.h"
 #include "app/demo_window.h"
 #include "app/frame_stats.h"
+#include "app/setup_dialog.h"
 #include "demo/loading_sequence.h"
 #include "demo/scene_objects.h"
 #include "demo/timeline.h"
@@ -36,10 +38,12 @@ void applyChoices(const Options& options, platform::Settings& s) {
 
 // Where finished pictures go: the screen, and in a recording a numbered PNG first with the
 // soundtrack rendered up to the end of that frame. The progress screens of the loading
-// sequence come through here too, so a recording starts with them.
+// sequence come through here too, so a recording starts with them. On the virtual clock
+// (recording or benchmark) every presented frame moves it on by one frame.
 struct Presenter {
   resources::FrameRecorder* recorder = nullptr;
   int fps = 0;
+  bool virtualClock = false;
   bool failed = false;
 
   void present() {
@@ -53,7 +57,7 @@ struct Presenter {
       }
     }
     swapDemoWindow();
-    if (recorder) recorder->advanceClock();
+    if (virtualClock) platform::advanceVirtualFrame();
   }
 };
 
@@ -80,6 +84,8 @@ int runMainLoop(const Options& options, Presenter& presenter, FrameStats* stats)
     }
     if (stats) stats->beginFrame();
     demo::runFrame();
+    // The last step of every frame, on the finished picture before it is shown.
+    authoringControls();
     if (demo::script.sceneState != -1) presenter.present();
     if (stats) {
       glFinish();
@@ -111,9 +117,11 @@ void shutdownDemo() {
 }  // namespace
 
 int runDemo(const Options& options) {
-  platform::setUnattended(options.unattended);
+  platform::setUnattended(options.unattended || options.benchmarkRun());
   auto& s = platform::settings;
   applyChoices(options, s);
+  // "Bye Bye" and the close box end the run before anything is read or made.
+  if (!options.skipsSetupDialog() && runSetupDialog(s) == DialogResult::Bye) return 0;
 
   if (!loadDemoConfig(s)) {
     platform::showMessageBox("ByeBye", "Could not load the Demo Config file! 424242424242",
@@ -124,13 +132,16 @@ int runDemo(const Options& options) {
 
   std::unique_ptr<resources::FrameRecorder> recorder;
   if (!options.recordDir.empty()) {
-    recorder = std::make_unique<resources::FrameRecorder>(options.recordDir, options.recordFps);
+    recorder = std::make_unique<resources::FrameRecorder>(options.recordDir, options.recordFps());
     if (!recorder->ok()) {
       std::fprintf(stderr, "tolvek: %s\n", recorder->error().c_str());
       return 1;
     }
-    recorder->startClock();
   }
+  const bool virtualClock = recorder || options.benchmarkRun();
+  if (virtualClock) platform::useFrameRateCounter(options.recordFps());
+  // A benchmark's clock is not the listener's: the song plays silently.
+  music::allowSoundDevice(!options.benchmarkRun());
 
   if (!openDemoWindow(s.screenWidth, s.screenHeight, 32, s.fullscreen, s.windowTitle)) {
     std::fprintf(stderr, "tolvek: could not open the OpenGL window (%s)\n", SDL_GetError());
@@ -148,7 +159,7 @@ int runDemo(const Options& options) {
   platform::resetEffectClock();
   platform::resetDemoClock();
 
-  Presenter presenter{recorder.get(), options.recordFps};
+  Presenter presenter{recorder.get(), options.recordFps(), virtualClock};
   demo::setFramePresenter([&presenter] { presenter.present(); });
   std::unique_ptr<FrameStats> stats = options.stats ? std::make_unique<FrameStats>() : nullptr;
   int code = runMainLoop(options, presenter, stats.get());

@@ -187,7 +187,7 @@ void handleWindowEvent(const SDL_Event& event) {
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-      if (int vk = platform::virtualKeyFromSdl(event.key.keysym.sym))
+      if (int vk = platform::virtualKeyFromScancode(event.key.keysym.scancode))
         platform::keys.down[vk] = event.type == SDL_KEYDOWN;
       break;
     case SDL_USEREVENT:

@@ -23,7 +23,8 @@ std::string usageText() {
          "  --until MS      end the show when the demo clock passes MS milliseconds\n"
          "  --record DIR    unattended run on a virtual clock; every frame is written to\n"
          "                  DIR/frame_000000.png, frame_000001.png, ...\n"
-         "  --fps N         frame rate of the virtual clock when recording (default 30)\n"
+         "  --fps N         frame rate of the virtual clock when recording (default 30); without\n"
+         "                  --record the show runs silently on that clock and writes nothing\n"
          "  --stats         print frame times per scene, the loading time and the peak memory at exit\n"
          "  --help          this text\n"
          "The demo runs in the working directory, which must hold Demo.conf and the show's data.\n"
@@ -78,7 +79,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       int fps = 0;
       if (!parseInt(args[++i], fps) || fps < 1 || fps > 1000)
         return fail("--fps needs a whole frame rate from 1 to 1000, not '" + args[i] + "'");
-      o.recordFps = fps;
+      o.fps = fps;
     } else {
       return fail("unknown option '" + arg + "'");
     }

@@ -15,12 +15,19 @@ struct Options {
   bool unattended = false;           // --unattended (also implied by --record)
   std::optional<double> untilMs;     // --until MS
   std::string recordDir;             // --record DIR
-  int recordFps = 30;                // --fps N
+  std::optional<int> fps;            // --fps N: the virtual clock's frame rate
   bool stats = false;                // --stats
   bool help = false;
 
-  // Mode, depth or full screen given: the setup dialog is skipped.
-  bool skipsSetupDialog() const { return width || depthBits || fullscreen || unattended; }
+  static constexpr int kDefaultRecordFps = 30;
+  // Frame rate of the virtual clock of a recording.
+  int recordFps() const { return fps.value_or(kDefaultRecordFps); }
+  // A frame rate without a recording: the show runs on the virtual clock, silently, and
+  // writes nothing, so every run draws the same frames (a benchmark).
+  bool benchmarkRun() const { return fps && recordDir.empty(); }
+
+  // Mode, depth, full screen or a frame rate given: the setup dialog is skipped.
+  bool skipsSetupDialog() const { return width || depthBits || fullscreen || unattended || fps; }
 };
 
 struct ParsedOptions {

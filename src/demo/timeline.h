@@ -54,6 +54,7 @@ inline bool musicCueOpen(double nowMs) { return kMusicCueStartMs < nowMs && nowM
 // Whether the first scene is replayed through the echo trail at `nowMs`.
 bool echoTrailOpen(double nowMs);
 
+// One frame of the show. The authoring controls (app) follow it as the frame's last step.
 void runFrame();
 
 // The first level as the intro draws it now: "cam.trj" advanced and applied, the frustum, the

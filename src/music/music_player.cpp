@@ -77,6 +77,7 @@ struct SoundSystem {
   SDL_AudioDeviceID device = 0;
   int deviceRate = 44100;
   bool ownsAudioSubsystem = false;
+  bool deviceAllowed = true;
 };
 
 // Defined before musicState so that they outlive a song still held there at exit.
@@ -145,8 +146,11 @@ void mixPlayingSongs(std::int16_t* stereo, std::size_t frames, int rate) {
   }
 }
 
+void allowSoundDevice(bool allowed) { sound.deviceAllowed = allowed; }
+
 bool soundInit(int mixRate, int /*channels*/, unsigned /*flags*/) {
   if (offlineRecordingActive()) return true;
+  if (!sound.deviceAllowed) return false;
   if (sound.device != 0) return true;
   sound.deviceRate = (mixRate >= kMinRate && mixRate <= kMaxRate) ? mixRate : 44100;
   if (SDL_WasInit(SDL_INIT_AUDIO) == 0) {

@@ -56,6 +56,10 @@ bool musicFreeSong(SongHandle& song);
 // Stops every song and releases the audio device.
 void soundClose();
 
+// With false, soundInit opens no device and songs play silently (a benchmark run, whose
+// clock is not the listener's).
+void allowSoundDevice(bool allowed);
+
 // Whether an audio device is open at the moment.
 bool soundDeviceOpen();
 

@@ -63,4 +63,11 @@ bool writeWholeFile(std::string_view path, const void* data, std::size_t size) {
   return ok;
 }
 
+bool appendToFile(std::string_view path, std::string_view text) {
+  std::FILE* f = std::fopen(resolvePath(path).c_str(), "ab");
+  if (!f) return false;
+  const bool ok = text.empty() || std::fwrite(text.data(), 1, text.size(), f) == text.size();
+  return (std::fclose(f) == 0) && ok;
+}
+
 }  // namespace platform

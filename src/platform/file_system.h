@@ -21,5 +21,7 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(std::string_view path);
 // Writes to a temporary name beside the file and renames it, so a failed write never
 // leaves a half file under the final name.
 bool writeWholeFile(std::string_view path, const void* data, std::size_t size);
+// Adds `text` at the end of the file, making it when it does not exist.
+bool appendToFile(std::string_view path, std::string_view text);
 
 }  // namespace platform

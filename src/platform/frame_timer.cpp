@@ -86,6 +86,16 @@ void advanceVirtualCounter(std::int64_t counts) { counter.virtualCount += counts
 
 void useRealCounter() { counter.isVirtual = false; }
 
+namespace {
+// Counts per frame of the frame-rate counter: the frequency is this times the frame rate, so
+// every frame is a whole number of counts.
+constexpr std::int64_t kCountsPerFrame = 1'000'000;
+}  // namespace
+
+void useFrameRateCounter(int fps) { useVirtualCounter(kCountsPerFrame * (fps > 0 ? fps : 1)); }
+
+void advanceVirtualFrame() { advanceVirtualCounter(kCountsPerFrame); }
+
 bool usingVirtualCounter() { return counter.isVirtual; }
 
 }  // namespace platform

@@ -22,6 +22,9 @@ float lastFrameDeltaMs();
 void useVirtualCounter(std::int64_t frequency);
 void advanceVirtualCounter(std::int64_t counts);
 void useRealCounter();
+// A virtual counter that advanceVirtualFrame moves on by exactly one frame of `fps`.
+void useFrameRateCounter(int fps);
+void advanceVirtualFrame();
 bool usingVirtualCounter();
 
 }  // namespace platform

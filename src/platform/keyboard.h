@@ -1,5 +1,5 @@
 // Key states by Windows virtual-key code, as the demo reads them (Escape is 27, the arrows
-// 37-40, letters 65-90, digits 48-57), and the mapping from SDL key codes.
+// 37-40, letters 65-90, digits 48-57), and the mapping from SDL scan codes.
 #pragma once
 
 #include <array>
@@ -39,7 +39,8 @@ struct KeyState {
 };
 extern KeyState keys;
 
-// The virtual-key code for an SDL key code (SDL_Keycode), or 0 when the demo has none.
-int virtualKeyFromSdl(int sdlKeycode);
+// The virtual-key code for an SDL scan code (SDL_Scancode: the key's place on a US keyboard,
+// whatever the layout), or 0 when the demo has none.
+int virtualKeyFromScancode(int scancode);
 
 }  // namespace platform

@@ -10,11 +10,6 @@
 #include "resources/png_writer.h"
 
 namespace resources {
-namespace {
-// One frame is a whole number of counts at any frame rate.
-constexpr std::int64_t kCountsPerFrame = 1'000'000;
-}  // namespace
-
 FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(folder)), fps_(fps) {
   if (!platform::createFolders(folder_)) {
     error_ = "cannot create the recording folder '" + folder_ + "'";
@@ -23,9 +18,9 @@ FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(fo
   ok_ = true;
 }
 
-void FrameRecorder::startClock() const { platform::useVirtualCounter(kCountsPerFrame * fps_); }
+void FrameRecorder::startClock() const { platform::useFrameRateCounter(fps_); }
 
-void FrameRecorder::advanceClock() const { platform::advanceVirtualCounter(kCountsPerFrame); }
+void FrameRecorder::advanceClock() const { platform::advanceVirtualFrame(); }
 
 bool FrameRecorder::saveFrame(int width, int height) {
   std::vector<std::uint8_t> pixels(static_cast<size_t>(width) * height * 3);

@@ -30,7 +30,9 @@ void ignoreMessage(j_common_ptr) {}
 
 // Kept free of objects with destructors between setjmp and the library calls, so the jump
 // back skips nothing that needs cleaning up.
-bool decodeStream(std::FILE* file, JpegImage& image, std::vector<JSAMPROW>& rows) {
+// Reads from `file`, or from `bytes` when there is no file.
+bool decodeStream(std::FILE* file, const std::uint8_t* bytes, std::size_t size, JpegImage& image,
+                  std::vector<JSAMPROW>& rows) {
   jpeg_decompress_struct cinfo{};
   ErrorManager errors;
   cinfo.err = jpeg_std_error(&errors.standard);
@@ -41,7 +43,10 @@ bool decodeStream(std::FILE* file, JpegImage& image, std::vector<JSAMPROW>& rows
     return false;
   }
   jpeg_create_decompress(&cinfo);
-  jpeg_stdio_src(&cinfo, file);
+  if (file)
+    jpeg_stdio_src(&cinfo, file);
+  else
+    jpeg_mem_src(&cinfo, bytes, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
   // Checked before decompression starts: a progressive file would otherwise buffer the
   // whole claimed picture.
@@ -86,8 +91,17 @@ bool decodeJpegFile(std::string_view path, JpegImage& image) {
   std::FILE* file = platform::openFile(path, "rb");
   if (!file) return false;
   std::vector<JSAMPROW> rows;
-  const bool ok = decodeStream(file, image, rows);
+  const bool ok = decodeStream(file, nullptr, 0, image, rows);
   std::fclose(file);
+  if (!ok) image = JpegImage{};
+  return ok;
+}
+
+bool decodeJpegBytes(std::span<const std::uint8_t> bytes, JpegImage& image) {
+  image = JpegImage{};
+  if (bytes.empty()) return false;
+  std::vector<JSAMPROW> rows;
+  const bool ok = decodeStream(nullptr, bytes.data(), bytes.size(), image, rows);
   if (!ok) image = JpegImage{};
   return ok;
 }

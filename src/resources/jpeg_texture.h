@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct JpegImage {
 // Decodes the JPEG file at `path` (through the path resolver). False when the file cannot be
 // opened, the library rejects it, or it claims a side beyond 16384 pixels.
 bool decodeJpegFile(std::string_view path, JpegImage& image);
+// The same from a JPEG held in memory.
+bool decodeJpegBytes(std::span<const std::uint8_t> bytes, JpegImage& image);
 
 // Decodes and uploads with the shared texture settings; the first scanline lands at t = 0.
 // A missing or rejected file gives an empty record (name 0) and no message. A greyscale file

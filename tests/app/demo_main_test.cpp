@@ -54,7 +54,7 @@ TEST_F(DemoRun, EscapeEndsTheLoopWithExitCodeZeroAndCleansUp) {
   ScopedWorkingDirectory cwd(folder.path());
   SDL_Event key{};
   key.type = SDL_KEYDOWN;
-  key.key.keysym.sym = SDLK_ESCAPE;
+  key.key.keysym.scancode = SDL_SCANCODE_ESCAPE;
   queueEvent(key);
   app::Options options;
   options.unattended = true;

@@ -31,10 +31,12 @@ class DemoWindowTest : public ::testing::Test {
     e.window.data2 = b;
     return e;
   }
-  static SDL_Event keyEvent(Uint32 type, SDL_Keycode key) {
+  // A key event as a layout reports it: the key's place and what the layout prints on it.
+  static SDL_Event keyEvent(Uint32 type, SDL_Scancode place, SDL_Keycode printed = SDLK_UNKNOWN) {
     SDL_Event e{};
     e.type = type;
-    e.key.keysym.sym = key;
+    e.key.keysym.scancode = place;
+    e.key.keysym.sym = printed;
     return e;
   }
 };
@@ -73,19 +75,24 @@ TEST_F(DemoWindowTest, ResizeToHeightZeroGivesAViewportOfOneRow) {
 
 TEST_F(DemoWindowTest, KeysAreRecordedByVirtualKeyCodeWhileDown) {
   ASSERT_TRUE(app::openDemoWindow(640, 480, 32, false, "Tolvek"));
-  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE));
-  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDLK_t));
-  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDLK_LEFT));
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE));
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_T));
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_LEFT));
   EXPECT_TRUE(platform::keys.down[27]);
   EXPECT_TRUE(platform::keys.down['T']);
   EXPECT_TRUE(platform::keys.down[37]);
   // A press and release between two frames leaves no trace.
-  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDLK_SPACE));
-  app::handleWindowEvent(keyEvent(SDL_KEYUP, SDLK_SPACE));
-  app::handleWindowEvent(keyEvent(SDL_KEYUP, SDLK_t));
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_SPACE));
+  app::handleWindowEvent(keyEvent(SDL_KEYUP, SDL_SCANCODE_SPACE));
+  app::handleWindowEvent(keyEvent(SDL_KEYUP, SDL_SCANCODE_T));
   EXPECT_FALSE(platform::keys.down[32]);
   EXPECT_FALSE(platform::keys.down['T']);
   EXPECT_TRUE(platform::keys.down[27]);
+  // On a French keyboard the key printed A sits where a US keyboard has Q: it is Q (strafe
+  // left), as on the keyboards the authoring keys were laid out for.
+  app::handleWindowEvent(keyEvent(SDL_KEYDOWN, SDL_SCANCODE_Q, SDLK_a));
+  EXPECT_TRUE(platform::keys.down['Q']);
+  EXPECT_FALSE(platform::keys.down['A']);
 }
 
 TEST_F(DemoWindowTest, CloseBoxPostsTheQuitMessage) {

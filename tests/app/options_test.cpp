@@ -29,8 +29,11 @@ TEST(Options, RecordingIsUnattendedWithItsFrameRate) {
   const auto p = parse({"--record", "out", "--fps", "25", "--until", "2000.5"});
   ASSERT_TRUE(p.error.empty()) << p.error;
   EXPECT_EQ(p.options.recordDir, "out");
-  EXPECT_EQ(p.options.recordFps, 25);
+  EXPECT_EQ(p.options.recordFps(), 25);
   EXPECT_TRUE(p.options.unattended);
+  EXPECT_FALSE(p.options.benchmarkRun());
+  EXPECT_EQ(parse({"--record", "out"}).options.recordFps(), 30);
+  EXPECT_TRUE(parse({"--fps", "60"}).options.benchmarkRun());
   EXPECT_DOUBLE_EQ(*p.options.untilMs, 2000.5);
 }
 

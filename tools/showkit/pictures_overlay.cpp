@@ -70,7 +70,9 @@ void diamond(Field& canvas, float cx, float cy, float radius) {
     }
 }
 
-Image loaderPicture(const Fonts& fonts) {
+// The loading screen's wall with the group's name; `groove` cuts the slot the bar grows in
+// (the setup dialog's picture has none, and its subtitle takes the slot's place).
+Image loaderPicture(const Fonts& fonts, bool groove) {
   const int w = 1024, h = 768;
   // The stone wall, lit by a fire below the bar and a little cold light from above.
   Field relief(w, h);
@@ -113,7 +115,7 @@ Image loaderPicture(const Fonts& fonts) {
   // The groove that the bar grows in: a dark slot with a lit lower rim.
   const float gx0 = kBarLeft * w - 8, gx1 = kBarRight * w + 8;
   const float gy0 = kBarTop * h - 7, gy1 = kBarBottom * h + 7;
-  for (int y = static_cast<int>(gy0) - 4; y <= static_cast<int>(gy1) + 4; ++y)
+  for (int y = static_cast<int>(gy0) - 4; groove && y <= static_cast<int>(gy1) + 4; ++y)
     for (int x = static_cast<int>(gx0) - 4; x <= static_cast<int>(gx1) + 4; ++x) {
       const float fx = static_cast<float>(x) + 0.5f, fy = static_cast<float>(y) + 0.5f;
       const float inside = std::min(std::min(fx - gx0, gx1 - fx), std::min(fy - gy0, gy1 - fy));
@@ -140,7 +142,7 @@ Image loaderPicture(const Fonts& fonts) {
     const std::string subtitle = "looking at eternity";
     Field sub = fonts.italic->renderLine(subtitle, 40, 3, 16);
     Image subGlow = glowingMask(sub, palette::waterLight, palette::water, 6, 0.5f);
-    const int sx = (w - sub.width) / 2, sy = static_cast<int>(gy1) + 30;
+    const int sx = (w - sub.width) / 2, sy = static_cast<int>(groove ? gy1 + 30 : gy0);
     for (int y = 0; y < subGlow.height(); ++y)
       for (int x = 0; x < subGlow.width(); ++x) {
         const Rgba g = subGlow.at(x, y);
@@ -265,7 +267,7 @@ void writeOverlayPictures(ShowFolder& folder) {
     writeJpeg(folder, "Textures/barre.jpg", barPicture());
     return;
   }
-  writeJpeg(folder, "Textures/tolvek-loader.jpg", loaderPicture(fonts));
+  writeJpeg(folder, "Textures/tolvek-loader.jpg", loaderPicture(fonts, true));
   writeJpeg(folder, "Textures/barre.jpg", barPicture());
   writeTga32(folder, "Textures/Loving.tga", lovingPicture(fonts));
   writeTga32(folder, "Textures/Tolvek.tga", groupLogoPicture(fonts));
@@ -277,6 +279,12 @@ void writeOverlayPictures(ShowFolder& folder) {
   writeTga32(folder, "Textures/Guys.tga", captionPicture(fonts, "who are these guys"));
   writeTga32(folder, "Textures/Thing.tga", captionPicture(fonts, "what is this thing"));
   writeTga32(folder, "Textures/Going.tga", captionPicture(fonts, "where is it all going"));
+}
+
+std::vector<std::uint8_t> dialogPictureJpeg() {
+  const Fonts fonts = openFonts();
+  if (!fonts.ok()) return {};
+  return encodeJpeg(resampled(loaderPicture(fonts, false), 300, 225), 92);
 }
 
 }  // namespace showkit

@@ -3,7 +3,9 @@
 // the table of show_kit.cpp.
 #pragma once
 
+#include <cstdint>
 #include <span>
+#include <vector>
 #include <string_view>
 
 #include "show_folder.h"
@@ -30,5 +32,9 @@ void writeSkyPictures(ShowFolder& folder);      // pictures_sky.cpp
 void writeIslandPictures(ShowFolder& folder);   // pictures_island.cpp
 void writeFinalPictures(ShowFolder& folder);    // pictures_final.cpp
 void writeArchives(ShowFolder& folder);         // archives.cpp: last, packs what the others staged
+
+// The setup dialog's 300 x 225 picture of the group as a JPEG, which the program carries in
+// itself; empty when the fonts are missing.
+std::vector<std::uint8_t> dialogPictureJpeg();  // pictures_overlay.cpp
 
 }  // namespace showkit
