@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <backends/imgui_impl_opengl2.h>
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <cstdint>
 
@@ -115,7 +116,7 @@ struct DialogWindow {
     io.IniFilename = nullptr;
     io.LogFilename = nullptr;
     io.ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
-    const int keys[][2] = {{ImGuiKey_Tab, SDL_SCANCODE_TAB},       {ImGuiKey_LeftArrow, SDL_SCANCODE_LEFT},
+    const int keys[][2] = {{ImGuiKey_LeftArrow, SDL_SCANCODE_LEFT},
                            {ImGuiKey_RightArrow, SDL_SCANCODE_RIGHT}, {ImGuiKey_UpArrow, SDL_SCANCODE_UP},
                            {ImGuiKey_DownArrow, SDL_SCANCODE_DOWN},   {ImGuiKey_Space, SDL_SCANCODE_SPACE},
                            {ImGuiKey_Enter, SDL_SCANCODE_RETURN},     {ImGuiKey_Escape, SDL_SCANCODE_ESCAPE}};
@@ -146,9 +147,10 @@ struct DialogWindow {
 
 enum class Action { None, Run, Bye };
 
-// One frame's input into ImGui. A mouse button change ends the frame's reading, so that a
-// press and its release always fall in different frames (a click needs both).
-Action readEvents(bool byeHasFocus) {
+// One frame's input into ImGui. A mouse button or key change ends the frame's reading, so
+// that a press and its release always fall in different frames (ImGui sees states, not
+// events).
+Action readEvents(bool byeHasFocus, int& tabs) {
   ImGuiIO& io = ImGui::GetIO();
   Action action = Action::None;
   SDL_Event e;
@@ -184,8 +186,18 @@ Action readEvents(bool byeHasFocus) {
           action = byeHasFocus ? Action::Bye : Action::Run;
           break;
         }
-        if (key >= 0 && key < static_cast<int>(IM_ARRAYSIZE(io.KeysDown))) io.KeysDown[key] = down;
+        // Tab moves the focus through the choices and buttons (Shift+Tab back); this ImGui's
+        // own Tab only visits text fields.
+        if (key == SDL_SCANCODE_TAB) {
+          if (down) tabs += (e.key.keysym.mod & KMOD_SHIFT) ? -1 : 1;
+          if (down) return action;
+          break;
+        }
         io.KeyShift = (e.key.keysym.mod & KMOD_SHIFT) != 0;
+        if (key >= 0 && key < static_cast<int>(IM_ARRAYSIZE(io.KeysDown)) && io.KeysDown[key] != down) {
+          io.KeysDown[key] = down;
+          return action;  // like a button: a press and its release in different frames
+        }
         break;
       }
       default:
@@ -223,12 +235,13 @@ DialogResult runSetupDialog(platform::Settings& settings) {
 
   DialogChoices choices;
   bool byeHasFocus = false;
+  int tabs = 0;
   Action action = Action::None;
   for (int frame = 0; action == Action::None; ++frame) {
     if (dialogDriver) dialogDriver(frame);
     // Idle until there is input; the first frames draw at once.
     if (frame > 1) SDL_WaitEventTimeout(nullptr, 100);
-    action = readEvents(byeHasFocus);
+    action = readEvents(byeHasFocus, tabs);
     if (action != Action::None) break;
 
     ImGuiIO& io = ImGui::GetIO();
@@ -246,28 +259,51 @@ DialogResult runSetupDialog(platform::Settings& settings) {
       ImGui::Image(reinterpret_cast<ImTextureID>(static_cast<std::intptr_t>(dialog.picture)),
                    ImVec2(kPictureWidth, kPictureHeight));
     }
-    // The resolutions; the 512 x 384 choice of the template is never shown.
+    // The resolutions; the 512 x 384 choice of the template is never shown. The controls in
+    // their Tab order.
+    ImGuiID order[8];
+    int count = 0;
     placeAt(kMode640);
     ImGui::RadioButton("640x480", &choices.mode, kMode640);
+    order[count++] = ImGui::GetItemID();
     placeAt(kMode800);
     ImGui::RadioButton("800x600", &choices.mode, kMode800);
+    order[count++] = ImGui::GetItemID();
     placeAt(kMode1024);
     ImGui::RadioButton("1024x768", &choices.mode, kMode1024);
+    order[count++] = ImGui::GetItemID();
     placeAt(kFullscreenBox);
     ImGui::Checkbox("Run Fullscreen", &choices.fullscreen);
+    order[count++] = ImGui::GetItemID();
     placeAt(kDepth16);
     ImGui::RadioButton("16 bpp", &choices.depth, kDepth16);
+    order[count++] = ImGui::GetItemID();
     placeAt(kDepth32);
     ImGui::RadioButton("32 bpp", &choices.depth, kDepth32);
+    order[count++] = ImGui::GetItemID();
 
     const ControlBox run = dialogControlBox(kRunButton);
     placeAt(kRunButton);
     if (ImGui::Button("Run", ImVec2(run.width, run.height))) action = Action::Run;
     underlineMnemonic("Run");
+    order[count++] = ImGui::GetItemID();
     placeAt(kByeButton);
     if (ImGui::Button("Bye Bye", ImVec2(run.width, run.height))) action = Action::Bye;
     underlineMnemonic("Bye Bye");
+    order[count++] = ImGui::GetItemID();
     byeHasFocus = ImGui::IsItemFocused();
+    if (tabs != 0) {
+      // From the focused control (none yet: before the first), `tabs` steps round the order.
+      int at = -1;
+      for (int i = 0; i < count; ++i)
+        if (order[i] == GImGui->NavId) at = i;
+      if (at < 0 && tabs < 0) at = 0;
+      const int next = ((at + tabs) % count + count) % count;
+      ImGui::SetFocusID(order[next], ImGui::GetCurrentWindow());
+      GImGui->NavDisableHighlight = false;
+      GImGui->NavDisableMouseHover = true;
+      tabs = 0;
+    }
     ImGui::End();
 
     ImGui::Render();

@@ -14,9 +14,13 @@ IntroOverlayState introOverlay;
 
 namespace {
 
-// A picture over the box x0..x1, y0..y1 (window pixels, y up), first row at the top.
-void picture(int entry, float x0, float y0, float x1, float y1) {
+// A picture over the box x0..x1, y0..y1 (window pixels, y up), first row at the top, in
+// white with `alpha`. Blended at alpha 0 or below it would leave every pixel as it is, so the
+// quad is not drawn then (the colour and texture state are set all the same).
+void picture(int entry, float alpha, float x0, float y0, float x1, float y1) {
+  glColor4f(1.0f, 1.0f, 1.0f, alpha);
   bindOnUnit0(resources::tableTextureName(entry));
+  if (!(alpha > 0.0f)) return;
   glBegin(GL_QUADS);
   glTexCoord2f(0.0f, 0.0f);
   glVertex2f(x0, y0);
@@ -73,8 +77,7 @@ void drawPanel(float w, float h) {
     glPopMatrix();
   }
 
-  glColor4f(1.0f, 1.0f, 1.0f, o.captionAlpha);
-  picture(o.caption, 0.109375f * w, 0.1770833f * h, 0.709375f * w, 0.24375f * h);
+  picture(o.caption, o.captionAlpha, 0.109375f * w, 0.1770833f * h, 0.709375f * w, 0.24375f * h);
 }
 
 }  // namespace
@@ -106,8 +109,7 @@ void drawIntroOverlay() {
   fx::pushPixelProjection();
   glEnable(GL_BLEND);  // with the scene's additive blend function
 
-  glColor4f(1.0f, 1.0f, 1.0f, o.logoAlpha);
-  picture(resources::kLovingPicture, 0.046875f * w, 0.108333f * h, 0.646875f * w, 0.208333f * h);
+  picture(resources::kLovingPicture, o.logoAlpha, 0.046875f * w, 0.108333f * h, 0.646875f * w, 0.208333f * h);
 
   // The frame, open along the bottom where the presentation logo sits.
   glDisable(GL_TEXTURE_2D);
@@ -123,12 +125,9 @@ void drawIntroOverlay() {
 
   // The title takes the group logo's place as that fades, and leaves with the first logo.
   const float x0 = 0.09375f * w, y0 = 0.3514666f * h, x1 = 0.86375f * w, y1 = 0.6208333f * h;
-  glColor4f(1.0f, 1.0f, 1.0f, o.groupAlpha);
-  picture(resources::kGroupLogo, x0, y0, x1, y1);
-  if (o.elapsed > 4000.0f) {
-    glColor4f(1.0f, 1.0f, 1.0f, o.elapsed > 10000.0f ? o.logoAlpha : 1.0f - o.groupAlpha);
-    picture(resources::kTitlePicture, x0, y0, x1, y1);
-  }
+  picture(resources::kGroupLogo, o.groupAlpha, x0, y0, x1, y1);
+  if (o.elapsed > 4000.0f)
+    picture(resources::kTitlePicture, o.elapsed > 10000.0f ? o.logoAlpha : 1.0f - o.groupAlpha, x0, y0, x1, y1);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
   if (platform::demoClockMs() > 13850.0) drawPanel(w, h);

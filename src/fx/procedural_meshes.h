@@ -49,9 +49,9 @@ class MeshObject {
   void setRotation(float x, float y, float z) { rotation_ = {x, y, z}; }
   void setPolygonMode(GLenum mode) { polygonMode_ = mode; }
 
-  // One GL_TRIANGLES batch per triangle, each vertex with texture coordinates (x, z) on unit 0
-  // (projected from above), under the position and the x, y, z rotations. Nothing without
-  // vertices and triangles.
+  // The triangles in order, each vertex with texture coordinates (x, z) on unit 0 (projected
+  // from above), under the position and the x, y, z rotations. Nothing without vertices and
+  // triangles.
   virtual void draw() const;
 
   GLenum polygonMode() const { return polygonMode_; }
@@ -68,6 +68,9 @@ class MeshObject {
   std::array<float, 3> rotation_{};
   std::vector<MeshVertex> drawn_;
   std::vector<MeshTriangle> triangles_;
+
+ private:
+  mutable std::vector<double> texCoords_;  // (x, z) of each drawn vertex, refilled by draw
 };
 
 // `rows` rings of `ringSize` vertices, radius `radius`, rows `pitch` apart along y and centred

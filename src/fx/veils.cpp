@@ -68,7 +68,9 @@ void drawFade(float alpha, float zExtra, float r, float g, float b, std::uint32_
   glScalef(2.0f, 2.0f, 2.0f);
   glColor4f(r * kColourScale, g * kColourScale, b * kColourScale, alpha);
   bindVeilTexture(texture);
-  drawVeilQuad(1.0f, 1.0f, 1.0f);
+  // A fade that is over (alpha clamped to 0) would blend every pixel back to itself: the state
+  // is left as drawing it would, but the window-sized quad is spared.
+  if (alpha > 0.0f) drawVeilQuad(1.0f, 1.0f, 1.0f);
   glPopMatrix();
 }
 

@@ -98,4 +98,8 @@ void advanceVirtualFrame() { advanceVirtualCounter(kCountsPerFrame); }
 
 bool usingVirtualCounter() { return counter.isVirtual; }
 
+double virtualCounterMs() {
+  return static_cast<double>(counter.virtualCount) * 1000.0 / static_cast<double>(counter.virtualFrequency);
+}
+
 }  // namespace platform

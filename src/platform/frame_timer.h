@@ -26,5 +26,7 @@ void useRealCounter();
 void useFrameRateCounter(int fps);
 void advanceVirtualFrame();
 bool usingVirtualCounter();
+// Milliseconds the virtual counter has run.
+double virtualCounterMs();
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "platform/gl_extensions.h"
+
 namespace platform {
 
 void applyStandardRenderState() {
@@ -23,5 +25,27 @@ void applyStandardRenderState() {
   glFogf(GL_FOG_END, 500.0f);
   glEnable(GL_FOG);
 }
+
+}  // namespace platform
+
+namespace platform {
+
+ScopedClientArrays::ScopedClientArrays() {
+  static const GLint units = [] {
+    GLint n = 1;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &n);
+    return n;
+  }();
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  for (GLint unit = units - 1; unit >= 0; --unit) {
+    if (glext.clientActiveTexture) glext.clientActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(unit));
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  }
+  glDisableClientState(GL_VERTEX_ARRAY);
+  glDisableClientState(GL_NORMAL_ARRAY);
+  glDisableClientState(GL_COLOR_ARRAY);
+}
+
+ScopedClientArrays::~ScopedClientArrays() { glPopClientAttrib(); }
 
 }  // namespace platform

@@ -8,4 +8,15 @@ namespace platform {
 // blend function (blending itself off), front faces culled, grey exponential fog on.
 void applyStandardRenderState();
 
+// Client vertex arrays for one draw of immediate-mode geometry put through arrays: saves the
+// caller's array state (a level leaves its arrays enabled), starts with every array off and
+// client texture unit 0 selected, and puts the caller's state back when it goes.
+class ScopedClientArrays {
+ public:
+  ScopedClientArrays();
+  ~ScopedClientArrays();
+  ScopedClientArrays(const ScopedClientArrays&) = delete;
+  ScopedClientArrays& operator=(const ScopedClientArrays&) = delete;
+};
+
 }  // namespace platform

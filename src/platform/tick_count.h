@@ -1,4 +1,5 @@
-// Milliseconds since the program started, like the original's tick count.
+// Milliseconds since the program started, like the original's tick count (on the virtual
+// counter, the milliseconds it has run).
 #pragma once
 
 #include <cstdint>

@@ -278,7 +278,25 @@ void BspLevel::render(const Vec3& eye, const BoxInView& inView, std::uint8_t lig
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 
   selectFaces(eye, inView);
-  for (const std::int32_t face : drawnFaces_) drawFace(data_.faces[face], lightmapsOn == 1, texturesOn == 1);
+  // Faces drawn one after another with the same base texture and lightmap go to the driver
+  // as one list of their fans' triangles: the same triangles in the same order under the same
+  // binds as one glDrawArrays per face, for a fraction of the calls.
+  const bool lightmaps = lightmapsOn == 1, textures = texturesOn == 1;
+  runIndices_.clear();
+  std::pair<std::uint32_t, std::uint32_t> runBinds{};
+  for (const std::int32_t face : drawnFaces_) {
+    const bsp::BspFace& f = data_.faces[face];
+    const std::pair<std::uint32_t, std::uint32_t> binds{baseTextureName(f), lightmapName(f)};
+    if (!runIndices_.empty() && binds != runBinds) drawRun(runBinds, lightmaps, textures);
+    runBinds = binds;
+    // Each fan triangle with its corners in the order the driver decomposes a fan into (the
+    // centre last), so the rasteriser sees the very same triangles.
+    const auto first = static_cast<std::uint32_t>(f.firstVertex);
+    for (std::int32_t i = 1; i + 1 < f.vertexCount; ++i)
+      runIndices_.insert(runIndices_.end(), {first, first + static_cast<std::uint32_t>(i),
+                                             first + static_cast<std::uint32_t>(i) + 1});
+  }
+  if (!drawnFaces_.empty()) drawRun(runBinds, lightmaps, textures);
 
   gl.activeTexture(GL_TEXTURE0_ARB);
   glDisable(GL_TEXTURE_2D);
@@ -286,23 +304,33 @@ void BspLevel::render(const Vec3& eye, const BoxInView& inView, std::uint8_t lig
   glDisable(GL_TEXTURE_2D);
 }
 
-void BspLevel::drawFace(const bsp::BspFace& face, bool lightmapsOn, bool texturesOn) {
+// A shader without a texture, or out of range, binds none: the face is still drawn.
+std::uint32_t BspLevel::baseTextureName(const bsp::BspFace& face) const {
+  const bool valid = face.shader >= 0 && static_cast<size_t>(face.shader) < textures_.size();
+  return valid ? textures_[face.shader].name : 0;
+}
+
+// A negative lightmap index means "no lightmap": bind none rather than index with it.
+std::uint32_t BspLevel::lightmapName(const bsp::BspFace& face) const {
+  const bool valid = face.lightmap >= 0 && static_cast<size_t>(face.lightmap) < lightmapTextures_.size();
+  return valid ? lightmapTextures_[face.lightmap] : 0;
+}
+
+void BspLevel::drawRun(std::pair<std::uint32_t, std::uint32_t> binds, bool lightmapsOn, bool texturesOn) {
   const auto& gl = platform::glext;
   gl.activeTexture(GL_TEXTURE0_ARB);
-  // A shader without a texture, or out of range, binds none: the face is still drawn.
-  const bool shaderValid = face.shader >= 0 && static_cast<size_t>(face.shader) < textures_.size();
-  glBindTexture(GL_TEXTURE_2D, shaderValid ? textures_[face.shader].name : 0);
+  glBindTexture(GL_TEXTURE_2D, binds.first);
   if (texturesOn) glEnable(GL_TEXTURE_2D);
   else glDisable(GL_TEXTURE_2D);
 
   gl.activeTexture(GL_TEXTURE1_ARB);
-  // A negative lightmap index means "no lightmap": bind none rather than index with it.
-  const bool lightmapValid = face.lightmap >= 0 && static_cast<size_t>(face.lightmap) < lightmapTextures_.size();
-  glBindTexture(GL_TEXTURE_2D, lightmapValid ? lightmapTextures_[face.lightmap] : 0);
+  glBindTexture(GL_TEXTURE_2D, binds.second);
   if (lightmapsOn) glEnable(GL_TEXTURE_2D);
   else glDisable(GL_TEXTURE_2D);
 
-  glDrawArrays(GL_TRIANGLE_FAN, face.firstVertex, face.vertexCount);
+  if (!runIndices_.empty())
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(runIndices_.size()), GL_UNSIGNED_INT, runIndices_.data());
+  runIndices_.clear();
 }
 
 }  // namespace world

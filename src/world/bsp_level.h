@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "resources/texture_record.h"
@@ -113,7 +114,10 @@ class BspLevel {
 
  private:
   void buildTextures(float lightmapScale);
-  void drawFace(const bsp::BspFace& face, bool lightmapsOn, bool texturesOn);
+  std::uint32_t baseTextureName(const bsp::BspFace& face) const;
+  std::uint32_t lightmapName(const bsp::BspFace& face) const;
+  // Binds a run's textures and draws its triangles.
+  void drawRun(std::pair<std::uint32_t, std::uint32_t> binds, bool lightmapsOn, bool texturesOn);
 
   LevelData data_;
   std::vector<std::string> textureFileNames_;         // "<shader>.jpg", one per shader
@@ -121,6 +125,7 @@ class BspLevel {
   std::vector<std::uint32_t> lightmapTextures_;       // one GL name per lightmap
   std::vector<std::uint8_t> faceDrawn_;               // one flag per face, cleared each render
   std::vector<std::int32_t> drawnFaces_;
+  std::vector<std::uint32_t> runIndices_;  // the fans of the faces of one run, as triangles
   std::int32_t cameraLeaf_ = -1;
   RenderStats stats_;
 };

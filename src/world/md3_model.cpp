@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
+#include "platform/render_state.h"
 #include "resources/jpeg_texture.h"
 #include "resources/tga_image.h"
 
@@ -267,21 +268,37 @@ void Md3Model::draw(float speed) { drawAt(speed, 0); }
 void Md3Model::drawSurface(const Md3Surface& surface) const {
   const std::int32_t a = state_.current;
   const std::int32_t b = state_.next;
-  if (!surface.hasFrame(a) || !surface.hasFrame(b)) return;
+  if (!surface.hasFrame(a) || !surface.hasFrame(b) || surface.triangles.empty()) return;
   const float frac = state_.frac;
-  for (const auto& triangle : surface.triangles) {
-    glBegin(GL_TRIANGLES);
-    for (const std::int32_t v : triangle.indices) {
-      const Vec3 normal = lerp(surface.normal(a, v), surface.normal(b, v), frac);
-      glNormal3fv(&normal.x);
-      const auto& tc = surface.texCoords[static_cast<size_t>(v)];
-      // The images are stored with their first row at t = 0; the model's t runs the other way.
-      platform::glext.multiTexCoord2f(GL_TEXTURE0_ARB, tc.s, 1.0f - tc.t);
-      const Vec3 position = lerp(surface.position(a, v), surface.position(b, v), frac);
-      glVertex3fv(&position.x);
-    }
-    glEnd();
+  // Each vertex once, as every triangle that uses it would give it (the blended normal and
+  // position, the texture coordinates with t flipped: the images are stored with their first
+  // row at t = 0, the model's t runs the other way), then the triangles in their order in one
+  // call instead of one batch each.
+  const auto count = static_cast<size_t>(surface.vertexCount);
+  scratch_.positions.resize(count);
+  scratch_.normals.resize(count);
+  scratch_.texCoords.resize(count * 2);
+  for (std::int32_t v = 0; v < surface.vertexCount; ++v) {
+    const auto i = static_cast<size_t>(v);
+    scratch_.normals[i] = lerp(surface.normal(a, v), surface.normal(b, v), frac);
+    scratch_.positions[i] = lerp(surface.position(a, v), surface.position(b, v), frac);
+    const auto& tc = surface.texCoords[i];
+    scratch_.texCoords[2 * i] = tc.s;
+    scratch_.texCoords[2 * i + 1] = 1.0f - tc.t;
   }
+  scratch_.indices.clear();
+  for (const auto& triangle : surface.triangles)
+    for (const std::int32_t v : triangle.indices) scratch_.indices.push_back(static_cast<std::uint32_t>(v));
+
+  const platform::ScopedClientArrays arrays;
+  glNormalPointer(GL_FLOAT, sizeof(Vec3), scratch_.normals.data());
+  glEnableClientState(GL_NORMAL_ARRAY);
+  glTexCoordPointer(2, GL_FLOAT, 0, scratch_.texCoords.data());
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glVertexPointer(3, GL_FLOAT, sizeof(Vec3), scratch_.positions.data());
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(scratch_.indices.size()), GL_UNSIGNED_INT,
+                 scratch_.indices.data());
 }
 
 void Md3Model::drawAt(float speed, int depth) {

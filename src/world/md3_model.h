@@ -152,6 +152,13 @@ class Md3Model {
   std::vector<Md3Model*> attachments_;  // one per tag of frame 0, not owned
   FrameState state_;
   bool loaded_ = false;
+  // One surface's vertices as drawn this frame, refilled by each draw.
+  struct DrawnSurface {
+    std::vector<Vec3> positions, normals;
+    std::vector<float> texCoords;
+    std::vector<std::uint32_t> indices;
+  };
+  mutable DrawnSurface scratch_;
 };
 
 }  // namespace world

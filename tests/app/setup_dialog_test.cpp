@@ -87,12 +87,12 @@ TEST_F(SetupDialogTest, RunUntouchedGivesTheDefaults) {
 TEST_F(SetupDialogTest, ChosenModeFullScreenAndDepthByMouseAndByKeyboard) {
   const std::vector<std::pair<const char*, std::vector<Input>>> ways = {
       {"mouse", {click(app::kMode800), click(app::kFullscreenBox), click(app::kDepth16), click(app::kRunButton)}},
-      // Tab to the second choice and Space; Tab on to the check box and Space; one more Tab
-      // to 16 bpp and Space; Enter runs.
+      // The focus starts on the first choice: Tab to the second and Space; Tab twice to the
+      // check box and Space; Tab to 16 bpp, past it and back with Shift+Tab, Space; Enter runs.
       {"keyboard",
-       {press(SDL_SCANCODE_TAB), press(SDL_SCANCODE_TAB), press(SDL_SCANCODE_SPACE), press(SDL_SCANCODE_TAB),
-        press(SDL_SCANCODE_TAB), press(SDL_SCANCODE_SPACE), press(SDL_SCANCODE_TAB), press(SDL_SCANCODE_SPACE),
-        press(SDL_SCANCODE_RETURN)}},
+       {press(SDL_SCANCODE_TAB), press(SDL_SCANCODE_SPACE), press(SDL_SCANCODE_TAB), press(SDL_SCANCODE_TAB),
+        press(SDL_SCANCODE_SPACE), press(SDL_SCANCODE_TAB), press(SDL_SCANCODE_TAB),
+        press(SDL_SCANCODE_TAB, KMOD_LSHIFT), press(SDL_SCANCODE_SPACE), press(SDL_SCANCODE_RETURN)}},
   };
   for (const auto& [name, steps] : ways) {
     platform::settings = platform::Settings{};
