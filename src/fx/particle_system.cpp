@@ -6,6 +6,7 @@
 
 #include "platform/crt_random.h"
 #include "platform/gl_extensions.h"
+#include "platform/render_state.h"
 #include "platform/tick_count.h"
 #include "resources/tga_image.h"
 
@@ -99,26 +100,40 @@ void ParticleSystem::draw() {
   glDisable(GL_CULL_FACE);
   glDisable(GL_FOG);
 
+  // Every square of the frame in one draw: each corner placed on the CPU where the particle's
+  // translation and the scale of 5 put it, rather than one matrix change and one batch per
+  // particle. Corners in the order of the square's triangle strip.
   const Float3 r = right_;
   const Float3 u = up_;
+  const Float3 corners[4] = {{r.x + u.x, r.y + u.y, r.z + u.z},
+                             {u.x - r.x, u.y - r.y, u.z - r.z},
+                             {r.x - u.x, r.y - u.y, r.z - u.z},
+                             {-r.x - u.x, -r.y - u.y, -r.z - u.z}};
+  constexpr float kCornerTex[4][2] = {{1.0f, 1.0f}, {0.0f, 1.0f}, {1.0f, 0.0f}, {0.0f, 0.0f}};
+  drawn_.resize(static_cast<size_t>(activeCount_) * 4);
+  indices_.resize(static_cast<size_t>(activeCount_) * 6);
   for (int i = 0; i < activeCount_; ++i) {
     const Particle& p = particles_[static_cast<size_t>(i)];
-    glPushMatrix();
-    glTranslatef(p.x, p.y, p.z);
-    glScalef(5.0f, 5.0f, 5.0f);
     const Rgba c = particleColour(p, start_, end_);
-    glColor4f(c.r, c.g, c.b, c.a);
-    glBegin(GL_TRIANGLE_STRIP);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex3f(r.x + u.x, r.y + u.y, r.z + u.z);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex3f(u.x - r.x, u.y - r.y, u.z - r.z);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex3f(r.x - u.x, r.y - u.y, r.z - u.z);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex3f(-r.x - u.x, -r.y - u.y, -r.z - u.z);
-    glEnd();
-    glPopMatrix();
+    for (int k = 0; k < 4; ++k) {
+      SpriteVertex& v = drawn_[static_cast<size_t>(i) * 4 + k];
+      v = {kCornerTex[k][0], kCornerTex[k][1], c.r, c.g, c.b, c.a, p.x + 5.0f * corners[k].x,
+           p.y + 5.0f * corners[k].y, p.z + 5.0f * corners[k].z};
+    }
+    // The strip's two triangles, as the driver splits a strip.
+    const auto first = static_cast<std::uint32_t>(i) * 4;
+    const std::uint32_t strip[6] = {first, first + 1, first + 2, first + 2, first + 1, first + 3};
+    std::copy(strip, strip + 6, indices_.begin() + static_cast<std::ptrdiff_t>(i) * 6);
+  }
+  if (activeCount_ > 0) {
+    const platform::ScopedClientArrays arrays;
+    glTexCoordPointer(2, GL_FLOAT, sizeof(SpriteVertex), &drawn_[0].s);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glColorPointer(4, GL_FLOAT, sizeof(SpriteVertex), &drawn_[0].r);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, sizeof(SpriteVertex), &drawn_[0].x);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices_.size()), GL_UNSIGNED_INT, indices_.data());
   }
 
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);

@@ -109,6 +109,14 @@ class ParticleSystem {
   Rgb end_;
   Float3 offset_;
   Float3 acceleration_ = kAcceleration;
+  // The squares of the last draw.
+  struct SpriteVertex {
+    float s, t;
+    float r, g, b, a;
+    float x, y, z;
+  };
+  std::vector<SpriteVertex> drawn_;
+  std::vector<std::uint32_t> indices_;
 };
 
 }  // namespace fx

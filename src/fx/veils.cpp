@@ -1,10 +1,12 @@
 #include "fx/veils.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/frame_timer.h"
 #include "platform/gl_extensions.h"
@@ -203,6 +205,85 @@ void copyToTexture(int size, std::uint32_t texture) {
   glEnable(GL_SCISSOR_TEST);
 }
 
+namespace {
+
+int forcedLayersPerPass = 0;
+
+// How many echo layers the driver lets one pass add up: the texture units, when a unit can
+// add its weighted texture to what the units before it made (GL_ATI_texture_env_combine3);
+// 1 when not.
+int driverLayersPerPass() {
+  static const int units = [] {
+    const auto* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!extensions || !std::strstr(extensions, "GL_ATI_texture_env_combine3") || !platform::glext.multiTexCoord2f)
+      return 1;
+    GLint n = 1;
+    glGetIntegerv(GL_MAX_TEXTURE_UNITS, &n);
+    return std::clamp(static_cast<int>(n), 1, 8);
+  }();
+  return units;
+}
+
+}  // namespace
+
+int echoLayersPerPass() { return forcedLayersPerPass > 0 ? forcedLayersPerPass : driverLayersPerPass(); }
+
+void forceEchoLayersPerPass(int layers) { forcedLayersPerPass = std::clamp(layers, 0, driverLayersPerPass()); }
+
+namespace {
+
+// Layers first .. first + n - 1 in one quad: unit u samples the trail at layer first + u's
+// corners and adds it, weighted by that layer's alpha, to the units before; the sum is added
+// to the picture. The same sum as blending the layers one by one (SRC_ALPHA, ONE) where the
+// copied frame is opaque, which the show's is wherever it holds colour; each layer's alpha
+// saturates at 1 as a vertex colour would.
+void drawEchoLayers(int first, int n, int count, float step, float margin, float startAlpha, float width,
+                    float height) {
+  const auto& gl = platform::glext;
+  for (int u = 0; u < n; ++u) {
+    gl.activeTexture(GL_TEXTURE0 + static_cast<GLenum>(u));
+    glBindTexture(GL_TEXTURE_2D, resources::textureTable.trailTexture);
+    glEnable(GL_TEXTURE_2D);
+    const float a = std::clamp(echoLayer(first + u, count, step, startAlpha).alpha, 0.0f, 1.0f);
+    const GLfloat weight[4] = {a, a, a, a};
+    glTexEnvfv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_COLOR, weight);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, u == 0 ? GL_MODULATE : GL_MODULATE_ADD_ATI);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_RGB, GL_TEXTURE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
+    // MODULATE takes its arguments 0 and 1, MODULATE_ADD computes 0 x 2 + 1.
+    glTexEnvi(GL_TEXTURE_ENV, u == 0 ? GL_SOURCE1_RGB : GL_SOURCE2_RGB, GL_CONSTANT);
+    glTexEnvi(GL_TEXTURE_ENV, u == 0 ? GL_OPERAND1_RGB : GL_OPERAND2_RGB, GL_SRC_COLOR);
+    if (u > 0) {
+      glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE1_RGB, GL_PREVIOUS);
+      glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
+    }
+    glTexEnvf(GL_TEXTURE_ENV, GL_RGB_SCALE, 1.0f);
+    glTexEnvf(GL_TEXTURE_ENV, GL_ALPHA_SCALE, 1.0f);
+    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, GL_REPLACE);
+    glTexEnvi(GL_TEXTURE_ENV, GL_SOURCE0_ALPHA, GL_PRIMARY_COLOR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
+  }
+  const float x[4] = {-margin, -margin, width + margin, width + margin};
+  const float y[4] = {-margin, height + margin, height + margin, -margin};
+  glBegin(GL_QUADS);
+  for (int corner = 0; corner < 4; ++corner) {
+    for (int u = 0; u < n; ++u) {
+      const float s = echoLayer(first + u, count, step, startAlpha).inset;
+      gl.multiTexCoord2f(GL_TEXTURE0 + static_cast<GLenum>(u), corner < 2 ? s : 1.0f - s,
+                         corner == 0 || corner == 3 ? s : 1.0f - s);
+    }
+    glVertex2f(x[corner], y[corner]);
+  }
+  glEnd();
+  for (int u = n - 1; u >= 1; --u) {
+    gl.activeTexture(GL_TEXTURE0 + static_cast<GLenum>(u));
+    glDisable(GL_TEXTURE_2D);
+  }
+}
+
+}  // namespace
+
 void echoTrail(int count, float step, float margin, float startAlpha) {
   copyToTexture(resources::kTargetTextureSize, resources::textureTable.trailTexture);
 
@@ -214,21 +295,44 @@ void echoTrail(int count, float step, float margin, float startAlpha) {
   const float height = static_cast<float>(platform::settings.screenHeight);
   pushPixelProjection();
 
-  glBegin(GL_QUADS);
-  for (int i = 0; i < count; ++i) {
-    const EchoLayer layer = echoLayer(i, count, step, startAlpha);
-    const float s = layer.inset;
-    glColor4f(1.0f, 1.0f, 1.0f, layer.alpha);
-    glTexCoord2f(s, s);
-    glVertex2f(-margin, -margin);
-    glTexCoord2f(s, 1.0f - s);
-    glVertex2f(-margin, height + margin);
-    glTexCoord2f(1.0f - s, 1.0f - s);
-    glVertex2f(width + margin, height + margin);
-    glTexCoord2f(1.0f - s, s);
-    glVertex2f(width + margin, -margin);
+  const int perPass = echoLayersPerPass();
+  if (perPass > 1 && count > 1) {
+    // As few passes as the units allow, the layers shared out evenly between them: each
+    // layer's picture is sampled once, as before, but added to the frame in fewer passes.
+    const int passes = (count + perPass - 1) / perPass;
+    const int layers = (count + passes - 1) / passes;
+    glPushAttrib(GL_TEXTURE_BIT | GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
+    glBlendFunc(GL_ONE, GL_ONE);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    // Units the caller may have left on take no part.
+    for (int u = perPass - 1; u >= 1; --u) {
+      platform::glext.activeTexture(GL_TEXTURE0 + static_cast<GLenum>(u));
+      glDisable(GL_TEXTURE_2D);
+    }
+    for (int first = 0; first < count; first += layers)
+      drawEchoLayers(first, std::min(layers, count - first), count, step, margin, startAlpha, width, height);
+    glPopAttrib();
+    // The colour and texture coordinates the layer-by-layer drawing ends with.
+    const EchoLayer last = echoLayer(count - 1, count, step, startAlpha);
+    glColor4f(1.0f, 1.0f, 1.0f, last.alpha);
+    glTexCoord2f(1.0f - last.inset, last.inset);
+  } else {
+    glBegin(GL_QUADS);
+    for (int i = 0; i < count; ++i) {
+      const EchoLayer layer = echoLayer(i, count, step, startAlpha);
+      const float s = layer.inset;
+      glColor4f(1.0f, 1.0f, 1.0f, layer.alpha);
+      glTexCoord2f(s, s);
+      glVertex2f(-margin, -margin);
+      glTexCoord2f(s, 1.0f - s);
+      glVertex2f(-margin, height + margin);
+      glTexCoord2f(1.0f - s, 1.0f - s);
+      glVertex2f(width + margin, height + margin);
+      glTexCoord2f(1.0f - s, s);
+      glVertex2f(width + margin, -margin);
+    }
+    glEnd();
   }
-  glEnd();
 
   popPixelProjection();
   glDisable(GL_BLEND);

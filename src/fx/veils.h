@@ -82,4 +82,9 @@ void copyToTexture(int size, std::uint32_t texture);
 // whole window as `count` additive layers, each zoomed in by `step` more and fainter.
 void echoTrail(int count, float step, float margin, float startAlpha);
 
+// How many layers of the echo trail one pass adds up: the texture units when they can sum
+// weighted textures, else 1 (layer by layer). Tests may force fewer (0: the driver's number).
+int echoLayersPerPass();
+void forceEchoLayersPerPass(int layers);
+
 }  // namespace fx

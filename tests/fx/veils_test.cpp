@@ -345,4 +345,49 @@ TEST_F(VeilDrawing, EchoTrailLayersZoomIntoTheFrame) {
   glDisable(GL_SCISSOR_TEST);
 }
 
+TEST_F(VeilDrawing, EchoTrailInPassesAgreesWithLayerByLayer) {
+  if (fx::echoLayersPerPass() < 2) GTEST_SKIP() << "this driver draws the trail layer by layer only";
+  // A picture with detail everywhere: colour ramps across the corner and a bright block.
+  const auto drawCorner = [] {
+    glViewport(0, 0, 512, 512);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, 1, 0, 1, -1, 1);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glBegin(GL_QUADS);
+    glColor3f(0.1f, 0.2f, 0.9f), glVertex2f(0, 0);
+    glColor3f(0.9f, 0.1f, 0.3f), glVertex2f(0, 1);
+    glColor3f(0.4f, 0.8f, 0.1f), glVertex2f(1, 1);
+    glColor3f(0.2f, 0.5f, 0.5f), glVertex2f(1, 0);
+    glEnd();
+    glColor3f(1, 1, 1);
+    glRectf(0.45f, 0.3f, 0.7f, 0.5f);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+  };
+  for (int count : {3, 9, 10}) {
+    std::vector<std::uint8_t> frames[2];
+    for (int layered = 0; layered < 2; ++layered) {
+      fx::forceEchoLayersPerPass(layered ? 1 : 0);
+      startFrame();
+      drawCorner();
+      fx::echoTrail(count, 0.016f, 0.0f, 1.4f);
+      frames[layered] = gl().readPixels();
+    }
+    fx::forceEchoLayersPerPass(0);
+    // Colour only (alpha adds up differently and is never shown), and below the rows that
+    // sample the texture above the 480 rows a 640 x 480 window can copy into it.
+    int worst = 0;
+    for (size_t i = 40 * 640 * 4; i < frames[0].size(); ++i)
+      if (i % 4 != 3) worst = std::max(worst, std::abs(frames[0][i] - frames[1][i]));
+    EXPECT_LE(worst, 2) << count << " layers";
+    EXPECT_GT(frames[0][(240 * fx_test::kWidth + 320) * 4], 200) << "the layers add up";
+  }
+  glDisable(GL_SCISSOR_TEST);
+}
+
 }  // namespace
