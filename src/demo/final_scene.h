@@ -32,6 +32,10 @@ class FinalScene {
   // at B exactly nothing is drawn.
   void draw(float t);
 
+  // Whether a frame at `t` may show the rendered backdrop: the window phase, with a margin
+  // before A so that a frame which reads the clock across A has its backdrop made.
+  bool showsBackdrop(float t) const { return a_ - 0.05f < t && t < b_; }
+
   void destroy();
 
   int width() const { return width_; }

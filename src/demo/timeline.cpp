@@ -126,8 +126,14 @@ void runFinalSetUpState() {
 }
 
 void runFinalState() {
-  drawFinalBackdrop(script.sceneClock);
-  if (sceneObjects.finalScene) sceneObjects.finalScene->draw(static_cast<float>(now() * 0.001));
+  // The backdrop is only ever seen through the window phase; before and after it the pass
+  // would draw and copy a picture that nothing shows, so only its projection is set.
+  FinalScene* scene = sceneObjects.finalScene.get();
+  if (!scene || scene->showsBackdrop(static_cast<float>(now() * 0.001)))
+    drawFinalBackdrop(script.sceneClock);
+  else
+    setWindowProjection(1.0, 700.0);
+  if (scene) scene->draw(static_cast<float>(now() * 0.001));
   if (now() > 174000.0) {
     // The outline pass ends on its wire sphere and leaves polygons drawn as lines, which
     // would reduce the flash to the outline of a quad beyond the window's edges.

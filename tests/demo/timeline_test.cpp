@@ -226,11 +226,46 @@ TEST_F(ShowTest, TheFinalSetUpLastsOneFrameAndTheShowEndsAfterItsLastMillisecond
   EXPECT_TRUE(platform::settings.demoDone);
 }
 
-TEST_F(ShowTest, TheFlashBeforeTheCreditsWhitensThePictureAfterTheWireSphere) {
+// The final scene's pictures, dark, so that the show makes its FinalScene.
+void writeFinalPictures(const testing_support::TempFolder& folder) {
   platform::createFolders(folder.file("Textures/Morvan"));
   const std::vector<std::uint8_t> dark(32 * 32 * 3, 20);
   for (const char* picture : {demo::FinalScene::kFirstPicture, demo::FinalScene::kSecondPicture, "Textures/Morvan/waterfx.jpg"})
     ASSERT_TRUE(resources_test::writeJpeg(folder.file(picture), 32, 32, 3, dark));
+}
+
+TEST_F(ShowTest, TheBackdropIsRenderedForTheWindowPhaseOnlyAndItsProjectionAlways) {
+  writeFinalPictures(folder);
+  loadShow();
+  frameAt(141991.0);
+  ASSERT_TRUE(sceneObjects.finalScene);
+  const GLuint backdrop = resources::textureTable.backdropTexture;
+  const auto backdropCentre = [backdrop] {
+    std::vector<std::uint8_t> texels(512 * 512 * 4);
+    glBindTexture(GL_TEXTURE_2D, backdrop);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    return texels[(256 * 512 + 256) * 4];
+  };
+  const auto blankBackdrop = [backdrop] {
+    const std::vector<std::uint8_t> zero(512 * 512 * 4, 0);
+    glBindTexture(GL_TEXTURE_2D, backdrop);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 512, 512, GL_RGBA, GL_UNSIGNED_BYTE, zero.data());
+  };
+  for (const double ms : {144000.0, 155000.0, 170000.0}) {
+    blankBackdrop();
+    frameAt(ms);
+    const bool window = ms == 155000.0;
+    EXPECT_EQ(backdropCentre() > 0, window) << ms;
+    GLfloat projection[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    // perspective(60, 1.7777, 1, 700): its depth terms, whether the pass ran or not.
+    EXPECT_NEAR(projection[10], -701.0f / 699.0f, 1e-5f) << ms;
+    EXPECT_NEAR(projection[5], 1.0f / std::tan(30.0f * 3.14159265f / 180.0f), 1e-4f) << ms;
+  }
+}
+
+TEST_F(ShowTest, TheFlashBeforeTheCreditsWhitensThePictureAfterTheWireSphere) {
+  writeFinalPictures(folder);
   loadShow();
   frameAt(141991.0);
   ASSERT_TRUE(sceneObjects.finalScene);
