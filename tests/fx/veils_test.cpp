@@ -321,8 +321,10 @@ TEST_F(VeilDrawing, EchoTrailOfTwoLayersAddsAlphaAndHalfAlpha) {
   glDisable(GL_SCISSOR_TEST);
 }
 
-TEST_F(VeilDrawing, EchoTrailLayersZoomIntoTheFrame) {
-  // A white square over the middle fifth of the 512 x 512 corner.
+// Draws into the 512 x 512 corner the trail copies, in coordinates 0..1, untextured and
+// unfogged, as the scene would before the trail.
+template <class Draw>
+void drawCorner(Draw draw) {
   glViewport(0, 0, 512, 512);
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
@@ -331,10 +333,18 @@ TEST_F(VeilDrawing, EchoTrailLayersZoomIntoTheFrame) {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_FOG);
   glDisable(GL_CULL_FACE);
-  glColor3f(1, 1, 1);
-  glRectf(0.4f, 0.4f, 0.6f, 0.6f);
+  glDisable(GL_TEXTURE_2D);
+  draw();
   glPopMatrix();
   glMatrixMode(GL_MODELVIEW);
+}
+
+TEST_F(VeilDrawing, EchoTrailLayersZoomIntoTheFrame) {
+  // A white square over the middle fifth of the 512 x 512 corner.
+  drawCorner([] {
+    glColor3f(1, 1, 1);
+    glRectf(0.4f, 0.4f, 0.6f, 0.6f);
+  });
 
   fx::echoTrail(2, 0.1f, 0.0f, 1.0f);
   // Layer 0 shows the square at x 256..384, layer 1 (half as bright) zoomed to 240..400.
@@ -348,16 +358,7 @@ TEST_F(VeilDrawing, EchoTrailLayersZoomIntoTheFrame) {
 TEST_F(VeilDrawing, EchoTrailInPassesAgreesWithLayerByLayer) {
   if (fx::echoLayersPerPass() < 2) GTEST_SKIP() << "this driver draws the trail layer by layer only";
   // A picture with detail everywhere: colour ramps across the corner and a bright block.
-  const auto drawCorner = [] {
-    glViewport(0, 0, 512, 512);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, 1, 0, 1, -1, 1);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_FOG);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
+  const auto picture = [] {
     glBegin(GL_QUADS);
     glColor3f(0.1f, 0.2f, 0.9f), glVertex2f(0, 0);
     glColor3f(0.9f, 0.1f, 0.3f), glVertex2f(0, 1);
@@ -366,15 +367,13 @@ TEST_F(VeilDrawing, EchoTrailInPassesAgreesWithLayerByLayer) {
     glEnd();
     glColor3f(1, 1, 1);
     glRectf(0.45f, 0.3f, 0.7f, 0.5f);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
   };
   for (int count : {3, 9, 10}) {
     std::vector<std::uint8_t> frames[2];
     for (int layered = 0; layered < 2; ++layered) {
       fx::forceEchoLayersPerPass(layered ? 1 : 0);
       startFrame();
-      drawCorner();
+      drawCorner(picture);
       fx::echoTrail(count, 0.016f, 0.0f, 1.4f);
       frames[layered] = gl().readPixels();
     }
