@@ -1,5 +1,6 @@
 #include "app/demo_config.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -80,7 +81,8 @@ int computeLetterboxHeight(int screenWidth, int screenHeight) {
   // One unit in the last place above 0.5625: the bars come out one pixel short of 16:9.
   const float k = std::bit_cast<float>(std::uint32_t{0x3F100001});
   const int visibleCut = static_cast<int>(screenHeight - screenWidth * static_cast<double>(k));
-  return visibleCut / 2;
+  // A window wider than the picture has no bars (never a negative height).
+  return std::max(0, visibleCut / 2);
 }
 
 }  // namespace app

@@ -198,6 +198,21 @@ void handleWindowEvent(const SDL_Event& event) {
   }
 }
 
+bool desktopDisplaySize(int& width, int& height) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return false;
+  SDL_DisplayMode mode{};
+  const bool ok = SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0;
+  if (ok) width = mode.w, height = mode.h;
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  return ok;
+}
+
+void setVsync(bool on) {
+  // Adaptive sync first where the driver has it, so a late frame is not held a whole refresh.
+  if (on && SDL_GL_SetSwapInterval(-1) == 0) return;
+  SDL_GL_SetSwapInterval(on ? 1 : 0);
+}
+
 SDL_Window* demoWindow() { return windowState.window; }
 
 void swapDemoWindow() {

@@ -21,6 +21,11 @@ void handleWindowEvent(const SDL_Event& event);
 // The caption update of the once-a-second timer (windowed only).
 void updateFpsTitle();
 
+// The display's own size (for --mode desktop). False when no display answers.
+bool desktopDisplaySize(int& width, int& height);
+// Swaps wait for the display's refresh (--vsync) or not (the design's unlimited rate).
+void setVsync(bool on);
+
 SDL_Window* demoWindow();
 void swapDemoWindow();
 

@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tolvek: %s\n%s", parsed.error.c_str(), app::usageText().c_str());
     return 2;
   }
-  if (parsed.options.help) {
-    std::fputs(app::usageText().c_str(), stdout);
+  if (parsed.options.help || parsed.options.version) {
+    std::fputs((parsed.options.help ? app::usageText() : app::versionText()).c_str(), stdout);
     return 0;
   }
   const int code = app::runDemo(parsed.options);

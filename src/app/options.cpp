@@ -1,32 +1,69 @@
 #include "app/options.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cstdlib>
 
 namespace app {
 namespace {
 
-bool parseInt(const std::string& text, int& value) {
+bool parseInt(std::string_view text, int& value) {
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
   return ec == std::errc() && ptr == end;
 }
 
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text;
+}
+
+// "WxH" within the accepted sizes, 16:9 or taller; otherwise the reason.
+std::string parseMode(const std::string& value, Options& o) {
+  const size_t x = lower(value).find('x');
+  int w = 0, h = 0;
+  if (x == std::string::npos || !parseInt(std::string_view(value).substr(0, x), w) ||
+      !parseInt(std::string_view(value).substr(x + 1), h))
+    return "--mode needs WIDTHxHEIGHT (such as 640x480) or 'desktop', not '" + value + "'";
+  if (w < kMinWidth || h < kMinHeight || w > kMaxWidth || h > kMaxHeight)
+    return "mode " + value + " is outside the sizes the show plays at (320x240 to 3840x2160)";
+  // The show's picture is 16:9; a wider window would cut it.
+  if (static_cast<long>(w) * 9 > static_cast<long>(h) * 16)
+    return "mode " + value + " is wider than the show's 16:9 picture; choose a size of 16:9 or taller";
+  o.width = w;
+  o.height = h;
+  return {};
+}
+
 }  // namespace
+
+bool isVideoFileName(const std::string& path) {
+  const std::string name = lower(path);
+  for (const char* ext : {".mp4", ".mkv", ".webm"}) {
+    const std::string e = ext;
+    if (name.size() > e.size() && name.compare(name.size() - e.size(), e.size(), e) == 0) return true;
+  }
+  return false;
+}
+
+std::string versionText() { return std::string("tolvek ") + TOLVEK_VERSION + "\n"; }
 
 std::string usageText() {
   return "usage: tolvek [options]\n"
-         "  --mode WxH      screen mode: 640x480, 800x600, 1024x768 or 512x384 (skips the setup dialog)\n"
-         "  --depth 16|32   depth-buffer bits (skips the setup dialog)\n"
-         "  --fullscreen    full screen (skips the setup dialog)\n"
-         "  --unattended    no dialog; message boxes are written to standard error\n"
-         "  --until MS      end the show when the demo clock passes MS milliseconds\n"
-         "  --record DIR    unattended run on a virtual clock; every frame is written to\n"
-         "                  DIR/frame_000000.png, frame_000001.png, ...\n"
-         "  --fps N         frame rate of the virtual clock when recording (default 30); without\n"
-         "                  --record the show runs silently on that clock and writes nothing\n"
-         "  --stats         print frame times per scene, the loading time and the peak memory at exit\n"
-         "  --help          this text\n"
+         "  --mode WxH         window size from 320x240 to 3840x2160, 16:9 or taller (skips the setup dialog)\n"
+         "  --mode desktop     full screen at the display's own size (skips the setup dialog)\n"
+         "  --depth 16|32      depth-buffer bits (skips the setup dialog)\n"
+         "  --fullscreen       full screen (skips the setup dialog)\n"
+         "  --vsync            wait for the display's refresh at every frame (default: as fast as it draws)\n"
+         "  --unattended       no dialog; message boxes are written to standard error\n"
+         "  --until MS         end the show when the demo clock passes MS milliseconds\n"
+         "  --record FILE      record a video (.mp4, .mkv or .webm, made by ffmpeg) with the soundtrack\n"
+         "  --record DIR       record every frame as DIR/frame_000000.png ... and DIR/soundtrack.wav\n"
+         "  --fps N            frame rate of a recording (video 60, PNG frames 30); alone: a silent benchmark run\n"
+         "  --stats            print frame times per scene, the loading time and the peak memory at exit\n"
+         "  --version          print the version\n"
+         "  --help             this text\n"
          "The demo runs in the working directory, which must hold Demo.conf and the show's data.\n"
          "Escape or the window's close box ends it.\n";
 }
@@ -43,8 +80,12 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     const bool hasValue = i + 1 < args.size();
     if (arg == "--help" || arg == "-h") {
       o.help = true;
+    } else if (arg == "--version") {
+      o.version = true;
     } else if (arg == "--fullscreen") {
       o.fullscreen = true;
+    } else if (arg == "--vsync") {
+      o.vsync = true;
     } else if (arg == "--stats") {
       o.stats = true;
     } else if (arg == "--unattended") {
@@ -52,11 +93,16 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     } else if (arg == "--mode") {
       if (!hasValue) return fail("--mode needs a value such as 640x480");
       const std::string& v = args[++i];
-      if (v == "640x480") o.width = 640, o.height = 480;
-      else if (v == "800x600") o.width = 800, o.height = 600;
-      else if (v == "1024x768") o.width = 1024, o.height = 768;
-      else if (v == "512x384") o.width = 512, o.height = 384;
-      else return fail("unknown mode '" + v + "': choose 640x480, 800x600, 1024x768 or 512x384");
+      if (v == "desktop") {
+        o.desktopMode = true;
+        o.fullscreen = true;
+        o.width.reset();
+        o.height.reset();
+      } else if (std::string reason = parseMode(v, o); !reason.empty()) {
+        return fail(reason);
+      } else {
+        o.desktopMode = false;
+      }
     } else if (arg == "--depth") {
       if (!hasValue) return fail("--depth needs 16 or 32");
       int bits = 0;
@@ -71,8 +117,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         return fail("--until needs a time in milliseconds, not '" + args[i] + "'");
       o.untilMs = ms;
     } else if (arg == "--record") {
-      if (!hasValue || args[i + 1].empty()) return fail("--record needs a folder");
-      o.recordDir = args[++i];
+      if (!hasValue || args[i + 1].empty()) return fail("--record needs a video file name or a folder");
+      const std::string& target = args[++i];
+      o.recordDir.clear();
+      o.recordVideo.clear();
+      (isVideoFileName(target) ? o.recordVideo : o.recordDir) = target;
       o.unattended = true;
     } else if (arg == "--fps") {
       if (!hasValue) return fail("--fps needs a frame rate");

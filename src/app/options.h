@@ -10,24 +10,30 @@ namespace app {
 
 struct Options {
   std::optional<int> width, height;  // --mode WxH
+  bool desktopMode = false;          // --mode desktop: the display's own size, full screen
   std::optional<int> depthBits;      // --depth 16|32
   bool fullscreen = false;           // --fullscreen
   bool unattended = false;           // --unattended (also implied by --record)
   std::optional<double> untilMs;     // --until MS
-  std::string recordDir;             // --record DIR
+  std::string recordDir;             // --record DIR: PNG frames and soundtrack.wav
+  std::string recordVideo;           // --record FILE.mp4|.mkv|.webm: one video file
   std::optional<int> fps;            // --fps N: the virtual clock's frame rate
+  bool vsync = false;                // --vsync: swaps wait for the display's refresh
   bool stats = false;                // --stats
   bool help = false;
+  bool version = false;
 
-  static constexpr int kDefaultRecordFps = 30;
+  static constexpr int kDefaultFramesFps = 30;
+  static constexpr int kDefaultVideoFps = 60;
+  bool recording() const { return !recordDir.empty() || !recordVideo.empty(); }
   // Frame rate of the virtual clock of a recording.
-  int recordFps() const { return fps.value_or(kDefaultRecordFps); }
+  int recordFps() const { return fps.value_or(recordVideo.empty() ? kDefaultFramesFps : kDefaultVideoFps); }
   // A frame rate without a recording: the show runs on the virtual clock, silently, and
   // writes nothing, so every run draws the same frames (a benchmark).
-  bool benchmarkRun() const { return fps && recordDir.empty(); }
+  bool benchmarkRun() const { return fps && !recording(); }
 
   // Mode, depth, full screen or a frame rate given: the setup dialog is skipped.
-  bool skipsSetupDialog() const { return width || depthBits || fullscreen || unattended || fps; }
+  bool skipsSetupDialog() const { return width || desktopMode || depthBits || fullscreen || unattended || fps; }
 };
 
 struct ParsedOptions {
@@ -35,7 +41,13 @@ struct ParsedOptions {
   std::string error;  // empty when the command line was understood
 };
 
+// Window sizes --mode accepts: the picture must be 16:9 or taller.
+constexpr int kMinWidth = 320, kMinHeight = 240, kMaxWidth = 3840, kMaxHeight = 2160;
+
 ParsedOptions parseOptions(const std::vector<std::string>& args);
+// True when `path` names a video file the recorder can make (.mp4, .mkv, .webm).
+bool isVideoFileName(const std::string& path);
 std::string usageText();
+std::string versionText();
 
 }  // namespace app

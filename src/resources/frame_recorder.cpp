@@ -10,6 +10,7 @@
 #include "resources/png_writer.h"
 
 namespace resources {
+
 FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(folder)), fps_(fps) {
   if (!platform::createFolders(folder_)) {
     error_ = "cannot create the recording folder '" + folder_ + "'";
@@ -22,11 +23,16 @@ void FrameRecorder::startClock() const { platform::useFrameRateCounter(fps_); }
 
 void FrameRecorder::advanceClock() const { platform::advanceVirtualFrame(); }
 
-bool FrameRecorder::saveFrame(int width, int height) {
+std::vector<std::uint8_t> readBackBuffer(int width, int height) {
   std::vector<std::uint8_t> pixels(static_cast<size_t>(width) * height * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadBuffer(GL_BACK);
   glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+  return pixels;
+}
+
+bool FrameRecorder::saveFrame(int width, int height) {
+  const std::vector<std::uint8_t> pixels = readBackBuffer(width, height);
   char name[32];
   std::snprintf(name, sizeof name, "/frame_%06d.png", frames_);
   // Fast compression: recording should not be dominated by zlib.

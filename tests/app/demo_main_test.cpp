@@ -117,7 +117,18 @@ TEST(DemoProgram, BadOptionsAndAnUncreatableRecordFolderFailCleanly) {
   EXPECT_NE(record.output.find("cannot create the recording folder"), std::string::npos) << record.output;
   auto help = runProgram("tolvek", "--help", folder.path());
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.output.find("--record DIR"), std::string::npos);
+  for (const char* option : {"--mode WxH", "--mode desktop", "--depth", "--fullscreen", "--vsync", "--unattended",
+                             "--until", "--record FILE", "--record DIR", "--fps", "--stats", "--version", "--help"})
+    EXPECT_NE(help.output.find("\n  " + std::string(option)), std::string::npos) << option;
+  auto version = runProgram("tolvek", "--version", folder.path());
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.output.rfind("tolvek 1.", 0), 0u) << version.output;
+  // Without ffmpeg a video cannot be made: said at once, with the form that needs no ffmpeg.
+  auto noEncoder = runProgram("tolvek", "--record show.mp4 --until 100", folder.path(), "env PATH=/nonexistent");
+  EXPECT_EQ(noEncoder.exitCode, 1);
+  EXPECT_NE(noEncoder.output.find("ffmpeg is not installed"), std::string::npos) << noEncoder.output;
+  EXPECT_NE(noEncoder.output.find("--record FOLDER"), std::string::npos) << noEncoder.output;
+  EXPECT_EQ(folder.entryCount(), 2);  // Demo.conf and the blocker: nothing made
 }
 
 TEST(DemoProgram, RecordingWritesOneFramePerVirtualFramePeriodWithBlackBars) {

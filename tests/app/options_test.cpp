@@ -25,6 +25,23 @@ TEST(Options, ModeDepthAndFullScreenSkipTheDialog) {
   EXPECT_EQ(*parse({"--mode", "512x384"}).options.width, 512);
 }
 
+TEST(Options, AnySizeOf16By9OrTallerWithinTheLimitsAndTheDesktop) {
+  struct Case {
+    const char* mode;
+    bool accepted;
+  };
+  for (const Case& c : {Case{"320x240", true}, {"3840x2160", true}, {"1280x720", true}, {"640x400", true},
+                        {"1281x720", false}, {"319x240", false}, {"3840x2161", false}, {"4096x2304", false},
+                        {"2560x1080", false}, {"640x", false}, {"x480", false}, {"640x480x", false}}) {
+    const auto p = parse({"--mode", c.mode});
+    EXPECT_EQ(p.error.empty(), c.accepted) << c.mode << ": " << p.error;
+  }
+  EXPECT_NE(parse({"--mode", "1920x800"}).error.find("wider than"), std::string::npos);
+  const auto desktop = parse({"--mode", "desktop"});
+  EXPECT_TRUE(desktop.options.desktopMode && desktop.options.fullscreen && desktop.options.skipsSetupDialog());
+  EXPECT_FALSE(desktop.options.width.has_value());
+}
+
 TEST(Options, RecordingIsUnattendedWithItsFrameRate) {
   const auto p = parse({"--record", "out", "--fps", "25", "--until", "2000.5"});
   ASSERT_TRUE(p.error.empty()) << p.error;
@@ -37,10 +54,21 @@ TEST(Options, RecordingIsUnattendedWithItsFrameRate) {
   EXPECT_DOUBLE_EQ(*p.options.untilMs, 2000.5);
 }
 
+TEST(Options, AVideoFileNameRecordsAVideoAtSixtyFramesBySuffix) {
+  for (const char* name : {"show.mp4", "a/b.MKV", "clip.webm"}) {
+    const auto p = parse({"--record", name});
+    EXPECT_EQ(p.options.recordVideo, name);
+    EXPECT_TRUE(p.options.recordDir.empty() && p.options.unattended) << name;
+    EXPECT_EQ(p.options.recordFps(), 60) << name;
+  }
+  for (const char* name : {"frames", "mp4", "show.mp4/", "show.avi"})
+    EXPECT_EQ(parse({"--record", name}).options.recordDir, name);
+}
+
 TEST(Options, BadCommandLinesAreRefusedWithAReason) {
   for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--bogus"}, {"--mode", "640x481"}, {"--mode"}, {"--depth", "24"}, {"--depth", "16x"},
-           {"--until", "soon"}, {"--until", "-1"}, {"--record"}, {"--fps", "0"}, {"--fps", "ten"}}) {
+           {"--bogus"}, {"--mode", "640x300"}, {"--mode"}, {"--depth", "24"}, {"--depth", "16x"},
+           {"--until", "soon"}, {"--until", "-1"}, {"--record"}, {"--fps", "0"}, {"--fps", "ten"}, {"--record", ""}}) {
     const auto p = parse(args);
     EXPECT_FALSE(p.error.empty()) << "accepted: " << args[0] << (args.size() > 1 ? " " + args[1] : "");
   }

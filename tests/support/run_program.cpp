@@ -13,8 +13,9 @@ std::string binPath(const std::string& program) {
 }
 
 ProgramResult runProgram(const std::string& program, const std::string& arguments,
-                         const std::string& workingDirectory) {
-  const std::string command = "cd '" + workingDirectory + "' && '" + binPath(program) + "' " +
+                         const std::string& workingDirectory, const std::string& launcher) {
+  const std::string command = "cd '" + workingDirectory + "' && " + (launcher.empty() ? "" : launcher + " ") +
+                              "'" + binPath(program) + "' " +
                               arguments + " 2>&1 < /dev/null";
   ProgramResult result;
   std::FILE* pipe = ::popen(command.c_str(), "r");

@@ -14,8 +14,9 @@ struct ProgramResult {
 // Path of a program built by the project, e.g. binPath("tolvek").
 std::string binPath(const std::string& program);
 
-// `arguments` are passed through the shell: quote them as needed.
+// `arguments` are passed through the shell: quote them as needed. `launcher` is a command the
+// program is started through, such as "env PATH=/nowhere" or "timeout -s INT 5".
 ProgramResult runProgram(const std::string& program, const std::string& arguments,
-                         const std::string& workingDirectory);
+                         const std::string& workingDirectory, const std::string& launcher = "");
 
 }  // namespace testing_support

@@ -1,0 +1,138 @@
+#include "resources/video_recorder.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "resources/frame_recorder.h"
+
+namespace resources {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string lowerExtension(const std::string& path) {
+  std::string ext = fs::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext.empty() ? ext : ext.substr(1);
+}
+
+// Video codec settings per container: H.264 for MP4 and Matroska, VP9 for WebM. Fast
+// presets: the encoder shares the machine with the software renderer.
+std::vector<std::string> videoCodec(const std::string& container) {
+  if (container == "webm")
+    return {"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8", "-row-mt", "1",
+            "-crf", "30", "-b:v", "0", "-pix_fmt", "yuv420p"};
+  return {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"};
+}
+
+std::vector<std::string> audioCodec(const std::string& container) {
+  if (container == "webm") return {"-c:a", "libopus", "-b:a", "160k"};
+  return {"-c:a", "aac", "-b:a", "192k"};
+}
+
+}  // namespace
+
+std::string VideoRecorder::findEncoder() { return platform::findProgram("ffmpeg"); }
+
+VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, int fps, std::string encoder)
+    : output_(std::move(outputPath)), encoder_(std::move(encoder)), container_(lowerExtension(output_)),
+      width_(width), height_(height), fps_(fps) {
+  std::error_code ec;
+  const fs::path out = fs::absolute(output_, ec);
+  const fs::path folder = out.parent_path();
+  if (ec || !fs::is_directory(folder, ec)) {
+    fail("the folder of '" + output_ + "' does not exist");
+    return;
+  }
+  // Beside the output, so the finished file is renamed into place, never copied.
+  std::string pattern = (folder / ("." + out.filename().string() + ".tolvek-XXXXXX")).string();
+  if (!::mkdtemp(pattern.data())) {
+    fail("cannot write into the folder of '" + output_ + "': " + std::strerror(errno));
+    return;
+  }
+  workFolder_ = pattern;
+
+  std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+                                   "-f", "rawvideo", "-pix_fmt", "rgb24",
+                                   "-video_size", std::to_string(width_) + "x" + std::to_string(height_),
+                                   "-framerate", std::to_string(fps_), "-i", "pipe:0",
+                                   // 4:2:0 needs even sides: an odd window gets one black line.
+                                   "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"};
+  for (auto& a : videoCodec(container_)) argv.push_back(a);
+  argv.push_back(workFolder_ + "/picture.mkv");
+  if (!encoding_.start(argv, true, workFolder_ + "/ffmpeg.log")) fail("cannot start " + encoder_);
+}
+
+VideoRecorder::~VideoRecorder() {
+  encoding_.finish();
+  removeWorkFolder();
+}
+
+std::string VideoRecorder::soundtrackPath() const { return workFolder_ + "/soundtrack.wav"; }
+
+bool VideoRecorder::fail(std::string message) {
+  if (error_.empty()) error_ = std::move(message);
+  return false;
+}
+
+std::string VideoRecorder::encoderLogTail() const {
+  std::ifstream log(workFolder_ + "/ffmpeg.log");
+  std::string line, last;
+  while (std::getline(log, line))
+    if (!line.empty()) last = line;
+  return last.empty() ? std::string() : " (ffmpeg: " + last + ")";
+}
+
+void VideoRecorder::removeWorkFolder() {
+  if (workFolder_.empty()) return;
+  std::error_code ec;
+  fs::remove_all(workFolder_, ec);
+  workFolder_.clear();
+}
+
+bool VideoRecorder::saveFrame() {
+  if (!ok()) return false;
+  const std::vector<std::uint8_t> pixels = readBackBuffer(width_, height_);
+  // The encoder wants the top row first.
+  const size_t row = static_cast<size_t>(width_) * 3;
+  std::vector<std::uint8_t> topDown(pixels.size());
+  for (int y = 0; y < height_; ++y)
+    std::memcpy(topDown.data() + row * y, pixels.data() + row * (height_ - 1 - y), row);
+  if (!encoding_.write(topDown.data(), topDown.size())) {
+    encoding_.finish();
+    return fail("the video encoder stopped" + encoderLogTail());
+  }
+  ++frames_;
+  return true;
+}
+
+bool VideoRecorder::finish(bool withSoundtrack) {
+  const int encoded = encoding_.finish();
+  bool done = ok();
+  if (done && encoded != 0) done = fail("the video encoder failed" + encoderLogTail());
+  if (done && frames_ > 0) {
+    const std::string joined = workFolder_ + "/joined." + container_;
+    std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+                                     "-i", workFolder_ + "/picture.mkv"};
+    if (withSoundtrack) {
+      argv.insert(argv.end(), {"-i", soundtrackPath(), "-map", "0:v:0", "-map", "1:a:0"});
+      for (auto& a : audioCodec(container_)) argv.push_back(a);
+    }
+    argv.insert(argv.end(), {"-c:v", "copy"});
+    // MP4 players start sooner with the index at the front.
+    if (container_ == "mp4") argv.insert(argv.end(), {"-movflags", "+faststart"});
+    argv.push_back(joined);
+    platform::ChildProcess joining;
+    if (!joining.start(argv, false, workFolder_ + "/ffmpeg.log") || joining.finish() != 0)
+      done = fail("the video and its soundtrack could not be put together" + encoderLogTail());
+    else if (std::error_code ec; fs::rename(joined, output_, ec), ec)
+      done = fail("cannot write '" + output_ + "': " + ec.message());
+  }
+  removeWorkFolder();
+  return done;
+}
+
+}  // namespace resources

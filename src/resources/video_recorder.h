@@ -1,0 +1,51 @@
+// A recording made into one video file (.mp4, .mkv or .webm) by ffmpeg, run as a separate
+// program. The frames go to it through a pipe as raw RGB and are encoded while the show
+// draws; the soundtrack is written beside them (see the offline recording) and both are put
+// together into the output when the recording ends. Everything in between lives in a hidden
+// working folder next to the output, which is removed on every way out, so an ended or
+// failed recording leaves the finished video or nothing.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/child_process.h"
+
+namespace resources {
+
+class VideoRecorder {
+ public:
+  // The encoder program, or empty when ffmpeg is not installed.
+  static std::string findEncoder();
+
+  VideoRecorder(std::string outputPath, int width, int height, int fps, std::string encoder);
+  ~VideoRecorder();  // an unfinished recording is abandoned: no output, no working files
+
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
+  // Where the soundtrack of the recording is to be written.
+  std::string soundtrackPath() const;
+
+  // Reads the back buffer of the current context and hands it to the encoder.
+  bool saveFrame();
+  int framesWritten() const { return frames_; }
+
+  // Ends the encoding and joins picture and `soundtrack` (a WAV file; empty: none) into the
+  // output. With no frames nothing is made. False with error() when it failed; the working
+  // folder is gone either way.
+  bool finish(bool withSoundtrack);
+
+ private:
+  bool fail(std::string message);
+  std::string encoderLogTail() const;
+  void removeWorkFolder();
+
+  std::string output_, encoder_, workFolder_;
+  std::string container_;  // "mp4", "mkv" or "webm"
+  int width_, height_, fps_;
+  int frames_ = 0;
+  platform::ChildProcess encoding_;
+  std::string error_;
+};
+
+}  // namespace resources
