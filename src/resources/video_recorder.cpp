@@ -1,5 +1,7 @@
 #include "resources/video_recorder.h"
 
+#include <sys/statvfs.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -83,7 +85,12 @@ std::string VideoRecorder::encoderLogTail() const {
   std::string line, last;
   while (std::getline(log, line))
     if (!line.empty()) last = line;
-  return last.empty() ? std::string() : " (ffmpeg: " + last + ")";
+  if (!last.empty()) return " (ffmpeg: " + last + ")";
+  // A full disk leaves no room for the encoder's own words either.
+  struct statvfs disk {};
+  if (::statvfs(workFolder_.c_str(), &disk) == 0 && disk.f_bavail * disk.f_frsize < (1u << 20))
+    return " (the disk is full)";
+  return {};
 }
 
 void VideoRecorder::removeWorkFolder() {
