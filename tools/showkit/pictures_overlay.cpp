@@ -1,5 +1,6 @@
 // The pictures of the loading screen and of the intro overlay: loader picture and bar,
-// presentation logo, group logo, title and the five caption words.
+// presentation logo, group logo, title and the five caption words; also the program's icon,
+// which wears the loader's look.
 #include <cmath>
 #include <memory>
 #include <string>
@@ -257,6 +258,91 @@ Image captionPicture(const Fonts& fonts, const std::string& words) {
   return overlayLogo(canvas, palette::white, palette::waterLight, 4, 0.5f, 512, 64);
 }
 
+
+// Box of the coverage above one half in a mask: x0, y0 inclusive, x1, y1 exclusive.
+struct MaskBox {
+  int x0, y0, x1, y1;
+};
+MaskBox maskBox(const Field& mask) {
+  MaskBox b{mask.width, mask.height, 0, 0};
+  for (int y = 0; y < mask.height; ++y)
+    for (int x = 0; x < mask.width; ++x)
+      if (mask.at(x, y) > 0.5f) b = {std::min(b.x0, x), std::min(b.y0, y), std::max(b.x1, x + 1), std::max(b.y1, y + 1)};
+  return b;
+}
+
+// Signed distance to a square of half side `half` with corners rounded by `corner`, centred
+// on (c, c): negative inside.
+float roundedSquareDistance(float x, float y, float c, float half, float corner) {
+  const float qx = std::fabs(x - c) - (half - corner), qy = std::fabs(y - c) - (half - corner);
+  return std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f)) + std::min(std::max(qx, qy), 0.0f) - corner;
+}
+
+// The program's icon: a rounded tile of the loader's fire-lit wall, the group's initial
+// burning on it above a rule and diamond in cold light, and a cold rim. Drawn at four times
+// the size and averaged down, which smooths every edge.
+Image iconPicture(const Fonts& fonts, int size) {
+  const int s = 4 * size;
+  const float c = 0.5f * s, half = 0.47f * s, corner = 0.18f * s;
+  Field relief(s, s);
+  Image wall(s, s);
+  for (int y = 0; y < s; ++y)
+    for (int x = 0; x < s; ++x) {
+      const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+      const Masonry m = masonry(fx, fy, 310, 124, 7, 0x1c0u, 0, true);
+      const float grain = fbm(fx * 0.025f, fy * 0.025f, 5, 0x1c1u);
+      relief.at(x, y) = m.height * (0.8f + 0.2f * grain);
+      const Rgba stone = mix(palette::stoneDark, palette::stone, 0.2f + 0.6f * m.shade);
+      wall.at(x, y) = stone * ((0.6f + 0.6f * grain) * (0.3f + 0.7f * m.height));
+    }
+  // Lit like the loader's wall: by a fire below the letter, a little cold light from above,
+  // and the tile's edge bevelled into shadow.
+  const float fireX = c, fireY = 0.8f * s;
+  Image image(s, s, {0, 0, 0, 0});
+  for (int y = 0; y < s; ++y)
+    for (int x = 0; x < s; ++x) {
+      const float fx = static_cast<float>(x) + 0.5f, fy = static_cast<float>(y) + 0.5f;
+      const float gx = relief.at(std::min(x + 1, s - 1), y) - relief.at(std::max(x - 1, 0), y);
+      const float gy = relief.at(x, std::min(y + 1, s - 1)) - relief.at(x, std::max(y - 1, 0));
+      const float lx = fireX - fx, ly = fireY - fy;
+      const float dist = std::sqrt(lx * lx + ly * ly) + 1;
+      const float facing = clamp01(0.5f + 6.0f * (gx * lx + gy * ly) / dist);
+      const float warm = 1.6f * std::exp(-dist / (0.42f * s));
+      const float cold = 0.3f * smoothstep(0.75f * s, 0.0f, fy);
+      const Rgba base = wall.at(x, y);
+      const float d = roundedSquareDistance(fx, fy, c, half, corner);
+      const float bevel = 0.35f + 0.65f * smoothstep(0.0f, 0.06f * s, -d);
+      const Rgba lit = tint(base, palette::fire) * (warm * (0.6f + 0.8f * facing)) +
+                       tint(base, palette::waterLight) * (cold * (0.5f + 0.5f * facing)) + base * 0.25f;
+      image.at(x, y) = withAlpha(lit * bevel, clamp01(0.5f - d));
+    }
+  // The cold rim just inside the edge.
+  Field rim(s, s);
+  for (int y = 0; y < s; ++y)
+    for (int x = 0; x < s; ++x) {
+      const float d = roundedSquareDistance(static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f, c, half, corner);
+      rim.at(x, y) = clamp01(6.0f - std::fabs(d + 0.035f * s));
+    }
+  // The initial, its foot resting on a rule with the show's diamond.
+  Field letter = fonts.bold->renderLine("T", static_cast<int>(0.74f * s));
+  const MaskBox box = maskBox(letter);
+  const int lx = static_cast<int>(c) - (box.x0 + box.x1) / 2;
+  const int ly = static_cast<int>(0.44f * s) - (box.y0 + box.y1) / 2;
+  Field canvas(s, s);
+  stamp(canvas, letter, lx, ly);
+  const float ruleY = static_cast<float>(ly + box.y1) + 0.055f * s;
+  rule(rim, c - 0.3f * s, c + 0.3f * s, ruleY, 7, 0.16f * s);
+  diamond(rim, c, ruleY, 0.028f * s);
+  const Image cold = glowingMask(rim, palette::waterLight, palette::water, 10, 0.5f);
+  const Image glow = gradientText(canvas, palette::white, palette::fire, palette::ember, 28, 0.6f);
+  for (int y = 0; y < s; ++y)
+    for (int x = 0; x < s; ++x) {
+      addLight(image, x, y, cold.at(x, y), cold.at(x, y).a * 0.9f);
+      addLight(image, x, y, glow.at(x, y), glow.at(x, y).a);
+    }
+  return resampled(image, size, size);
+}
+
 }  // namespace
 
 void writeOverlayPictures(ShowFolder& folder) {
@@ -285,6 +371,12 @@ std::vector<std::uint8_t> dialogPictureJpeg() {
   const Fonts fonts = openFonts();
   if (!fonts.ok()) return {};
   return encodeJpeg(resampled(loaderPicture(fonts, false), 300, 225), 92);
+}
+
+Image appIcon(int size) {
+  const Fonts fonts = openFonts();
+  if (!fonts.ok() || size < 16) return {};
+  return iconPicture(fonts, size);
 }
 
 }  // namespace showkit

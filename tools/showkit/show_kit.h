@@ -8,6 +8,7 @@
 #include <vector>
 #include <string_view>
 
+#include "image.h"
 #include "show_folder.h"
 
 namespace showkit {
@@ -36,5 +37,9 @@ void writeArchives(ShowFolder& folder);         // archives.cpp: last, packs wha
 // The setup dialog's 300 x 225 picture of the group as a JPEG, which the program carries in
 // itself; empty when the fonts are missing.
 std::vector<std::uint8_t> dialogPictureJpeg();  // pictures_overlay.cpp
+
+// The program's icon, size x size with alpha (the tile's corners are clear); empty when the
+// fonts are missing.
+Image appIcon(int size);  // pictures_overlay.cpp
 
 }  // namespace showkit
