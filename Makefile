@@ -2,9 +2,10 @@
 # Debian 12 machine: dependencies, configure, build, then run the show or the tests.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
-.PHONY: all deps configure build show run test bench clean
+.PHONY: all deps configure build show run test bench clean install deb
 
 all: build
 
@@ -19,11 +20,10 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-# The show folder is written by the content kit; again only when the kit changed.
+# The show folder is written by the content kit; again only when the kit changed. The build's
+# show_folder target does it (and stamps $(BUILD)/show/.made), so installs ship the same folder.
 show: build
-	@if [ ! -f $(BUILD)/show/.made ] || [ $(BUILD)/bin/tolvek-showkit -nt $(BUILD)/show/.made ]; then \
-	  rm -rf $(BUILD)/show && $(BUILD)/bin/tolvek-showkit $(BUILD)/show && touch $(BUILD)/show/.made; \
-	fi
+	cmake --build $(BUILD) --target show_folder
 
 run: show
 	cd $(BUILD)/show && ../bin/tolvek
@@ -35,6 +35,15 @@ test: show
 # The show's frame times at 640 x 480 and 1024 x 768 against the speed targets.
 bench: show
 	$(XVFB) $(BUILD)/bin/bench_show $(abspath $(BUILD)/show)
+
+# Installs the demo (started by the `tolvek` launcher), the tools, the show, the desktop entry
+# and the icon under PREFIX; DESTDIR is honoured.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package $(BUILD)/tolvek_<version>_<arch>.deb, installing under /usr.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)
