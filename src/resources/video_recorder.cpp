@@ -49,6 +49,10 @@ VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, int 
     fail("the folder of '" + output_ + "' does not exist");
     return;
   }
+  if (fs::is_directory(out, ec)) {
+    fail("'" + output_ + "' is a folder; a video needs a file name");
+    return;
+  }
   // Beside the output, so the finished file is renamed into place, never copied.
   std::string pattern = (folder / ("." + out.filename().string() + ".tolvek-XXXXXX")).string();
   if (!::mkdtemp(pattern.data())) {

@@ -129,6 +129,11 @@ TEST(DemoProgram, BadOptionsAndAnUncreatableRecordFolderFailCleanly) {
   EXPECT_NE(noEncoder.output.find("ffmpeg is not installed"), std::string::npos) << noEncoder.output;
   EXPECT_NE(noEncoder.output.find("--record FOLDER"), std::string::npos) << noEncoder.output;
   EXPECT_EQ(folder.entryCount(), 2);  // Demo.conf and the blocker: nothing made
+  // A video over a folder of that name is refused before the show starts.
+  std::filesystem::create_directory(folder.file("taken.mp4"));
+  auto overFolder = runProgram("tolvek", "--record taken.mp4 --until 100", folder.path());
+  EXPECT_EQ(overFolder.exitCode, 1);
+  EXPECT_NE(overFolder.output.find("'taken.mp4' is a folder"), std::string::npos) << overFolder.output;
 }
 
 TEST(DemoProgram, RecordingWritesOneFramePerVirtualFramePeriodWithBlackBars) {
