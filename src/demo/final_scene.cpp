@@ -69,6 +69,7 @@ void FinalScene::windowPass(float t) {
   const float w = static_cast<float>(width_);
   const float h = static_cast<float>(height_);
   fx::stencilWindow(-w / 2.0f, w / 2.0f, -0.4f * h, 0.4f * h, width_, height_);
+  const fx::MaskedRect window = fx::stencilWindowInterior(-w / 2.0f, w / 2.0f, -0.4f * h, 0.4f * h, width_, height_);
 
   const GLfloat clear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   glFogi(GL_FOG_MODE, GL_LINEAR);
@@ -127,7 +128,8 @@ void FinalScene::windowPass(float t) {
                        2.0f * std::cos(15.0f * t * kRadiansPerDegree));
   sphere_->setPolygonMode(GL_FILL);
   sphere_->animate(3.0 * t, false);
-  sphere_->draw();
+  // Outside the window only: what would land inside it is masked.
+  sphere_->draw(&window);
   glStencilFunc(GL_EQUAL, 1, 1);
   glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
   sphere_->draw();

@@ -76,7 +76,41 @@ std::size_t setMeshMemoryLimit(std::size_t bytes) {
 
 MeshObject::~MeshObject() = default;
 
-void MeshObject::draw() const {
+const std::vector<MeshTriangle>& MeshObject::trianglesOutside(const MaskedRect& masked) const {
+  GLdouble modelview[16], projection[16];
+  GLint viewport[4];
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  // Window position of every vertex; NaN for one at or behind the eye, whose triangles are kept.
+  windowPoints_.resize(drawn_.size());
+  for (std::size_t i = 0; i < drawn_.size(); ++i) {
+    const MeshVertex& v = drawn_[i];
+    double eye[4], clip[4];
+    for (int r = 0; r < 4; ++r)
+      eye[r] = modelview[r] * v.x + modelview[4 + r] * v.y + modelview[8 + r] * v.z + modelview[12 + r];
+    for (int r = 0; r < 4; ++r)
+      clip[r] = projection[r] * eye[0] + projection[4 + r] * eye[1] + projection[8 + r] * eye[2] + projection[12 + r] * eye[3];
+    if (!(clip[3] > 1e-6)) {
+      windowPoints_[i] = {std::nan(""), std::nan("")};
+      continue;
+    }
+    windowPoints_[i] = {viewport[0] + (clip[0] / clip[3] + 1.0) * 0.5 * viewport[2],
+                        viewport[1] + (clip[1] / clip[3] + 1.0) * 0.5 * viewport[3]};
+  }
+  auto inside = [&](std::uint32_t i) {
+    const auto& p = windowPoints_[i];  // NaN compares false: never inside
+    return p[0] >= masked.x0 && p[0] <= masked.x1 && p[1] >= masked.y0 && p[1] <= masked.y1;
+  };
+  // A triangle lies within the box of its corners, and the rectangle holds that box when it
+  // holds the three corners.
+  kept_.clear();
+  for (const MeshTriangle& t : triangles_)
+    if (!(inside(t[0]) && inside(t[1]) && inside(t[2]))) kept_.push_back(t);
+  return kept_;
+}
+
+void MeshObject::draw(const MaskedRect* masked) const {
   if (drawn_.empty() || triangles_.empty()) return;
   glPushMatrix();
   glTranslatef(position_[0], position_[1], position_[2]);
@@ -84,6 +118,7 @@ void MeshObject::draw() const {
   glRotatef(rotation_[1], 0, 1, 0);
   glRotatef(rotation_[2], 0, 0, 1);
   glPolygonMode(GL_FRONT_AND_BACK, polygonMode_);
+  const std::vector<MeshTriangle>& triangles = masked ? trianglesOutside(*masked) : triangles_;
   // The triangles in their order through vertex arrays: the same vertices and texture
   // coordinates (x, z) as one glBegin/glEnd per triangle would give, in one call instead of
   // thousands. The caller's arrays (a level's, say) are put back afterwards.
@@ -98,7 +133,8 @@ void MeshObject::draw() const {
     glEnableClientState(GL_VERTEX_ARRAY);
     glTexCoordPointer(2, GL_DOUBLE, 0, texCoords_.data());
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles_.size() * 3), GL_UNSIGNED_INT, triangles_.data());
+    if (!triangles.empty())
+      glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles.size() * 3), GL_UNSIGNED_INT, triangles.data());
   }
   glPopMatrix();
 }
@@ -229,11 +265,11 @@ void WobbleSphere::animate(double x, bool calm) {
   drawn_.back() = scaled(base_.back(), wobbleFactor(radius_, x, 0, 90.0, calm));
 }
 
-void WobbleSphere::draw() const {
+void WobbleSphere::draw(const MaskedRect* masked) const {
   platform::glext.activeTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, texture_.name);
   glEnable(GL_TEXTURE_2D);
-  MeshObject::draw();
+  MeshObject::draw(masked);
 }
 
 void WobbleSphere::destroy() { resources::releaseTexture(texture_); }

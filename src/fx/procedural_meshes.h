@@ -1,6 +1,6 @@
 // The generated shapes of the final scene: a swaying, twisting ring mesh (WaveGrid) and a
 // textured sphere whose radius ripples (WobbleSphere), both triangle meshes animated on the CPU
-// each frame and drawn in immediate mode through one base (MeshObject), plus a plain sphere
+// each frame and drawn through one base (MeshObject), plus a plain sphere
 // drawn straight as triangle strips (drawStripSphere) for the rendered backdrop.
 //
 // Construction does no drawing: WaveGrid needs no rendering context at all, WobbleSphere only
@@ -31,6 +31,12 @@ struct MeshVertex {
 };
 using MeshTriangle = std::array<std::uint32_t, 3>;
 
+// A rectangle of the window in pixels (origin at the bottom left, as the viewport's) where
+// the caller has masked out every fragment, with the stencil test say.
+struct MaskedRect {
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
 // Upper bound on the bytes one mesh may hold in all its arrays together (256 MiB unless
 // changed). Sizes beyond it fail with the mesh's own error instead of exhausting memory.
 // Returns the previous bound.
@@ -51,8 +57,9 @@ class MeshObject {
 
   // The triangles in order, each vertex with texture coordinates (x, z) on unit 0 (projected
   // from above), under the position and the x, y, z rotations. Nothing without vertices and
-  // triangles.
-  virtual void draw() const;
+  // triangles. With `masked`, the triangles that would land wholly inside it are left out:
+  // they could give no fragment, so the picture is the same, without their cost.
+  virtual void draw(const MaskedRect* masked = nullptr) const;
 
   GLenum polygonMode() const { return polygonMode_; }
   const std::array<float, 3>& position() const { return position_; }
@@ -61,6 +68,9 @@ class MeshObject {
   std::span<const MeshTriangle> triangles() const { return triangles_; }
   int vertexCount() const { return static_cast<int>(drawn_.size()); }
   int triangleCount() const { return static_cast<int>(triangles_.size()); }
+  // The triangles, in their order, that the current matrices and viewport do not put wholly
+  // inside `masked` (draw(&masked) asks after applying the mesh's position and rotations).
+  const std::vector<MeshTriangle>& trianglesOutside(const MaskedRect& masked) const;
 
  protected:
   GLenum polygonMode_ = GL_LINE;
@@ -71,6 +81,8 @@ class MeshObject {
 
  private:
   mutable std::vector<double> texCoords_;  // (x, z) of each drawn vertex, refilled by draw
+  mutable std::vector<std::array<double, 2>> windowPoints_;  // scratch of trianglesOutside
+  mutable std::vector<MeshTriangle> kept_;
 };
 
 // `rows` rings of `ringSize` vertices, radius `radius`, rows `pitch` apart along y and centred
@@ -117,7 +129,7 @@ class WobbleSphere : public MeshObject {
   void animate(double x, bool calm);
 
   // Binds the texture on unit 0, enables texturing, then draws the mesh.
-  void draw() const override;
+  void draw(const MaskedRect* masked = nullptr) const override;
 
   // Gives the texture back; needs the rendering context that made it.
   void destroy();

@@ -94,6 +94,16 @@ PixelQuad stencilRectangle(float x0, float x1, float y0, float y1) {
   return {{{{x0 + 3, y1 - 3}, {x1 - 3, y1 - 3}, {x1 - 3, y0 + 3}, {x0 + 3, y0 + 3}}}};
 }
 
+MaskedRect stencilWindowInterior(float x0, float x1, float y0, float y1, int w, int h) {
+  // The centred pixel projection's mapping from its coordinates to window pixels.
+  const double halfWidth = w / 2, halfHeight = h / 2;
+  auto windowX = [&](double x) { return (x + halfWidth) * w / (2 * halfWidth); };
+  auto windowY = [&](double y) { return (y + halfHeight) * h / (2 * halfHeight); };
+  const PixelQuad r = stencilRectangle(x0, x1, y0, y1);  // corners from the top left, clockwise
+  return {windowX(r.corners[0][0]) + 1, windowY(r.corners[2][1]) + 1, windowX(r.corners[1][0]) - 1,
+          windowY(r.corners[0][1]) - 1};
+}
+
 void stencilWindow(float x0, float x1, float y0, float y1, int w, int h) {
   glPushAttrib(GL_CURRENT_BIT | GL_ENABLE_BIT);
   glDisable(GL_CULL_FACE);

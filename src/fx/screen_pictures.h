@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "fx/procedural_meshes.h"
+
 namespace fx {
 
 // A quad in centred pixel coordinates, corners in drawing order.
@@ -52,5 +54,9 @@ PixelQuad stencilRectangle(float x0, float x1, float y0, float y1);
 // GL_EQUAL 1/1 with colour writes on, so that with the stencil test enabled (by the caller,
 // before the call) later drawing lands only inside the rectangle.
 void stencilWindow(float x0, float x1, float y0, float y1, int w, int h);
+
+// The window pixels stencilWindow marks with 1, less one pixel all round for rounding, for a
+// viewport over the whole w x h window: whatever lands there passes only GL_EQUAL 1.
+MaskedRect stencilWindowInterior(float x0, float x1, float y0, float y1, int w, int h);
 
 }  // namespace fx

@@ -412,6 +412,36 @@ TEST_F(ScreenDrawing, WobbleSphereDrawsWithItsOwnTextureOnUnitZero) {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+TEST_F(ScreenDrawing, AMaskedDrawLeavesOutOnlyWhatTheStencilWindowHides) {
+  // A sphere across the window's left edge (window columns 60..140, sphere about 54..106),
+  // drawn where the stencil is not 1, as the final scene does outside its window.
+  resources::TextureRecord record;
+  record.name = fourColourTexture();
+  fx::WobbleSphere sphere(1, 32, 16, record);
+  sphere.animate(0.5, false);
+  sphere.setPolygonMode(GL_FILL);
+  glTranslatef(0, 0, -4);
+  const fx::MaskedRect window = fx::stencilWindowInterior(-20, 60, -40, 40, kWidth, kHeight);
+  auto drawOutsideTheWindow = [&](const fx::MaskedRect* masked) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    glEnable(GL_STENCIL_TEST);
+    fx::stencilWindow(-20, 60, -40, 40, kWidth, kHeight);
+    glStencilFunc(GL_NOTEQUAL, 1, 1);
+    sphere.draw(masked);
+    glDisable(GL_STENCIL_TEST);
+    return allPixels();
+  };
+  const auto whole = drawOutsideTheWindow(nullptr);
+  EXPECT_EQ(drawOutsideTheWindow(&window), whole) << "the same picture";
+  const size_t kept = sphere.trianglesOutside(window).size();
+  EXPECT_GT(kept, 0u);
+  EXPECT_LT(kept, sphere.triangles().size() * 3 / 4) << "most of the sphere lies in the window";
+  // Nothing is left out where the stencil does not hide it.
+  EXPECT_EQ(sphere.trianglesOutside({0, 0, 1, 1}).size(), sphere.triangles().size());
+  glDisable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 TEST_F(ScreenDrawing, StripSphereIsARoundDiscAndTurnsCullingBackOn) {
   glDisable(GL_DEPTH_TEST);
   glTranslatef(0, 0, -10);
