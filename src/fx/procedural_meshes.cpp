@@ -133,8 +133,17 @@ void MeshObject::draw(const MaskedRect* masked) const {
     glEnableClientState(GL_VERTEX_ARRAY);
     glTexCoordPointer(2, GL_DOUBLE, 0, texCoords_.data());
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    if (!triangles.empty())
+    if (polygonMode_ == GL_LINE && !glIsEnabled(GL_CULL_FACE)) {
+      // With nothing culled, a triangle in line mode is its three edges, from the third
+      // corner round, as the driver would draw them; given as lines they skip its slow
+      // polygon-to-line stage (the ring mesh's fine lines, the same pixels).
+      edges_.clear();
+      for (const MeshTriangle& t : triangles) edges_.insert(edges_.end(), {t[2], t[0], t[0], t[1], t[1], t[2]});
+      if (!edges_.empty())
+        glDrawElements(GL_LINES, static_cast<GLsizei>(edges_.size()), GL_UNSIGNED_INT, edges_.data());
+    } else if (!triangles.empty()) {
       glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(triangles.size() * 3), GL_UNSIGNED_INT, triangles.data());
+    }
   }
   glPopMatrix();
 }

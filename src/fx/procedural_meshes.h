@@ -83,6 +83,7 @@ class MeshObject {
   mutable std::vector<double> texCoords_;  // (x, z) of each drawn vertex, refilled by draw
   mutable std::vector<std::array<double, 2>> windowPoints_;  // scratch of trianglesOutside
   mutable std::vector<MeshTriangle> kept_;
+  mutable std::vector<std::uint32_t> edges_;  // line mode's edges, refilled by draw
 };
 
 // `rows` rings of `ringSize` vertices, radius `radius`, rows `pitch` apart along y and centred

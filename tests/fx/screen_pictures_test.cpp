@@ -353,6 +353,31 @@ TEST_F(ScreenDrawing, WaveGridDrawsAtItsPositionAndLeavesTheMatrixAlone) {
   glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
 
+TEST_F(ScreenDrawing, LineModeGivesThePixelsOfTheDriversPolygonOutlines) {
+  // The final scene's fine lines: smooth, blended, nothing culled.
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_LINE_SMOOTH);
+  glColor4f(0.8f, 0.8f, 0.8f, 0.2f);
+  fx::WaveGrid grid(10, 25, 2.5f, 20);
+  grid.animate(1.3);
+  grid.setPolygonMode(GL_LINE);
+  glTranslatef(-15, 0, -70);
+  grid.draw();
+  const auto drawn = allPixels();
+  // The same triangles outlined by the driver itself.
+  glClear(GL_COLOR_BUFFER_BIT);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+  glBegin(GL_TRIANGLES);
+  for (const auto& t : grid.triangles())
+    for (std::uint32_t i : t) glVertex3d(grid.drawnVertices()[i].x, grid.drawnVertices()[i].y, grid.drawnVertices()[i].z);
+  glEnd();
+  EXPECT_EQ(allPixels(), drawn);
+  glDisable(GL_LINE_SMOOTH);
+  glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
 // Rows and columns of the window that anything was drawn into.
 std::array<int, 2> coveredExtent() {
   std::vector<unsigned char> p(static_cast<size_t>(kWidth) * kHeight * 4);
