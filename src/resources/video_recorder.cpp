@@ -35,6 +35,20 @@ std::vector<std::string> audioCodec(const std::string& container) {
   return {"-c:a", "aac", "-b:a", "192k"};
 }
 
+// The working folders of the recordings under way. A run that ends through exit() without
+// unwinding (Xlib does so when the display goes away) still removes them.
+std::vector<std::string>& workFoldersInUse() {
+  static std::vector<std::string> folders;
+  static const bool registered = [] {
+    return std::atexit([] {
+      std::error_code ec;
+      for (const auto& folder : workFoldersInUse()) fs::remove_all(folder, ec);
+    }) == 0;
+  }();
+  (void)registered;
+  return folders;
+}
+
 }  // namespace
 
 std::string VideoRecorder::findEncoder() { return platform::findProgram("ffmpeg"); }
@@ -60,6 +74,7 @@ VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, int 
     return;
   }
   workFolder_ = pattern;
+  workFoldersInUse().push_back(workFolder_);
 
   std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
                                    "-f", "rawvideo", "-pix_fmt", "rgb24",
@@ -101,6 +116,8 @@ void VideoRecorder::removeWorkFolder() {
   if (workFolder_.empty()) return;
   std::error_code ec;
   fs::remove_all(workFolder_, ec);
+  auto& inUse = workFoldersInUse();
+  std::erase(inUse, workFolder_);
   workFolder_.clear();
 }
 
