@@ -214,7 +214,7 @@ int runDemo(const Options& options) {
   }
   if (video) {
     // A video without its sound is not the show: none is made then.
-    if (!soundtrackDone || !video->finish(true)) {
+    if (!soundtrackDone || !video->finish()) {
       std::fprintf(stderr, "tolvek: the recording failed%s%s; no video was written\n", video->ok() ? "" : ": ",
                    video->error().c_str());
       code = 1;

@@ -1,9 +1,9 @@
 #include "app/options.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <cstdlib>
+
+#include "resources/video_recorder.h"
 
 namespace app {
 namespace {
@@ -14,14 +14,9 @@ bool parseInt(std::string_view text, int& value) {
   return ec == std::errc() && ptr == end;
 }
 
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-  return text;
-}
-
 // "WxH" within the accepted sizes, 16:9 or taller; otherwise the reason.
 std::string parseMode(const std::string& value, Options& o) {
-  const size_t x = lower(value).find('x');
+  const size_t x = value.find_first_of("xX");
   int w = 0, h = 0;
   if (x == std::string::npos || !parseInt(std::string_view(value).substr(0, x), w) ||
       !parseInt(std::string_view(value).substr(x + 1), h))
@@ -37,15 +32,6 @@ std::string parseMode(const std::string& value, Options& o) {
 }
 
 }  // namespace
-
-bool isVideoFileName(const std::string& path) {
-  const std::string name = lower(path);
-  for (const char* ext : {".mp4", ".mkv", ".webm"}) {
-    const std::string e = ext;
-    if (name.size() > e.size() && name.compare(name.size() - e.size(), e.size(), e) == 0) return true;
-  }
-  return false;
-}
 
 std::string versionText() { return std::string("tolvek ") + TOLVEK_VERSION + "\n"; }
 
@@ -121,7 +107,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       const std::string& target = args[++i];
       o.recordDir.clear();
       o.recordVideo.clear();
-      (isVideoFileName(target) ? o.recordVideo : o.recordDir) = target;
+      (resources::videoContainer(target).empty() ? o.recordDir : o.recordVideo) = target;
       o.unattended = true;
     } else if (arg == "--fps") {
       if (!hasValue) return fail("--fps needs a frame rate");

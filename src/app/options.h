@@ -45,8 +45,6 @@ struct ParsedOptions {
 constexpr int kMinWidth = 320, kMinHeight = 240, kMaxWidth = 3840, kMaxHeight = 2160;
 
 ParsedOptions parseOptions(const std::vector<std::string>& args);
-// True when `path` names a video file the recorder can make (.mp4, .mkv, .webm).
-bool isVideoFileName(const std::string& path);
 std::string usageText();
 std::string versionText();
 

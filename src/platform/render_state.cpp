@@ -26,10 +26,6 @@ void applyStandardRenderState() {
   glEnable(GL_FOG);
 }
 
-}  // namespace platform
-
-namespace platform {
-
 ScopedClientArrays::ScopedClientArrays() {
   static const GLint units = [] {
     GLint n = 1;

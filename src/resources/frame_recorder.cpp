@@ -8,6 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/frame_timer.h"
 #include "resources/png_writer.h"
+#include "resources/screenshot.h"
 
 namespace resources {
 
@@ -22,14 +23,6 @@ FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(fo
 void FrameRecorder::startClock() const { platform::useFrameRateCounter(fps_); }
 
 void FrameRecorder::advanceClock() const { platform::advanceVirtualFrame(); }
-
-std::vector<std::uint8_t> readBackBuffer(int width, int height) {
-  std::vector<std::uint8_t> pixels(static_cast<size_t>(width) * height * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadBuffer(GL_BACK);
-  glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-  return pixels;
-}
 
 bool FrameRecorder::saveFrame(int width, int height) {
   const std::vector<std::uint8_t> pixels = readBackBuffer(width, height);

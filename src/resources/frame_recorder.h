@@ -2,14 +2,9 @@
 // frame period per frame, and every presented frame is saved as a numbered PNG.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 namespace resources {
-
-// The finished picture of the current context's back buffer, RGB, bottom row first.
-std::vector<std::uint8_t> readBackBuffer(int width, int height);
 
 class FrameRecorder {
  public:

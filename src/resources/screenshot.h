@@ -7,8 +7,13 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace resources {
+
+// The finished picture in the current context's back buffer, RGB, bottom row first (also
+// what a recording saves of every frame).
+std::vector<std::uint8_t> readBackBuffer(int width, int height);
 
 // Reads the whole window (platform::settings size) and writes it to the next free name.
 // Returns the name written, or nothing when no name was free or the file could not be made.

@@ -2,24 +2,19 @@
 
 #include <sys/statvfs.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
-#include "resources/frame_recorder.h"
+#include "resources/screenshot.h"
 
 namespace resources {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string lowerExtension(const std::string& path) {
-  std::string ext = fs::path(path).extension().string();
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return ext.empty() ? ext : ext.substr(1);
-}
 
 // Video codec settings per container: H.264 for MP4 and Matroska, VP9 for WebM. Fast
 // presets: the encoder shares the machine with the software renderer.
@@ -51,10 +46,18 @@ std::vector<std::string>& workFoldersInUse() {
 
 }  // namespace
 
+std::string videoContainer(const std::string& path) {
+  std::string ext = fs::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const char* known : {".mp4", ".mkv", ".webm"})
+    if (ext == known) return ext.substr(1);
+  return {};
+}
+
 std::string VideoRecorder::findEncoder() { return platform::findProgram("ffmpeg"); }
 
 VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, int fps, std::string encoder)
-    : output_(std::move(outputPath)), encoder_(std::move(encoder)), container_(lowerExtension(output_)),
+    : output_(std::move(outputPath)), encoder_(std::move(encoder)), container_(videoContainer(output_)),
       width_(width), height_(height), fps_(fps) {
   std::error_code ec;
   const fs::path out = fs::absolute(output_, ec);
@@ -137,18 +140,16 @@ bool VideoRecorder::saveFrame() {
   return true;
 }
 
-bool VideoRecorder::finish(bool withSoundtrack) {
+bool VideoRecorder::finish() {
   const int encoded = encoding_.finish();
   bool done = ok();
   if (done && encoded != 0) done = fail("the video encoder failed" + encoderLogTail());
   if (done && frames_ > 0) {
     const std::string joined = workFolder_ + "/joined." + container_;
     std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
-                                     "-i", workFolder_ + "/picture.mkv"};
-    if (withSoundtrack) {
-      argv.insert(argv.end(), {"-i", soundtrackPath(), "-map", "0:v:0", "-map", "1:a:0"});
-      for (auto& a : audioCodec(container_)) argv.push_back(a);
-    }
+                                     "-i", workFolder_ + "/picture.mkv", "-i", soundtrackPath(),
+                                     "-map", "0:v:0", "-map", "1:a:0"};
+    for (auto& a : audioCodec(container_)) argv.push_back(a);
     argv.insert(argv.end(), {"-c:v", "copy"});
     // MP4 players start sooner with the index at the front.
     if (container_ == "mp4") argv.insert(argv.end(), {"-movflags", "+faststart"});

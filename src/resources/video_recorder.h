@@ -13,6 +13,10 @@
 
 namespace resources {
 
+// The container a file name asks for ("mp4", "mkv" or "webm", whatever the case of its
+// suffix), or empty when it names no video.
+std::string videoContainer(const std::string& path);
+
 class VideoRecorder {
  public:
   // The encoder program, or empty when ffmpeg is not installed.
@@ -30,10 +34,10 @@ class VideoRecorder {
   bool saveFrame();
   int framesWritten() const { return frames_; }
 
-  // Ends the encoding and joins picture and `soundtrack` (a WAV file; empty: none) into the
-  // output. With no frames nothing is made. False with error() when it failed; the working
-  // folder is gone either way.
-  bool finish(bool withSoundtrack);
+  // Ends the encoding and joins the picture and the finished soundtrack into the output.
+  // With no frames nothing is made. False with error() when it failed; the working folder is
+  // gone either way.
+  bool finish();
 
  private:
   bool fail(std::string message);
