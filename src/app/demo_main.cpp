@@ -23,6 +23,7 @@
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
 #include "platform/settings.h"
+#include "platform/stop_signals.h"
 #include "resources/frame_recorder.h"
 #include "resources/texture_table.h"
 #include "resources/video_recorder.h"
@@ -75,6 +76,12 @@ struct Presenter {
 int runMainLoop(const Options& options, Presenter& presenter, FrameStats* stats, bool& quit) {
   auto& s = platform::settings;
   while (!s.demoDone) {
+    // A signal (interrupt, terminate, hang-up) quits like the close box.
+    if (platform::stopRequested()) {
+      s.demoDone = true;
+      quit = true;
+      break;
+    }
     SDL_Event event;
     if (SDL_PollEvent(&event)) {
       if (event.type == SDL_QUIT) {
@@ -129,6 +136,7 @@ void shutdownDemo() {
 }  // namespace
 
 int runDemo(const Options& options) {
+  platform::installStopSignals();
   platform::setUnattended(options.unattended || options.benchmarkRun());
   auto& s = platform::settings;
   // A video needs ffmpeg: said before anything is opened.

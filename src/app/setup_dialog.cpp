@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "app/dialog_picture.h"
+#include "platform/stop_signals.h"
 #include "resources/jpeg_texture.h"
 
 namespace app {
@@ -154,6 +155,8 @@ Action readEvents(bool byeHasFocus, int& tabs) {
   ImGuiIO& io = ImGui::GetIO();
   Action action = Action::None;
   SDL_Event e;
+  // A signal closes the dialog like its close box.
+  if (platform::stopRequested()) action = Action::Bye;
   while (action == Action::None && SDL_PollEvent(&e)) {
     switch (e.type) {
       case SDL_QUIT:

@@ -14,6 +14,7 @@
 #include "platform/frame_timer.h"
 #include "platform/message_box.h"
 #include "platform/settings.h"
+#include "platform/stop_signals.h"
 #include "resources/texture_table.h"
 
 namespace demo {
@@ -39,7 +40,7 @@ FramePresenter framePresenter;
 void warn(const char* text) { platform::showMessageBox("ERROR 42", text, platform::BoxIcon::Warning); }
 
 void extractRange(size_t first, size_t last) {
-  for (size_t i = first; i <= last; ++i) extractToFile(kExtractions[i]);
+  for (size_t i = first; i <= last && !platform::stopRequested(); ++i) extractToFile(kExtractions[i]);
 }
 
 void progress(float fraction, int times) {
@@ -122,6 +123,9 @@ void runLoadingSequence() {
   progress(kProgressFractions[3], 2);
 
   createSceneObjects();
+  // A stop asked for while loading: the show never starts and shutdown takes back what was
+  // made and unpacked so far.
+  if (platform::stopRequested()) return;
   progress(kProgressFractions[5], 2);
 
   if (world::Character* character = sceneObjects.character.get()) {

@@ -6,6 +6,7 @@
 #include "demo/tunnel.h"
 #include "platform/message_box.h"
 #include "platform/settings.h"
+#include "platform/stop_signals.h"
 
 namespace demo {
 
@@ -28,6 +29,8 @@ namespace {
 // cannot do without, memory) is told in a box and the show goes on without the object.
 template <class T, class Make>
 void createSlot(std::unique_ptr<T>& slot, Make make) {
+  // Once a stop is asked for, the objects still to come are not made.
+  if (platform::stopRequested()) return;
   try {
     slot = make();
   } catch (const std::exception& e) {
@@ -63,7 +66,8 @@ void destroySlot(std::unique_ptr<T>& slot) {
 
 void createSceneObjects() {
   SceneObjects& o = sceneObjects;
-  const auto& s = platform::settings;
+  const int width = platform::settings.screenWidth;
+  const int height = platform::settings.screenHeight;
   createSlot(o.character, [] { return std::make_unique<world::Character>(world::Character::load("Doom")); });
   createSlot(o.stripSphere, [] { return std::make_unique<StripSphere>(); });
   createSlot(o.firstCamera, [] { return std::make_unique<world::CameraPath>(world::CameraPath::load("cam.trj")); });
@@ -87,10 +91,10 @@ void createSceneObjects() {
     terrain->buildList(10);
     return terrain;
   });
-  createSlot(o.finalScene, [&s] { return std::make_unique<FinalScene>(s.screenWidth, s.screenHeight); });
-  createSlot(o.font, [&s] {
+  createSlot(o.finalScene, [width, height] { return std::make_unique<FinalScene>(width, height); });
+  createSlot(o.font, [width] {
     auto font = std::make_unique<resources::BitmapFont>();
-    font->create(resources::bitmapFontHeight(s.screenWidth));
+    font->create(resources::bitmapFontHeight(width));
     font->loadText("scroll.txt");
     return font;
   });

@@ -5,15 +5,10 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "demo/timeline.h"
 #include "platform/keyboard.h"
@@ -162,35 +157,6 @@ TEST(DemoProgram, RecordingWritesOneFramePerVirtualFramePeriodWithBlackBars) {
     for (int x = 0; x < 640; x += 7)
       ASSERT_EQ(frame->at(x, y)[0] | frame->at(x, y)[1] | frame->at(x, y)[2], 0) << x << "," << y;
   EXPECT_FALSE(folder.exists("data"));
-}
-
-TEST(DemoProgram, TerminationSignalsTakeTheNormalQuitPath) {
-  for (int signal : {SIGTERM, SIGINT}) {
-    TempFolder folder;
-    folder.write("Demo.conf", kConfig);
-    folder.write("data/map/brae.bsp", "unpacked");
-    const std::string program = testing_support::binPath("tolvek");
-    const pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      if (::chdir(folder.path().c_str()) != 0) ::_exit(99);
-      ::execl(program.c_str(), program.c_str(), "--unattended", "--until", "120000", nullptr);
-      ::_exit(98);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    ::kill(pid, signal);
-    int status = 0;
-    for (int i = 0; i < 200 && ::waitpid(pid, &status, WNOHANG) == 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!WIFEXITED(status) && !WIFSIGNALED(status)) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      FAIL() << "the demo did not stop on signal " << signal;
-    }
-    ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of shutting down";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_FALSE(folder.exists("data")) << "shutdown ran and deleted the unpacked data";
-  }
 }
 
 TEST(DemoProgram, RecordingStartsTheSongOnTheFrameOfItsCue) {

@@ -18,6 +18,17 @@ using testing_support::TempFolder;
 
 std::string asText(const std::vector<std::uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
 
+// Polls until the condition holds or ten seconds have passed; tells which.
+template <class Condition>
+bool waitUntil(Condition condition) {
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
 class MusicPlayerTest : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -95,8 +106,8 @@ TEST_F(MusicPlayerTest, CutOrCorruptedModulesNeverCrash) {
   folder_.write("hostile.it", asText(hostile));
   auto song = music::musicLoadSong(folder_.file("hostile.it"));
   music::musicPlaySong(song.get());
-  std::this_thread::sleep_for(20ms);
   EXPECT_GE(music::musicGetOrder(song.get()), 0);
+  EXPECT_GE(music::musicGetRow(song.get()), 0);
 }
 
 TEST_F(MusicPlayerTest, SongsAreFoundWhateverTheCaseOfTheirName) {
@@ -113,21 +124,21 @@ TEST_F(MusicPlayerTest, ADeviceSongStartsOnlyWhenAskedAndAdvancesAsItIsRendered)
   music::Song* song = music::musicState.songHandle.get();
   ASSERT_NE(song, nullptr);
 
-  std::this_thread::sleep_for(150ms);  // the device runs, but the song has not been started
+  // Something that must not happen can only be watched for a while: three rows' time, during
+  // which the device runs but the song has not been started.
+  std::this_thread::sleep_for(150ms);
   EXPECT_EQ(music::musicGetOrder(song), 0);
   EXPECT_EQ(music::musicGetRow(song), 0);
 
   ASSERT_TRUE(music::musicPlaySong(song));
-  const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (music::musicGetOrder(song) < 1 && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(5ms);
-  EXPECT_EQ(music::musicGetOrder(song), 1) << "the song should have reached its second pattern";
+  EXPECT_TRUE(waitUntil([&] { return music::musicGetOrder(song) >= 1; }))
+      << "the song should have reached its second pattern";
 
-  // A second request while it plays does not restart it.
+  // A second request while it plays does not restart it: the position goes on from where it was.
   const int before = rowsPlayed(song);
   EXPECT_TRUE(music::musicPlaySong(song));
-  std::this_thread::sleep_for(60ms);
   EXPECT_GE(rowsPlayed(song), before);
+  EXPECT_TRUE(waitUntil([&] { return rowsPlayed(song) > before; }));
 
   EXPECT_TRUE(music::musicFreeSong(music::musicState.songHandle));
   EXPECT_EQ(music::musicState.songHandle, nullptr);
@@ -140,10 +151,10 @@ TEST_F(MusicPlayerTest, SoundCloseStopsAPlayingSongAndTheDeviceOpensAgain) {
   ASSERT_TRUE(music::soundInit(44100, 32, 0));
   auto song = music::musicLoadSong(writeModule());
   ASSERT_TRUE(music::musicPlaySong(song.get()));
-  std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(waitUntil([&] { return rowsPlayed(song.get()) > 0; })) << "the song plays";
   music::soundClose();
   const int stoppedAt = rowsPlayed(song.get());
-  std::this_thread::sleep_for(100ms);  // about five rows at this tempo
+  std::this_thread::sleep_for(100ms);  // about five rows at this tempo, watched for none
   EXPECT_EQ(rowsPlayed(song.get()), stoppedAt);
   EXPECT_FALSE(music::musicPlaySong(song.get())) << "a song plays once";
   EXPECT_TRUE(music::soundInit(44100, 32, 0));
@@ -158,18 +169,20 @@ TEST_F(MusicPlayerTest, WithoutADeviceTheSongIsSilentButItsPositionFollowsTheClo
   auto song = music::musicLoadSong(writeModule(shape));
   ASSERT_NE(song, nullptr);
 
-  std::this_thread::sleep_for(100ms);
+  std::this_thread::sleep_for(100ms);  // watched for five rows' time
   EXPECT_EQ(rowsPlayed(song.get()), 0) << "not started yet";
 
   const auto started = std::chrono::steady_clock::now();
   ASSERT_TRUE(music::musicPlaySong(song.get()));
-  std::this_thread::sleep_for(200ms);
+  ASSERT_TRUE(waitUntil([&] { return rowsPlayed(song.get()) >= 4; }));
+  auto since = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
+  const double before = since();
   const int rows = rowsPlayed(song.get());
-  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  const double after = since();
   const double rowTime = music_test::rowSeconds(shape);
-  // At least the rows of the time slept, at most those of the time measured after reading.
-  EXPECT_GE(rows, static_cast<int>(0.2 / rowTime) - 1);
-  EXPECT_LE(rows, static_cast<int>(elapsed / rowTime) + 1);
+  // The rows of the time measured before reading, at most those of the time after it.
+  EXPECT_GE(rows, static_cast<int>(before / rowTime) - 1);
+  EXPECT_LE(rows, static_cast<int>(after / rowTime) + 1);
 }
 
 }  // namespace

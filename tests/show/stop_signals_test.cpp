@@ -1,0 +1,142 @@
+// Interrupt, terminate and hang-up signals sent to the real program while it loads and while
+// the show plays: each ends the run through the normal shutdown (exit code 0, the unpacked
+// files deleted), also when a second signal follows the first at once.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <thread>
+
+#include "support/run_program.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
+  const auto deadline = Clock::now() + limit;
+  while (!condition()) {
+    if (Clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+int countFiles(const fs::path& folder) {
+  std::error_code error;
+  int n = 0;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) ++n;
+  return n;
+}
+
+class StopSignal : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    const char* show = std::getenv("TOLVEK_SHOW_DIR");
+    if (!show || !fs::exists(fs::path(show) / "map.dat")) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
+    fs::copy(show, folder_.path(), fs::copy_options::recursive | fs::copy_options::create_hard_links);
+    shipped_ = filesNow();
+  }
+
+  std::set<std::string> filesNow() const {
+    std::set<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder_.path()))
+      files.insert(fs::relative(entry.path(), folder_.path()).string());
+    return files;
+  }
+
+  // The show recorded on the virtual clock, so that the frames written tell how far it got.
+  void start() {
+    const std::string program = testing_support::binPath("tolvek");
+    const std::string log = folder_.file("log.txt");
+    pid_ = ::fork();
+    ASSERT_GE(pid_, 0);
+    if (pid_ == 0) {
+      const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd < 0 || ::chdir(folder_.path().c_str()) != 0) ::_exit(99);
+      ::dup2(fd, 1);
+      ::dup2(fd, 2);
+      ::execl(program.c_str(), program.c_str(), "--record", "OUT", "--fps", "10", "--mode", "320x240", nullptr);
+      ::_exit(98);
+    }
+  }
+
+  // Two of the same signal back to back: the second arrives while the first is being handled.
+  void signalTwice() {
+    ::kill(pid_, GetParam());
+    ::kill(pid_, GetParam());
+  }
+
+  // Exit code of the run; fails the test (and ends the run) if it does not stop by itself.
+  int waitForExit() {
+    int status = 0;
+    const bool ended = waitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, std::chrono::seconds(60));
+    if (!ended) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
+      ADD_FAILURE() << "the demo did not stop on signal " << GetParam();
+      return -1;
+    }
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by the signal instead of shutting down";
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // What the show folder shipped, the recording and the log: nothing unpacked, nothing half
+  // written.
+  void expectNothingUnpackedLeft() {
+    for (const std::string& file : filesNow())
+      EXPECT_TRUE(shipped_.count(file) || file.rfind("OUT", 0) == 0 || file == "log.txt")
+          << file << " is left behind\n" << folder_.read("log.txt");
+  }
+
+  testing_support::TempFolder folder_;
+  std::set<std::string> shipped_;
+  pid_t pid_ = -1;
+};
+
+TEST_P(StopSignal, WhileLoadingEndsBeforeTheShowAndDeletesWhatWasUnpacked) {
+  // The scroll text is read last of all: held back as a pipe, it keeps the run inside the
+  // loading sequence with every archive entry unpacked, until the signals have arrived.
+  const std::string scroll = folder_.file("scroll.txt");
+  fs::remove(scroll);
+  ASSERT_EQ(::mkfifo(scroll.c_str(), 0644), 0);
+  start();
+  int writer = -1;
+  ASSERT_TRUE(waitFor([&] { return (writer = ::open(scroll.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; },
+                      std::chrono::seconds(60)))
+      << "the run never read the scroll text";
+  EXPECT_TRUE(fs::exists(folder_.file("data/map/brae3.bsp"))) << "the entries are unpacked by now";
+  signalTwice();
+  ::close(writer);
+  EXPECT_EQ(waitForExit(), 0);
+  expectNothingUnpackedLeft();
+  // Five progress screens were shown; the two after the objects and every show frame were not.
+  EXPECT_EQ(countFiles(folder_.file("OUT")), 5 + 1) << "five frames and the soundtrack";
+}
+
+TEST_P(StopSignal, DuringTheShowEndsLikeTheCloseBox) {
+  start();
+  // Seven progress screens, then two seconds of the show.
+  ASSERT_TRUE(waitFor([&] { return countFiles(folder_.file("OUT")) > 7 + 20; }, std::chrono::seconds(60)));
+  signalTwice();
+  EXPECT_EQ(waitForExit(), 0);
+  expectNothingUnpackedLeft();
+  EXPECT_LT(countFiles(folder_.file("OUT")), 100) << "the recording stopped at the signal";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, StopSignal, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         [](const auto& info) { return std::string(::sigabbrev_np(info.param)); });
+
+}  // namespace
