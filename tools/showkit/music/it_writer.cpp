@@ -8,9 +8,7 @@ namespace musickit {
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 0xC0;
 constexpr std::size_t kInstrumentSize = 554;
-constexpr std::size_t kSampleHeaderSize = 0x50;
 constexpr std::size_t kEnvelopeSize = 82;
 constexpr std::size_t kMaxMessage = 8000;
 constexpr std::uint16_t kTrackerVersion = 0x0214;
