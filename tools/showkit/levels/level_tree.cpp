@@ -13,7 +13,7 @@ using Range = std::array<std::array<int, 2>, 3>;  // [axis][from, to) in cells
 // Cell counts per label over any box of cells in constant time (summed-volume tables).
 class LabelCounts {
  public:
-  explicit LabelCounts(const CellGrid& grid) : grid_(grid) {
+  explicit LabelCounts(const CellGrid& grid) {
     labels_ = 1;
     for (int k = 0; k < grid.cellCount(2); ++k)
       for (int j = 0; j < grid.cellCount(1); ++j)
@@ -60,7 +60,6 @@ class LabelCounts {
     return sums_[((static_cast<std::size_t>(l) * sz_ + k) * sy_ + j) * sx_ + i];
   }
 
-  const CellGrid& grid_;
   int labels_ = 1, sx_ = 0, sy_ = 0, sz_ = 0;
   std::vector<int> sums_;
 };
