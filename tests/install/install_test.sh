@@ -66,7 +66,8 @@ for n in 000000 000007 000012; do
 done
 expect "no frames in the user's folder" test ! -e "$work/frames"
 expect "the run wrote nothing into the installed show" show_is_the_kits
-for entry in map.dat models.dat music.it Textures Doom maps; do
+expect "the kit's staging folders are not installed" test ! -e "$show/maps" -a ! -e "$show/models"
+for entry in map.dat models.dat music.it Textures Doom cam.trj; do
   expect "$entry linked to the installed show" \
     test -L "$work/$entry" -a "$(readlink -f "$work/$entry")" = "$(readlink -f "$show/$entry")"
 done
