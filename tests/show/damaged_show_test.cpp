@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -46,6 +47,9 @@ struct Damage {
   std::map<std::string, int> messages;  // "[caption] text" and how often
   bool readOnly = false;
 };
+
+// Test names say what a case is; so do the parameter descriptions.
+void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.name; }
 
 const std::string kPackerSux = "[ERROR 42] packer sux!";
 const std::string kBadPacker = "[ERROR 42] bad file packer!";
