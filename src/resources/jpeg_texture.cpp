@@ -13,6 +13,10 @@ namespace resources {
 namespace {
 
 constexpr int kMaxSide = 16384;
+// Huffman-coded data spends at least a bit on every 8 x 8 block of every component, so no
+// such file holds more than 512 pixels a byte. A header claiming more sits on too few bytes,
+// which the library would stretch into a whole grey picture of the claimed size.
+constexpr std::uint64_t kMaxPixelsPerByte = 512;
 
 // The library's standard handler ends the process on a damaged file; this one returns to
 // the decoder, which releases everything and reports failure instead.
@@ -30,7 +34,7 @@ void ignoreMessage(j_common_ptr) {}
 
 // Kept free of objects with destructors between setjmp and the library calls, so the jump
 // back skips nothing that needs cleaning up.
-// Reads from `file`, or from `bytes` when there is no file.
+// Reads from `file`, or from `bytes` when there is no file; `size` is the length of either.
 bool decodeStream(std::FILE* file, const std::uint8_t* bytes, std::size_t size, JpegImage& image,
                   std::vector<JSAMPROW>& rows) {
   jpeg_decompress_struct cinfo{};
@@ -50,7 +54,8 @@ bool decodeStream(std::FILE* file, const std::uint8_t* bytes, std::size_t size, 
   jpeg_read_header(&cinfo, TRUE);
   // Checked before decompression starts: a progressive file would otherwise buffer the
   // whole claimed picture.
-  if (cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide) {
+  if (cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide ||
+      std::uint64_t{cinfo.image_width} * cinfo.image_height > kMaxPixelsPerByte * size) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -90,8 +95,14 @@ bool decodeJpegFile(std::string_view path, JpegImage& image) {
   image = JpegImage{};
   std::FILE* file = platform::openFile(path, "rb");
   if (!file) return false;
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
+    std::fclose(file);
+    return false;
+  }
   std::vector<JSAMPROW> rows;
-  const bool ok = decodeStream(file, nullptr, 0, image, rows);
+  const bool ok = decodeStream(file, nullptr, static_cast<std::size_t>(size), image, rows);
   std::fclose(file);
   if (!ok) image = JpegImage{};
   return ok;

@@ -19,7 +19,8 @@ struct JpegImage {
 };
 
 // Decodes the JPEG file at `path` (through the path resolver). False when the file cannot be
-// opened, the library rejects it, or it claims a side beyond 16384 pixels.
+// opened, the library rejects it, or it claims a side beyond 16384 pixels or more pixels than
+// its bytes could code (over 512 a byte).
 bool decodeJpegFile(std::string_view path, JpegImage& image);
 // The same from a JPEG held in memory.
 bool decodeJpegBytes(std::span<const std::uint8_t> bytes, JpegImage& image);

@@ -95,6 +95,20 @@ void showBadFormat(TgaStatus status) {
                                         : "Bad TGA format.");
 }
 
+// Whether the pixel stream could describe the picture: a picture of up to a million pixels
+// always loads (a short stream leaves the rest zero), a bigger one only when the stream could
+// hold it as run-length packets of 128 pixels each, the densest the format has. A few bytes
+// claiming a picture of thousands of pixels square are damage, not a short stream, and would
+// cost the whole picture in memory and in the upload.
+constexpr size_t kAlwaysLoadedPixels = size_t{1} << 20;
+
+bool streamCanHold(const TgaHeader& header, size_t streamBytes) {
+  const size_t pixels = static_cast<size_t>(header.width) * static_cast<size_t>(header.height);
+  const size_t packetBytes = 1 + static_cast<size_t>(header.bits / 8);
+  const size_t packets = (streamBytes + packetBytes - 1) / packetBytes;
+  return pixels <= kAlwaysLoadedPixels || pixels <= packets * 128;
+}
+
 }  // namespace
 
 TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
@@ -102,6 +116,10 @@ TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
   TgaHeader header;
   result.status = parseHeader(bytes, header);
   if (result.status != TgaStatus::Ok) return result;
+  if (!streamCanHold(header, bytes.size() - kTgaHeaderSize)) {
+    result.status = TgaStatus::BadType;
+    return result;
+  }
 
   TgaImage& image = result.image;
   image.width = header.width;

@@ -1,9 +1,11 @@
 // Truevision TGA pictures: the true-colour subset the demo reads (24 or 32 bits, uncompressed
 // type 2 or run-length type 10) and writes (uncompressed type 2).
 //
-// Reading never trusts the file: sizes outside 1..16384 are a bad format, a short or damaged
-// pixel stream leaves the rest of the picture zero, and run-length packets that run past the
-// last pixel stop there.
+// Reading never trusts the file: sizes outside 1..16384 are a bad format, and so is a picture
+// of over a million pixels that its pixel stream could not describe even as run-length
+// packets of 128 pixels (the densest coding the format has); a short or damaged pixel stream
+// leaves the rest of the picture zero, and run-length packets that run past the last pixel
+// stop there.
 #pragma once
 
 #include <cstdint>

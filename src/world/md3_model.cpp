@@ -54,15 +54,22 @@ std::optional<Vec3> normalised(const Vec3& v) {
   return Vec3{v.x / length, v.y / length, v.z / length};
 }
 
-Md3Surface readSurface(std::span<const std::uint8_t> file, std::int64_t start) {
+Md3Surface readSurface(std::span<const std::uint8_t> whole, std::int64_t start) {
   Md3Surface surface;
-  std::memcpy(&surface.header, file.data() + start, sizeof surface.header);
+  std::memcpy(&surface.header, whole.data() + start, sizeof surface.header);
   const auto& h = surface.header;
+  // A surface's arrays lie within the surface. Without that, every surface of a damaged file
+  // could point at the same block of triangles and frames, and the normals would be worked
+  // out for it over and over. A size too small for the header or past the end of the file
+  // makes this the last surface read: it runs to the end of the file.
+  const std::int64_t rest = static_cast<std::int64_t>(whole.size()) - start;
+  const std::int64_t extent = h.endOffset >= static_cast<std::int32_t>(sizeof h) && h.endOffset < rest ? h.endOffset : rest;
+  const auto file = whole.subspan(static_cast<size_t>(start), static_cast<size_t>(extent));
   surface.name.assign(h.name, strnlen(h.name, sizeof h.name));
   surface.vertexCount = nonNegative(h.vertexCount);
   const std::int64_t v = surface.vertexCount;
 
-  auto triangles = readRecords<md3::Md3Triangle>(file, start + h.trianglesOffset, h.triangleCount);
+  auto triangles = readRecords<md3::Md3Triangle>(file, h.trianglesOffset, h.triangleCount);
   surface.triangles.reserve(triangles.size());
   for (const auto& t : triangles) {
     const bool inside = std::all_of(std::begin(t.indices), std::end(t.indices),
@@ -73,11 +80,11 @@ Md3Surface readSurface(std::span<const std::uint8_t> file, std::int64_t start) {
       ++surface.droppedTriangles;
   }
 
-  surface.vertices = readRecords<md3::Md3Vertex>(file, start + h.verticesOffset, v * nonNegative(h.frameCount));
+  surface.vertices = readRecords<md3::Md3Vertex>(file, h.verticesOffset, v * nonNegative(h.frameCount));
   surface.frameCount = v > 0 ? static_cast<std::int32_t>(static_cast<std::int64_t>(surface.vertices.size()) / v) : 0;
   surface.vertices.resize(static_cast<size_t>(surface.frameCount * v));
 
-  surface.texCoords = readRecords<md3::Md3TexCoord>(file, start + h.texCoordsOffset, v);
+  surface.texCoords = readRecords<md3::Md3TexCoord>(file, h.texCoordsOffset, v);
   // With at least one whole frame in the file V is bounded by its size, so padding is safe.
   if (surface.frameCount > 0) surface.texCoords.resize(static_cast<size_t>(v), md3::Md3TexCoord{0.0f, 0.0f});
   return surface;
@@ -143,20 +150,58 @@ const Vec3& Md3Surface::normal(std::int32_t frame, std::int32_t vertex) const {
   return normals[static_cast<size_t>(frame) * static_cast<size_t>(vertexCount) + static_cast<size_t>(vertex)];
 }
 
+namespace {
+
+// The triangles that can add to the normals, in file order, each with the number of times
+// it occurs: a triangle with a corner used twice has no direction, and the copies of a
+// triangle add its normal once multiplied rather than once each. A damaged file may repeat a
+// few triangles thousands of times, and the normals of every frame would be worked out from
+// all of them.
+struct NormalTriangle {
+  md3::Md3Triangle triangle;
+  float copies;
+};
+
+std::vector<NormalTriangle> normalTriangles(const std::vector<md3::Md3Triangle>& triangles) {
+  auto key = [&](std::uint32_t i) {
+    const auto& c = triangles[i].indices;
+    return std::array<std::int32_t, 3>{c[0], c[1], c[2]};
+  };
+  std::vector<std::uint32_t> order(triangles.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
+  // copies[i]: for the first of a group of equal triangles the group's size, else 0.
+  std::vector<std::uint32_t> copies(triangles.size(), 0);
+  for (size_t k = 0; k < order.size();) {
+    size_t end = k + 1;
+    while (end < order.size() && key(order[end]) == key(order[k])) ++end;
+    const auto c = key(order[k]);
+    if (c[0] != c[1] && c[1] != c[2] && c[0] != c[2]) copies[order[k]] = static_cast<std::uint32_t>(end - k);
+    k = end;
+  }
+  std::vector<NormalTriangle> kept;
+  for (size_t i = 0; i < triangles.size(); ++i)
+    if (copies[i] > 0) kept.push_back({triangles[i], static_cast<float>(copies[i])});
+  return kept;
+}
+
+}  // namespace
+
 void computeNormals(Md3Surface& surface, std::int32_t modelFrameCount) {
   surface.normalFrames = std::min(nonNegative(modelFrameCount), surface.frameCount);
   const size_t v = static_cast<size_t>(surface.vertexCount);
   surface.normals.assign(static_cast<size_t>(surface.normalFrames) * v, Vec3{});
+  const auto triangles = surface.normalFrames > 0 ? normalTriangles(surface.triangles) : std::vector<NormalTriangle>{};
   for (std::int32_t f = 0; f < surface.normalFrames; ++f) {
     Vec3* n = surface.normals.data() + static_cast<size_t>(f) * v;
-    for (const auto& t : surface.triangles) {
+    for (const auto& [t, copies] : triangles) {
       const auto face = faceNormal(surface.position(f, t.indices[0]), surface.position(f, t.indices[1]),
                                    surface.position(f, t.indices[2]));
       if (!face) continue;  // collinear corners: no direction to add
       for (const std::int32_t i : t.indices) {
-        n[i].x += face->x;
-        n[i].y += face->y;
-        n[i].z += face->z;
+        n[i].x += face->x * copies;
+        n[i].y += face->y * copies;
+        n[i].z += face->z * copies;
       }
     }
   }

@@ -6,8 +6,9 @@
 // surface's arrays at the offsets of its own header. Where the header places the tags or the
 // first surface elsewhere inside the file (a file with gaps between its sections), the header
 // is followed instead; offsets outside the file are ignored. The file is not trusted: counts and offsets that point outside the file keep only the
-// whole records that are really there, a triangle with a corner outside its surface is
-// dropped, and a frame that a surface or tag list lacks is simply not drawn.
+// whole records that are really there, a surface's arrays are looked for only within that
+// surface, a triangle with a corner outside its surface is dropped, and a frame that a
+// surface or tag list lacks is simply not drawn.
 //
 // Drawing needs the GL context current and platform::glext loaded (multitexture).
 #pragma once

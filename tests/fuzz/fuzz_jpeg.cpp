@@ -11,7 +11,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz_support::requireGlContext();
   const std::string path = fuzz_support::writeInput("picture.jpg", data, size);
   resources::TextureRecord record = resources::loadJpegTexture(path);
-  if (record.name != 0 && (record.width <= 0 || record.height <= 0)) std::abort();
+  // A texture comes with its size, no bigger than the file's bytes could code.
+  if (record.name != 0 &&
+      (record.width <= 0 || record.height <= 0 ||
+       static_cast<std::uint64_t>(record.width) * static_cast<std::uint64_t>(record.height) > 512 * std::uint64_t{size}))
+    std::abort();
   resources::releaseTexture(record);
   return 0;
 }
