@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
-.PHONY: all deps configure build show run test bench clean install deb
+.PHONY: all deps configure build show run test bench fuzz clean install deb
 
 all: build
 
@@ -35,6 +35,13 @@ test: show
 # The show's frame times at 640 x 480 and 1024 x 768 against the speed targets.
 bench: show
 	$(XVFB) $(BUILD)/bin/bench_show $(abspath $(BUILD)/show)
+
+# Fuzzes every reader of outside data (clang, libFuzzer, ASan + UBSan, build dir build-fuzz),
+# FUZZ_SECONDS per target, seeded from the show folder; FUZZ_TARGETS picks some of them.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?=
+fuzz: show
+	TOLVEK_BUILD=$(abspath $(BUILD)) bash scripts/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
 # Installs the demo (started by the `tolvek` launcher), the tools, the show, the desktop entry
 # and the icon under PREFIX; DESTDIR is honoured.
