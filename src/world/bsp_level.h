@@ -124,6 +124,9 @@ class BspLevel {
   std::vector<resources::TextureRecord> textures_;    // one per shader
   std::vector<std::uint32_t> lightmapTextures_;       // one GL name per lightmap
   std::vector<std::uint8_t> faceDrawn_;               // one flag per face, cleared each render
+  // Per render: the first leaf-face index at or after i not yet looked at (entry i), so that
+  // leaves whose ranges overlap do not walk the same entries again.
+  std::vector<std::uint32_t> nextLeafFace_;
   std::vector<std::int32_t> drawnFaces_;
   std::vector<std::uint32_t> runIndices_;  // the fans of the faces of one run, as triangles
   std::int32_t cameraLeaf_ = -1;
