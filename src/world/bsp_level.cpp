@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -72,6 +74,28 @@ void readVisibility(std::span<const std::uint8_t> file, const bsp::BspHeader& he
   level.visBytesPerRow = vis.bytesPerRow;
 }
 
+// Each drawn face has vertices of its own. A polygon whose fan reuses vertices of an earlier
+// polygon in the file is damage: without this a few thousand faces spanning the same few
+// thousand vertices would draw millions of triangles every frame. It keeps its record but
+// no vertices, so it is not drawn.
+void dropSharedFans(LevelData& level) {
+  const auto vertexCount = static_cast<std::int64_t>(level.vertices.size());
+  std::map<std::int64_t, std::int64_t> taken;  // first vertex -> end, of the fans kept so far
+  for (auto& face : level.faces) {
+    if (face.type != bsp::kPolygonFace || face.firstVertex < 0 || face.vertexCount <= 0) continue;
+    const std::int64_t first = face.firstVertex;
+    const std::int64_t end = first + face.vertexCount;
+    if (end > vertexCount) continue;  // not drawn anyway
+    auto next = taken.lower_bound(first);
+    const bool overlapsNext = next != taken.end() && next->first < end;
+    const bool overlapsPrevious = next != taken.begin() && std::prev(next)->second > first;
+    if (overlapsNext || overlapsPrevious)
+      face.vertexCount = 0;
+    else
+      taken.emplace(first, end);
+  }
+}
+
 }  // namespace
 
 Vec3 fileToScene(float x, float y, float z) { return {x, z, -y}; }
@@ -99,6 +123,7 @@ LevelData parseLevel(std::span<const std::uint8_t> file) {
   level.vertices = readRecords<bsp::BspVertex>(lumpBytes(file, header, bsp::kVertexLump));
   for (auto& vertex : level.vertices) convertVector(vertex.position);
   level.faces = readRecords<bsp::BspFace>(lumpBytes(file, header, bsp::kFaceLump));
+  dropSharedFans(level);
 
   const auto lightmaps = lumpBytes(file, header, bsp::kLightmapLump);
   level.lightmapCount = static_cast<std::int32_t>(lightmaps.size() / bsp::kLightmapBytes);

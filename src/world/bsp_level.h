@@ -4,7 +4,8 @@
 // The file stores z up; on load plane normals, vertex positions and node and leaf corners
 // become (x, z, -y). Nothing else in the file is read. The file is not trusted: an index that
 // points outside its array, a lump past the end of the file or a negative count drops the
-// element concerned instead of reading out of bounds.
+// element concerned instead of reading out of bounds, and a polygon whose vertices belong to
+// an earlier polygon is not drawn.
 //
 // Drawing needs the GL context current and platform::glext loaded (multitexture).
 #pragma once
@@ -43,7 +44,8 @@ struct LevelData {
 };
 
 // Reads the lumps of a level file held in memory. Each lump gives as many whole records as its
-// length (cut at the end of the file) holds; the rest is ignored.
+// length (cut at the end of the file) holds; the rest is ignored. A polygon whose vertex range
+// overlaps that of an earlier polygon is read with a vertex count of 0.
 LevelData parseLevel(std::span<const std::uint8_t> file);
 
 // File (x, y, z), z up, to scene (x, z, -y), y up.

@@ -2,6 +2,7 @@
 // its shaders, lightmap textures) and drawn from a few eyes: the origin, the middle of its
 // first vertices and every node plane's foot, with and without the frustum's box test.
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const world::BoxInView halfSpace = [](float x0, float, float, float x1, float, float) { return x0 <= 0.0f || x1 <= 0.0f; };
   for (const auto& eye : eyes) {
     level.render(eye, nullptr, 1, 1);
+    // Every drawn fan has vertices of its own: a frame draws no more vertices than there are.
+    std::int64_t fanVertices = 0;
+    for (const std::int32_t face : level.lastDrawnFaces()) fanVertices += level.data().faces[face].vertexCount;
+    if (fanVertices > static_cast<std::int64_t>(vertices.size())) std::abort();
     level.render(eye, halfSpace, 0, 1);
   }
   level.destroy();
