@@ -262,25 +262,41 @@ void Md3Model::loadSkin(std::string_view skinFile, std::string_view folder, Load
   const auto bytes = platform::readWholeFile(skinFile);
   if (!bytes) return;
   const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  // A later line wins. Only the winning line's image is loaded, when its turn comes in the
+  // file: a skin naming one surface thousands of times must not load and give back its
+  // picture as often.
+  struct Choice {
+    size_t line = 0;
+    std::string path;
+  };
+  std::vector<std::optional<Choice>> chosen(data_.surfaces.size());
   size_t lineStart = 0;
-  while (lineStart < text.size()) {
+  for (size_t lineIndex = 0; lineStart < text.size(); ++lineIndex) {
     size_t lineEnd = text.find('\n', lineStart);
     if (lineEnd == std::string_view::npos) lineEnd = text.size();
     std::string_view line = text.substr(lineStart, lineEnd - lineStart);
     lineStart = lineEnd + 1;
     // Skins written on Windows end their lines with CR LF; the CR is not part of a file name.
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    for (auto& surface : data_.surfaces) {
-      if (!skinLineNames(line, surface.name)) continue;
+    for (size_t i = 0; i < data_.surfaces.size(); ++i) {
+      if (!skinLineNames(line, data_.surfaces[i].name)) continue;
       const auto image = skinImageName(line);
       if (!image) continue;
       std::string path(folder);
       path += '\\';
       path += *image;
-      // A later line wins; the texture it replaces is given back rather than leaked.
-      resources::releaseTexture(surface.texture);
-      surface.texture = loader(path);
+      chosen[i] = Choice{lineIndex, std::move(path)};
     }
+  }
+  // In the order the lines gave them (surfaces of one line in model order).
+  std::vector<size_t> order;
+  for (size_t i = 0; i < chosen.size(); ++i)
+    if (chosen[i]) order.push_back(i);
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return chosen[a]->line < chosen[b]->line; });
+  for (const size_t i : order) {
+    // The texture an earlier skin gave is handed back rather than leaked.
+    resources::releaseTexture(data_.surfaces[i].texture);
+    data_.surfaces[i].texture = loader(chosen[i]->path);
   }
 }
 
