@@ -11,7 +11,12 @@ struct MessageBoxState {
   bool unattended = false;
   MessageBoxSink sink;
 };
-MessageBoxState boxState;
+// Made on first use: other files' static initialisers (tests' unattended switches) may set it
+// before this file's own globals are initialised.
+MessageBoxState& boxState() {
+  static MessageBoxState state;
+  return state;
+}
 
 Uint32 sdlFlags(BoxIcon icon) {
   switch (icon) {
@@ -26,19 +31,19 @@ Uint32 sdlFlags(BoxIcon icon) {
 
 void showMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
                     SDL_Window* owner) {
-  if (boxState.sink) {
-    boxState.sink(caption, text);
+  if (boxState().sink) {
+    boxState().sink(caption, text);
     return;
   }
-  if (!boxState.unattended &&
+  if (!boxState().unattended &&
       SDL_ShowSimpleMessageBox(sdlFlags(icon), caption.c_str(), text.c_str(), owner) == 0)
     return;
   std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
   std::fflush(stderr);
 }
 
-void setUnattended(bool unattended) { boxState.unattended = unattended; }
-bool isUnattended() { return boxState.unattended; }
-void setMessageBoxSink(MessageBoxSink sink) { boxState.sink = std::move(sink); }
+void setUnattended(bool unattended) { boxState().unattended = unattended; }
+bool isUnattended() { return boxState().unattended; }
+void setMessageBoxSink(MessageBoxSink sink) { boxState().sink = std::move(sink); }
 
 }  // namespace platform
