@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
-.PHONY: all deps configure build show run test bench fuzz clean install deb
+.PHONY: all deps configure build show run test sanitize bench fuzz clean install deb
 
 all: build
 
@@ -31,6 +31,11 @@ run: show
 # The whole-show tests and the contact sheets look at the kit's show folder.
 test: show
 	cd $(BUILD) && TOLVEK_SHOW_DIR=$(abspath $(BUILD)/show) $(XVFB) ctest --output-on-failure -j2 --timeout 600
+
+# The tests and two runs of the show under AddressSanitizer, UBSan and LeakSanitizer (clang,
+# build dir build-sanitize); see scripts/sanitize.
+sanitize:
+	JOBS=$(JOBS) bash scripts/sanitize
 
 # The show's frame times at 640 x 480 and 1024 x 768 against the speed targets.
 bench: show
