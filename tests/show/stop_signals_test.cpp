@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <set>
 #include <string>
@@ -73,6 +74,15 @@ class StopSignal : public ::testing::TestWithParam<int> {
     }
   }
 
+  // Whether the signal sent to the run is no longer pending, that is, a thread has taken it.
+  bool signalDelivered() const {
+    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+      if (line.rfind("ShdPnd:", 0) == 0) return ((std::stoull(line.substr(7), nullptr, 16) >> (GetParam() - 1)) & 1) == 0;
+    return false;
+  }
+
   // Exit code of the run after the signal, repeated every few milliseconds until the run has
   // ended, so that further signals arrive while it shuts down. Fails the test (and ends the
   // run) if it does not stop by itself.
@@ -109,18 +119,21 @@ class StopSignal : public ::testing::TestWithParam<int> {
 };
 
 TEST_P(StopSignal, WhileLoadingEndsBeforeTheShowAndDeletesWhatWasUnpacked) {
-  // The scroll text is read last of all: held back as a pipe, it keeps the run inside the
-  // loading sequence with every archive entry unpacked, until the signals have arrived.
-  const std::string scroll = folder_.file("scroll.txt");
-  fs::remove(scroll);
-  ASSERT_EQ(::mkfifo(scroll.c_str(), 0644), 0);
+  // The character's animation table is read, to its end, by the first object made after every
+  // archive entry is unpacked. Held back as a pipe, it keeps the run inside the loading
+  // sequence until the signal has arrived: the read ends only when the pipe is closed.
+  const std::string table = folder_.file("Doom/Animation.cfg");
+  fs::remove(table);
+  ASSERT_EQ(::mkfifo(table.c_str(), 0644), 0);
   start();
   int writer = -1;
-  ASSERT_TRUE(waitFor([&] { return (writer = ::open(scroll.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; },
+  ASSERT_TRUE(waitFor([&] { return (writer = ::open(table.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; },
                       std::chrono::seconds(60)))
-      << "the run never read the scroll text";
+      << "the run never read the animation table";
   EXPECT_TRUE(fs::exists(folder_.file("data/map/brae3.bsp"))) << "the entries are unpacked by now";
   ::kill(pid_, GetParam());
+  // The handler has run once the signal is no longer pending for the process.
+  ASSERT_TRUE(waitFor([&] { return signalDelivered(); }, std::chrono::seconds(10)));
   ::close(writer);
   EXPECT_EQ(signalUntilExit(), 0);
   expectNothingUnpackedLeft();
