@@ -56,10 +56,8 @@ double loudness(const std::string& video, double from, double length) {
 class Recording : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* show = std::getenv("TOLVEK_SHOW_DIR");
-    if (!show || !fs::exists(fs::path(show) / "map.dat")) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
     if (capture("command -v ffprobe").empty()) GTEST_SKIP() << "needs ffmpeg";
-    fs::copy(show, folder_.file("show"), fs::copy_options::recursive | fs::copy_options::create_hard_links);
+    if (!folder_.linkKitShow("show")) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
   }
   std::string show() const { return folder_.file("show"); }
   // Files the run left beside the output, other than the output itself.

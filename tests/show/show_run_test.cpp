@@ -51,11 +51,12 @@ Brightness brightness(const PngImage& frame) {
 class WholeShow : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const char* show = std::getenv("TOLVEK_SHOW_DIR");
-    if (!show || !fs::exists(fs::path(show) / "map.dat")) return;
     folder_ = new testing_support::TempFolder;
-    // Linked, not copied: the run only adds and deletes files, which leaves the originals alone.
-    fs::copy(show, folder_->path(), fs::copy_options::recursive | fs::copy_options::create_hard_links);
+    if (!folder_->linkKitShow()) {
+      delete folder_;
+      folder_ = nullptr;
+      return;
+    }
     result_ = testing_support::runProgram("tolvek", "--record OUT --fps " + std::to_string(kFps), folder_->path());
   }
   static void TearDownTestSuite() { delete folder_; }

@@ -45,17 +45,8 @@ int countFiles(const fs::path& folder) {
 class StopSignal : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    const char* show = std::getenv("TOLVEK_SHOW_DIR");
-    if (!show || !fs::exists(fs::path(show) / "map.dat")) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
-    fs::copy(show, folder_.path(), fs::copy_options::recursive | fs::copy_options::create_hard_links);
-    shipped_ = filesNow();
-  }
-
-  std::set<std::string> filesNow() const {
-    std::set<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder_.path()))
-      files.insert(fs::relative(entry.path(), folder_.path()).string());
-    return files;
+    if (!folder_.linkKitShow()) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
+    shipped_ = folder_.allEntries();
   }
 
   // The show recorded on the virtual clock, so that the frames written tell how far it got.
@@ -108,7 +99,7 @@ class StopSignal : public ::testing::TestWithParam<int> {
   // What the show folder shipped, the recording and the log: nothing unpacked, nothing half
   // written.
   void expectNothingUnpackedLeft() {
-    for (const std::string& file : filesNow())
+    for (const std::string& file : folder_.allEntries())
       EXPECT_TRUE(shipped_.count(file) || file.rfind("OUT", 0) == 0 || file == "log.txt")
           << file << " is left behind\n" << folder_.read("log.txt");
   }

@@ -43,6 +43,21 @@ int TempFolder::entryCount() const {
   return count;
 }
 
+std::set<std::string> TempFolder::allEntries() const {
+  std::set<std::string> entries;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(path_))
+    entries.insert(std::filesystem::relative(entry.path(), path_).string());
+  return entries;
+}
+
+bool TempFolder::linkKitShow(const std::string& into) const {
+  const char* show = std::getenv("TOLVEK_SHOW_DIR");
+  if (!show || !std::filesystem::exists(std::filesystem::path(show) / "map.dat")) return false;
+  std::filesystem::copy(show, into.empty() ? path_ : file(into),
+                        std::filesystem::copy_options::recursive | std::filesystem::copy_options::create_hard_links);
+  return true;
+}
+
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& path)
     : previous_(std::filesystem::current_path().string()) {
   std::filesystem::current_path(path);

@@ -2,6 +2,7 @@
 // the object goes away; optionally the working directory while it lives.
 #pragma once
 
+#include <set>
 #include <string>
 
 namespace testing_support {
@@ -19,6 +20,12 @@ class TempFolder {
   std::string read(const std::string& name) const;
   bool exists(const std::string& name) const;
   int entryCount() const;  // entries directly in the folder
+  // Every file and folder below it, as paths relative to it.
+  std::set<std::string> allEntries() const;
+  // Fills the folder with the kit's show (TOLVEK_SHOW_DIR), as hard links: a run only adds and
+  // deletes files, which leaves the originals alone; a file a test damages must be replaced,
+  // not written into. False when there is no show folder.
+  bool linkKitShow(const std::string& into = "") const;
 
  private:
   std::string path_;
