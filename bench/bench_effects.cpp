@@ -25,13 +25,13 @@
 #include "demo/final_scene.h"
 #include "demo/island_scene.h"
 #include "demo/scene_objects.h"
+#include "demo/show.h"
 #include "demo/timeline.h"
 #include "fx/veils.h"
 #include "level_subject.h"
 #include "platform/frame_timer.h"
 #include "platform/render_state.h"
 #include "platform/settings.h"
-#include "resources/texture_table.h"
 #include "support/gl_context.h"
 
 namespace {
@@ -188,23 +188,21 @@ int main(int argc, char** argv) {
   auto& s = platform::settings;
   s.screenWidth = kWidth;
   s.screenHeight = kHeight;
-  s.letterboxHeight = kLetterbox;
   s.fieldOfView = 60.0f;  // the kit's Demo.conf
   s.aspectRatio = 1.7777f;
   platform::useVirtualCounter(kCounts);
-  platform::timerInit();
-  platform::resetDemoClock();
-  platform::resetEffectClock();
   testing_support::GlTestContext gl(kWidth, kHeight);
+  // The show's textures and clocks; each benchmark puts the objects it draws into the slots.
+  demo::Show show;
   if (gl.ok()) {
     window = &gl;
     platform::applyStandardRenderState();
-    resources::loadTextureTable();
+    show.load({nullptr, kLetterbox});
     std::printf("renderer: %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  if (window) resources::releaseTextureTable();
+  show.unload();
   bench_support::removeGeneratedSubject(subject);
   return 0;
 }

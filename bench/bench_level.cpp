@@ -22,6 +22,7 @@
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
 #include "platform/render_state.h"
+#include "demo/cue_sheet.h"
 #include "support/gl_context.h"
 #include "world/bsp_level.h"
 #include "world/camera_path.h"
@@ -30,10 +31,10 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-constexpr float kIntroRate = 0.00041f;  // path segments per millisecond in the intro
+constexpr float kIntroRate = demo::cue::kIntroPathRate;
 // Every 100 ms of the flight: enough frames for a stable median at a bearable run time.
 constexpr float kFrameMs = 100.0f;
-constexpr double kIntroLengthMs = 49100.0;
+constexpr double kIntroLengthMs = demo::cue::kIntroFlightMs;
 
 // Set while an OpenGL window is open for the benchmarks.
 testing_support::GlTestContext* window = nullptr;

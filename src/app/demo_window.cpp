@@ -11,7 +11,6 @@
 #include "platform/message_box.h"
 #include "platform/render_state.h"
 #include "platform/settings.h"
-#include "resources/texture_table.h"
 
 namespace app {
 namespace {
@@ -23,7 +22,6 @@ struct WindowState {
   bool videoStarted = false;
   bool fullscreen = false;
   bool cursorHidden = false;
-  int lastSecondFrames = 0;
   std::string title;
   bool depthFallbackReported = false;
 };
@@ -156,22 +154,20 @@ void resizeViewport(int width, int height) {
   glLoadIdentity();
 }
 
-void initRenderState() {
-  platform::applyStandardRenderState();
-  resources::loadTextureTable();
-  platform::createSharedQuadric();
-}
+FrameRateCounter frameRate;
+
+void initRenderState() { platform::applyStandardRenderState(); }
 
 void updateFpsTitle() {
   if (windowState.fullscreen || !windowState.window) return;
-  auto& s = platform::settings;
+  FrameRateCounter& f = frameRate;
   char caption[200];
-  std::snprintf(caption, sizeof caption, "%s - [%d FPS]", s.windowTitle.c_str(),
-                windowState.lastSecondFrames);
-  s.fpsAverage = static_cast<float>(windowState.lastSecondFrames + s.fpsAverage) * 0.5f;
+  std::snprintf(caption, sizeof caption, "%s - [%d FPS]", platform::settings.windowTitle.c_str(),
+                f.lastSecondFrames);
+  f.fpsAverage = static_cast<float>(f.lastSecondFrames + f.fpsAverage) * 0.5f;
   SDL_SetWindowTitle(windowState.window, caption);
-  windowState.lastSecondFrames = s.frameCount;
-  s.frameCount = 0;
+  f.lastSecondFrames = f.frameCount;
+  f.frameCount = 0;
 }
 
 void handleWindowEvent(const SDL_Event& event) {

@@ -13,7 +13,17 @@ namespace app {
 bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title);
 void closeDemoWindow();  // safe on a half-made or closed window
 void resizeViewport(int width, int height);
+// The standard rendering state the scenes start from (the show loads its textures itself).
 void initRenderState();
+
+// The frame rate the window's caption shows once a second, and its running average, which
+// the report at the end shows.
+struct FrameRateCounter {
+  int frameCount = 0;        // frames drawn since the last tick
+  int lastSecondFrames = 0;  // the count of the second before
+  float fpsAverage = 0.0f;
+};
+extern FrameRateCounter frameRate;
 
 // What the window procedure does with one event: keys, resize, close, the FPS timer.
 void handleWindowEvent(const SDL_Event& event);

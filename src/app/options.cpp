@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "resources/video_recorder.h"
+#include "capture/video_recorder.h"
 
 namespace app {
 namespace {
@@ -107,7 +107,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       const std::string& target = args[++i];
       o.recordDir.clear();
       o.recordVideo.clear();
-      (resources::videoContainer(target).empty() ? o.recordDir : o.recordVideo) = target;
+      (capture::videoContainer(target).empty() ? o.recordDir : o.recordVideo) = target;
       o.unattended = true;
     } else if (arg == "--fps") {
       if (!hasValue) return fail("--fps needs a frame rate");

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "demo/cue_sheet.h"
 #include "demo/scene_drawing.h"
 #include "demo/timeline.h"
 #include "fx/veils.h"
@@ -31,7 +32,7 @@ constexpr CubeCorner kCube[24] = {
 
 }  // namespace
 
-float endScrollOffset(float scrollMs) { return scrollMs * 0.00076923077f - 25.0f; }
+float endScrollOffset(float scrollMs) { return scrollMs * cue::kEndScrollPerMs - 25.0f; }
 
 void drawEndScene() {
   setShowProjection(150.0f, platform::settings.aspectRatio, 0.1, 700.0);

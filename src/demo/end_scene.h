@@ -1,4 +1,4 @@
-// The last scene, from 175000 ms to the end of the show: the credits picture rising slowly
+// The last scene, from the final scene's end to the end of the show: the credits picture rising slowly
 // through the picture, a glowing cube tumbling in front of it, and a grey noise quad turned by
 // quarters laid over both, all added to the picture under a very wide perspective.
 #pragma once

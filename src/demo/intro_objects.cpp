@@ -47,14 +47,15 @@ bool inView(float x, float y, float z) {
 void drawCharacter() {
   world::Character* character = sceneObjects.character.get();
   if (!character) return;
-  if (7000.0 < now() && now() < 7100.0 && character->lowerAnimation() != 0) {
+  if (cue::kRunnerFallStartMs < now() && now() < cue::kRunnerFallEndMs && character->lowerAnimation() != 0) {
     character->setLowerAnimationIndex(0);
     character->setAnimation(character->lowerAnimation());  // the fall, for both halves
   }
   const float s = script.sceneClock;  // the runner covers 120 units a second along -z
-  if (!(now() < 8000.0 && inView(0.0f, 25.0f, -s))) return;
+  if (!(now() < cue::kRunnerEndMs && inView(0.0f, 25.0f, -s))) return;
   glPushMatrix();
-  setLights({{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 74.0f, 34.0f, 1.0f}}, {{1.0f, 1.0f, 1.0f, 0.0f}, {0.0f, 68.0f, -260.0f, 1.0f}});
+  setLights({{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 74.0f, 34.0f, 1.0f}},
+            {{1.0f, 1.0f, 1.0f, 0.0f}, {0.0f, 68.0f, -260.0f, 1.0f}});
   glTranslatef(0.0f, 25.0f, -s);
   glRotatef(180.0f, 0.0f, 1.0f, 0.0f);
   glScalef(3.0f, 3.0f, 3.0f);
@@ -137,8 +138,8 @@ void drawIntroObjects() {
   drawMonks();
   drawColumn();
   // From black (1 on the 0..255 scale) over the first two seconds.
-  if (now() < 2100.0) {
-    fx::fadeIn(0.0f, 2000.0f, 1.0f, 1.0f, 1.0f, 0);
+  if (now() < cue::kOpeningFadeDrawnUntilMs) {
+    fx::fadeIn(0.0f, cue::kOpeningFadeEndMs, 1.0f, 1.0f, 1.0f, 0);
     fx::resetSceneState();
   }
 }

@@ -4,6 +4,8 @@
 // model inside; and the opening fade from black.
 #pragma once
 
+#include "demo/cue_sheet.h"
+
 namespace demo {
 
 // The groups and their windows (open intervals, ms) and reference points.
@@ -12,8 +14,8 @@ struct IntroGroup {
   double endMs;
   float x, y, z;  // drawn only while this point is in the frustum
 };
-constexpr IntroGroup kMonkGroup{23500.0, 28200.0, -350.0f, 30.0f, -235.0f};
-constexpr IntroGroup kColumnGroup{30800.0, 47350.0, -369.0f, 20.0f, 154.0f};
+constexpr IntroGroup kMonkGroup{cue::kMonksStartMs, cue::kMonksEndMs, -350.0f, 30.0f, -235.0f};
+constexpr IntroGroup kColumnGroup{cue::kColumnStartMs, cue::kColumnEndMs, -369.0f, 20.0f, 154.0f};
 
 inline bool insideWindow(const IntroGroup& group, double nowMs) {
   return group.startMs < nowMs && nowMs < group.endMs;

@@ -2,6 +2,9 @@
 
 #include <GL/gl.h>
 
+#include <iterator>
+
+#include "demo/cue_sheet.h"
 #include "demo/scene_drawing.h"
 #include "demo/timeline.h"
 #include "fx/veils.h"
@@ -33,17 +36,9 @@ void picture(int entry, float alpha, float x0, float y0, float x1, float y1) {
   glEnd();
 }
 
-struct CaptionCue {
-  double startMs;
-  int caption;
-  float fadeMs;  // 0 keeps the current fade length
-};
-constexpr CaptionCue kCaptionCues[] = {
-    {19500.0, resources::kDoingPicture, 6500.0f},
-    {26000.0, resources::kGuysPicture, 7000.0f},
-    {33000.0, resources::kThingPicture, 13250.0f},
-    {46250.0, resources::kGoingPicture, 0.0f},
-};
+// The caption word each cue of the cue sheet brings.
+constexpr int kCaptionWords[std::size(cue::kCaptionCues)] = {resources::kDoingPicture, resources::kGuysPicture,
+                                                            resources::kThingPicture, resources::kGoingPicture};
 
 // Centres of the panel's squares, in fractions of the window.
 constexpr float kSquares[6][2] = {{0.03125f, 0.166666f}, {0.03125f, 0.2083333f}, {0.03125f, 0.25f},
@@ -84,17 +79,18 @@ void drawPanel(float w, float h) {
 
 void advanceIntroLogos(IntroOverlayState& o, float dt) {
   o.elapsed += dt;
-  if (o.logoAlpha < 1.0f && o.elapsed < 10000.0f) o.logoAlpha += dt / 3000.0f;
-  if (o.elapsed > 10000.0f && o.logoAlpha > 0.0f) o.logoAlpha -= dt / 3000.0f;
-  if (o.groupAlpha < 1.0f && o.elapsed < 4000.0f) o.groupAlpha += dt / 3000.0f;
-  if (o.elapsed > 4000.0f && o.groupAlpha > 0.0f) o.groupAlpha -= dt / 3000.0f;
+  if (o.logoAlpha < 1.0f && o.elapsed < cue::kTitleLogoMs) o.logoAlpha += dt / cue::kLogoFadeMs;
+  if (o.elapsed > cue::kTitleLogoMs && o.logoAlpha > 0.0f) o.logoAlpha -= dt / cue::kLogoFadeMs;
+  if (o.groupAlpha < 1.0f && o.elapsed < cue::kGroupLogoMs) o.groupAlpha += dt / cue::kLogoFadeMs;
+  if (o.elapsed > cue::kGroupLogoMs && o.groupAlpha > 0.0f) o.groupAlpha -= dt / cue::kLogoFadeMs;
 }
 
 void advanceIntroCaption(IntroOverlayState& o, double nowMs, float dt) {
-  for (const CaptionCue& cue : kCaptionCues) {
-    if (!(cue.startMs < nowMs && nowMs < cue.startMs + 20.0)) continue;
-    o.caption = cue.caption;
-    if (cue.fadeMs > 0.0f) o.captionFadeMs = cue.fadeMs;
+  for (size_t i = 0; i < std::size(cue::kCaptionCues); ++i) {
+    const cue::CaptionCueTime& c = cue::kCaptionCues[i];
+    if (!(c.startMs < nowMs && nowMs < c.startMs + cue::kCaptionCueLengthMs)) continue;
+    o.caption = kCaptionWords[i];
+    if (c.fadeMs > 0.0f) o.captionFadeMs = c.fadeMs;
     o.captionAlpha = 1.0f;
   }
   o.captionAlpha -= dt / o.captionFadeMs;
@@ -126,11 +122,12 @@ void drawIntroOverlay() {
   // The title takes the group logo's place as that fades, and leaves with the first logo.
   const float x0 = 0.09375f * w, y0 = 0.3514666f * h, x1 = 0.86375f * w, y1 = 0.6208333f * h;
   picture(resources::kGroupLogo, o.groupAlpha, x0, y0, x1, y1);
-  if (o.elapsed > 4000.0f)
-    picture(resources::kTitlePicture, o.elapsed > 10000.0f ? o.logoAlpha : 1.0f - o.groupAlpha, x0, y0, x1, y1);
+  if (o.elapsed > cue::kGroupLogoMs)
+    picture(resources::kTitlePicture, o.elapsed > cue::kTitleLogoMs ? o.logoAlpha : 1.0f - o.groupAlpha, x0, y0, x1,
+            y1);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
-  if (platform::demoClockMs() > 13850.0) drawPanel(w, h);
+  if (platform::demoClockMs() > cue::kPanelStartMs) drawPanel(w, h);
 
   glEnable(GL_DEPTH_TEST);
   glDisable(GL_BLEND);

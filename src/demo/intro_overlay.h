@@ -4,6 +4,7 @@
 // a caption word that changes at set moments and fades after each change.
 #pragma once
 
+#include "demo/cue_sheet.h"
 #include "resources/texture_table.h"
 
 namespace demo {
@@ -15,7 +16,7 @@ struct IntroOverlayState {
   float groupAlpha = 0.0f;    // a2, the group logo
   int caption = resources::kWherePicture;  // entry of the texture table
   float captionAlpha = 1.0f;  // ca
-  float captionFadeMs = 6500.0f;  // cd
+  float captionFadeMs = cue::kFirstCaptionFadeMs;  // cd
 };
 extern IntroOverlayState introOverlay;
 

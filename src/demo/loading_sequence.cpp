@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <cstdlib>
+#include <string_view>
 
 #include "archive/archive_reader.h"
 #include "demo/scene_drawing.h"
@@ -19,23 +20,35 @@
 
 namespace demo {
 
-const std::array<Extraction, 11> kExtractions{{
-    {"models.dat", "terrain.raw", "data\\models\\terrain.raw"},
-    {"models.dat", "terrain.jpg", "data\\models\\terrain.jpg"},
-    {"models.dat", "chelou.md3", "data\\models\\chelou.md3"},
-    {"models.dat", "chelou.skin", "data\\models\\chelou.skin"},
-    {"models.dat", "quadmap2.tga", "data\\models\\quadmap2.tga"},
-    {"models.dat", "boat.md3", "data\\models\\boat.md3"},
-    {"models.dat", "boat.skin", "data\\models\\boat.skin"},
-    {"models.dat", "barque.jpg", "data\\models\\barque.jpg"},
-    {"map.dat", "brae.bsp", "data\\map\\brae.bsp"},
-    {"map.dat", "brae2.bsp", "data\\map\\brae2.bsp"},
-    {"map.dat", "brae3.bsp", "data\\map\\brae3.bsp"},
-}};
 
 namespace {
 
+// Shutdown must take back every extraction once, and a folder only after the files in it.
+constexpr bool unpackedDataComplete() {
+  int seen[kExtractions.size()] = {};
+  for (size_t i = 0; i < kUnpackedData.size(); ++i) {
+    const UnpackedItem& item = kUnpackedData[i];
+    if (item.extraction >= 0) {
+      if (static_cast<size_t>(item.extraction) >= kExtractions.size()) return false;
+      ++seen[item.extraction];
+      continue;
+    }
+    const std::string_view folder = item.folder;
+    for (size_t later = i + 1; later < kUnpackedData.size(); ++later) {
+      if (kUnpackedData[later].extraction < 0) continue;
+      const std::string_view file = kExtractions[static_cast<size_t>(kUnpackedData[later].extraction)].destination;
+      if (file.size() > folder.size() && file.substr(0, folder.size()) == folder && file[folder.size()] == '\\')
+        return false;
+    }
+  }
+  for (int count : seen)
+    if (count != 1) return false;
+  return true;
+}
+static_assert(unpackedDataComplete());
+
 FramePresenter framePresenter;
+bool soundStarted = false;
 
 void warn(const char* text) { platform::showMessageBox("ERROR 42", text, platform::BoxIcon::Warning); }
 
@@ -112,11 +125,10 @@ void runLoadingSequence() {
   progress(kProgressFractions[0], 1);
   // Failures here are not reported: without a device or a song the show runs silently.
   music::soundInit(44100, 32, 0);
+  soundStarted = true;
   music::musicState.songHandle = music::musicLoadSong("music.it");
 
-  platform::createFolder("data");
-  platform::createFolder("data\\map");
-  platform::createFolder("data\\models");
+  for (const char* folder : kDataFolders) platform::createFolder(folder);
   extractRange(0, 4);
   progress(kProgressFractions[1], 2);
   extractRange(5, 10);
@@ -143,21 +155,21 @@ void runLoadingSequence() {
 }
 
 void closeShowMusic() {
+  if (!soundStarted) return;
   music::musicFreeSong(music::musicState.songHandle);
   music::soundClose();
+  soundStarted = false;
 }
 
 void deleteUnpackedData() {
-  for (const char* file : {"data\\map\\brae.bsp", "data\\map\\brae2.bsp", "data\\map\\brae3.bsp"})
-    platform::deleteFile(file);
-  platform::removeFolder("data\\map");
-  for (const char* file : {"data\\models\\terrain.raw", "data\\models\\terrain.jpg", "data\\models\\boat.md3",
-                           "data\\models\\boat.skin", "data\\models\\barque.jpg", "data\\models\\chelou.md3",
-                           "data\\models\\chelou.skin", "data\\models\\quadmap2.tga"})
-    platform::deleteFile(file);
-  // Folders that still hold something (the loose monk model, say) stay.
-  platform::removeFolder("data\\models");
-  platform::removeFolder("data");
+  // Missing files are skipped; folders that still hold something (the loose monk model, say)
+  // stay.
+  for (const UnpackedItem& item : kUnpackedData) {
+    if (item.extraction >= 0)
+      platform::deleteFile(kExtractions[static_cast<size_t>(item.extraction)].destination);
+    else
+      platform::removeFolder(item.folder);
+  }
 }
 
 }  // namespace demo

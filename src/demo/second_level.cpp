@@ -2,10 +2,10 @@
 
 #include <GL/gl.h>
 
+#include "demo/cue_sheet.h"
 #include "demo/scene_drawing.h"
 #include "demo/scene_objects.h"
 #include "demo/timeline.h"
-#include "platform/frame_timer.h"
 
 namespace demo {
 
@@ -19,7 +19,7 @@ void drawSecondLevel() {
   glFogf(GL_FOG_START, 1.0f);
   glFogf(GL_FOG_END, 300.0f);
 
-  const float step = script.frameDelta * 0.00095f;
+  const float step = script.frameDelta * cue::kSecondLevelPathRate;
   if (o.firstCamera) {
     o.firstCamera->advance(step);
     o.firstCamera->applyLookAt();
@@ -31,12 +31,6 @@ void drawSecondLevel() {
     o.lightSprites->path.advance(step);
     const world::Vec3& p = o.lightSprites->path.position();
     o.lightSprites->sprites.draw({p.x, p.y, p.z}, 6.0f, 16.0f);
-  }
-
-  if (platform::demoClockMs() > kSecondLevelEndMs) {
-    setWindowProjection(1.0, 3700.0);
-    replaceFirstCamera("cam3.trj");
-    script.sceneState += 1;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "demo/cue_sheet.h"
 #include "demo/end_scene.h"
 #include "demo/final_scene.h"
 #include "demo/intro_objects.h"
@@ -29,7 +30,7 @@ double now() { return platform::demoClockMs(); }
 
 void setLetterbox() {
   const auto& s = platform::settings;
-  glScissor(0, s.letterboxHeight, s.screenWidth, s.screenHeight - 2 * s.letterboxHeight);
+  glScissor(0, script.letterboxHeight, s.screenWidth, s.screenHeight - 2 * script.letterboxHeight);
   glEnable(GL_SCISSOR_TEST);
 }
 
@@ -50,7 +51,7 @@ void drawIntroPicture(bool echo) {
   }
   SceneObjects& o = sceneObjects;
   if (o.firstCamera) {
-    o.firstCamera->advance(script.frameDelta * 0.00041f);
+    o.firstCamera->advance(script.frameDelta * cue::kIntroPathRate);
     o.firstCamera->applyLookAt();
   }
   if (o.frustum) o.frustum->extract();
@@ -63,7 +64,7 @@ void drawIntroPicture(bool echo) {
 namespace {
 
 void runIntroState() {
-  const float end = static_cast<float>(script.introEndMs);
+  const float end = static_cast<float>(cue::introEndMs);
   if (now() < end) {
     if (musicCueOpen(now())) music::musicPlaySong(music::musicState.songHandle.get());
     // One decision for both sides of the flight, so a frame that straddles the window's end
@@ -71,26 +72,36 @@ void runIntroState() {
     drawIntroPicture(echoTrailOpen(now()));
     drawIntroOverlay();
     rayVeil();
-    fx::fadeOut(end - 800.0f, end, kWhite, kWhite, kWhite, 0);
+    fx::fadeOut(cue::kIntroFadeOutStartMs, end, kWhite, kWhite, kWhite, 0);
     fx::resetSceneState();
   }
   // Set at the end of the frame: the intro's last two seconds are drawn with it.
-  if (now() > end - 2000.0f) setWindowProjection(0.1, 2000.0);
+  if (now() > cue::kCloseNearPlaneFromMs) setWindowProjection(0.1, 2000.0);
   if (now() > end) script.sceneState = 1;
 }
 
 void runTunnelState() {
   drawTunnelScene();
-  fx::fadeOut(71000.0f, 72000.0f, kWhite, kWhite, kWhite, 0);
+  if (now() - cue::kTunnelStartMs > cue::kTunnelLengthMs) {
+    setWindowProjection(1.0, 3000.0);
+    replaceFirstCamera("cam2.trj");
+    script.sceneState = 2;
+  }
+  fx::fadeOut(cue::kTunnelFadeOutStartMs, cue::kTunnelFadeOutEndMs, kWhite, kWhite, kWhite, 0);
   fx::resetSceneState();
 }
 
 void runSecondLevelState() {
   drawSecondLevel();
-  fx::fadeIn(72000.0f, 73000.0f, kWhite, kWhite, kWhite, 0);
+  if (now() > cue::kSecondLevelEndMs) {
+    setWindowProjection(1.0, 3700.0);
+    replaceFirstCamera("cam3.trj");
+    script.sceneState = 3;
+  }
+  fx::fadeIn(cue::kSecondLevelFadeInStartMs, cue::kSecondLevelFadeInEndMs, kWhite, kWhite, kWhite, 0);
   fx::resetSceneState();
-  if (now() > 98036.0) {
-    fx::fadeOut(98037.0f, 99900.0f, kWhite, kWhite, kWhite, 0);
+  if (now() > cue::kSecondLevelFadeOutFromMs) {
+    fx::fadeOut(cue::kSecondLevelFadeOutStartMs, cue::kSecondLevelFadeOutEndMs, kWhite, kWhite, kWhite, 0);
     fx::resetSceneState();
   }
   rayVeil();
@@ -98,21 +109,21 @@ void runSecondLevelState() {
 
 void runIslandState() {
   SceneObjects& o = sceneObjects;
-  world::CameraPath* camera = now() > 108000.0 ? o.secondCamera.get() : o.firstCamera.get();
+  world::CameraPath* camera = now() > cue::kSecondCameraMs ? o.secondCamera.get() : o.firstCamera.get();
   if (camera) {
-    camera->advance(script.frameDelta * 0.0007f);
+    camera->advance(script.frameDelta * cue::kIslandPathRate);
     camera->applyLookAt();
   }
   // The fog follows the "cam3.trj" camera for the whole scene, also once cam32.trj flies.
   const float fogEyeHeight = o.firstCamera ? o.firstCamera->eye().y : 0.0f;
   drawIslandScene(script.sceneClock, fogEyeHeight);
-  fx::fadeInWindow(99800.0f, 100900.0f, kWhite, kWhite, kWhite, 0);
+  fx::fadeInWindow(cue::kIslandFlashStartMs, cue::kIslandFlashEndMs, kWhite, kWhite, kWhite, 0);
   fx::resetSceneState();
-  fx::fadeInWindow(108000.0f, 108600.0f, kWhite, kWhite, kWhite, 0);
+  fx::fadeInWindow(cue::kSecondCameraFlashStartMs, cue::kSecondCameraFlashEndMs, kWhite, kWhite, kWhite, 0);
   fx::resetSceneState();
   fx::noiseOverlay(kWhite, kWhite, kWhite, 6.0f);
   fx::resetSceneState();
-  if (now() > 141990.0) {
+  if (now() > cue::kIslandEndMs) {
     setShowProjection(150.0f, platform::settings.aspectRatio, 1.0, 700.0);
     gluLookAt(0.0, 0.0, 2.0, 0.0, 0.0, -10.0, 0.0, 1.0, 0.0);
     script.sceneState = 4;
@@ -122,7 +133,9 @@ void runIslandState() {
 void runFinalSetUpState() {
   script.sceneState = 5;
   const float s0 = static_cast<float>(now() * 0.001);
-  if (sceneObjects.finalScene) sceneObjects.finalScene->setTimes(s0, s0 + 5.0f, s0 + 25.0f, 10.0f);
+  if (sceneObjects.finalScene)
+    sceneObjects.finalScene->setTimes(s0, s0 + cue::kWindowPhaseFromS, s0 + cue::kSecondPictureFromS,
+                                      cue::kMeltLengthS);
 }
 
 void runFinalState() {
@@ -134,14 +147,14 @@ void runFinalState() {
   else
     setWindowProjection(1.0, 700.0);
   if (scene) scene->draw(static_cast<float>(now() * 0.001));
-  if (now() > 174000.0) {
+  if (now() > cue::kFinalFlashFromMs) {
     // The outline pass ends on its wire sphere and leaves polygons drawn as lines, which
     // would reduce the flash to the outline of a quad beyond the window's edges.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    fx::fadeInWindow(174000.0f, 175000.0f, kWhite, kWhite, kWhite, 0);
+    fx::fadeInWindow(cue::kFinalFlashStartMs, cue::kFinalFlashEndMs, kWhite, kWhite, kWhite, 0);
     fx::resetSceneState();
   }
-  if (now() > 175000.0) {
+  if (now() > cue::kFinalEndMs) {
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     // Read as the design does, though no later frame flies it.
     replaceFirstCamera("cam4.trj");
@@ -150,7 +163,7 @@ void runFinalState() {
 }
 
 void runScript() {
-  script.sceneClock += script.frameDelta * 0.12f;
+  script.sceneClock += script.frameDelta * cue::kSceneClockRate;
   if (script.sceneState == -1) runLoadingSequence();
   if (script.sceneState == 0) runIntroState();
   if (script.sceneState == 1) runTunnelState();
@@ -163,14 +176,16 @@ void runScript() {
 
 }  // namespace
 
-bool echoTrailOpen(double nowMs) { return 37681.0 < nowMs && nowMs < script.introEndMs - 3700.0; }
+bool musicCueOpen(double nowMs) { return cue::kMusicCueStartMs < nowMs && nowMs < cue::kMusicCueEndMs; }
+
+bool echoTrailOpen(double nowMs) { return cue::kEchoTrailStartMs < nowMs && nowMs < cue::kEchoTrailEndMs; }
 
 void drawAuthoringView() {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   gluLookAt(script.freeEye.x, script.freeEye.y, script.freeEye.z, script.freeTarget.x, script.freeTarget.y,
             script.freeTarget.z, 0.0, 1.0, 0.0);
-  script.authoringClock += script.frameDelta * 0.12f;
+  script.authoringClock += script.frameDelta * cue::kSceneClockRate;
   drawIslandScene(script.authoringClock, script.freeEye.y);
 }
 
@@ -189,7 +204,7 @@ void runFrame() {
     drawAuthoringView();
   } else {
     runScript();
-    if (platform::demoClockMs() > kShowEndMs) platform::settings.demoDone = true;
+    if (platform::demoClockMs() > cue::kShowEndMs) script.ended = true;
   }
 
   glDisable(GL_SCISSOR_TEST);

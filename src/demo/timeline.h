@@ -3,16 +3,18 @@
 //
 // The demo clock counts from the end of loading. Each frame reads the music position and the
 // frame delta, clears, letterboxes and runs the blocks of the scene states in increasing
-// order, so a scene that hands over is followed in the same frame by the next one:
+// order, so a scene that hands over is followed in the same frame by the next one. Every
+// hand-over (the scene state, the camera slot, the projection the next scene starts with)
+// happens here; the times are the cue sheet's:
 //
-//   -1  loading               the loading sequence, once
-//    0  intro level            0 ..  49100 ms   music cue 4181..4300, echo trail 37681..45400
-//    1  tunnel             49100 ..  72100
-//    2  second level       72100 ..  99836
-//    3  island             99836 .. 141990   cam3.trj, cam32.trj from 108000
-//    4  final set-up      141990             one frame
-//    5  final scene       141990 .. 175000
-//    6  end scene         175000 .. 246882   then demoDone
+//   -1  loading          the loading sequence, once
+//    0  intro level      to introEndMs       music cue, echo trail, near plane 0.1 at the end
+//    1  tunnel           to kTunnelEndMs     then cam2.trj
+//    2  second level     to kSecondLevelEndMs then cam3.trj
+//    3  island           to kIslandEndMs     cam32.trj flies from kSecondCameraMs
+//    4  final set-up     one frame
+//    5  final scene      to kFinalEndMs      then cam4.trj
+//    6  end scene        to kShowEndMs       then the show has ended
 //
 // Every time comparison is strict and reads the clock afresh.
 #pragma once
@@ -25,7 +27,8 @@ namespace demo {
 
 struct ScriptState {
   int sceneState = -1;  // -1 not loaded, 0 intro level ... 6 end scene
-  int introEndMs = 49100;
+  bool ended = false;   // the clock has passed the end of the show
+  int letterboxHeight = 0;  // the black bars above and below the picture, set at load
   float frameDelta = 0.0f;
   float sceneClock = 0.0f;      // 120 units a second of script frames
   float authoringClock = 0.0f;  // the same over authoring-view frames
@@ -43,18 +46,14 @@ struct ScriptState {
 };
 extern ScriptState script;
 
-// Demo-clock time at which the show ends by itself.
-constexpr double kShowEndMs = 246882.0;
-// The song is asked for on every frame strictly inside this window.
-constexpr double kMusicCueStartMs = 4181.0;
-constexpr double kMusicCueEndMs = 4300.0;
-
-inline bool musicCueOpen(double nowMs) { return kMusicCueStartMs < nowMs && nowMs < kMusicCueEndMs; }
+// Whether the song is asked for at `nowMs`.
+bool musicCueOpen(double nowMs);
 
 // Whether the first scene is replayed through the echo trail at `nowMs`.
 bool echoTrailOpen(double nowMs);
 
-// One frame of the show. The authoring controls (app) follow it as the frame's last step.
+// One frame of the show; the first runs the loading sequence. The authoring controls (app)
+// follow it as the frame's last step. Hosts call it through the Show.
 void runFrame();
 
 // The first level as the intro draws it now: "cam.trj" advanced and applied, the frustum, the

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "demo/cue_sheet.h"
 #include "demo/scene_drawing.h"
 #include "demo/scene_objects.h"
 #include "demo/timeline.h"
@@ -82,15 +83,17 @@ void TunnelTube::destroy() {
 }
 
 std::optional<TunnelShot> tunnelShot(int number, double d) {
+  if (number < 1 || number > 4) return std::nullopt;
+  const cue::ShotWindow& window = cue::kTunnelShots[number - 1];
+  // The first shot starts with the scene itself; the others' windows are open.
+  const bool inside = number == 1 ? window.startMs <= d && d < window.endMs : window.startMs < d && d < window.endMs;
+  if (!inside) return std::nullopt;
   switch (number) {
     case 1:
-      if (!(0.0 <= d && d < 4000.0)) break;
       return TunnelShot{{0.0f, 0.0f, -33.0f},
                         {static_cast<float>(std::cos(0.001 * d)), static_cast<float>(std::cos(d / 900.0)), -37.5f}};
     case 2:
     case 3: {
-      if (number == 2 && !(4000.0 < d && d < 7001.0)) break;
-      if (number == 3 && !(7000.0 < d && d < 10001.0)) break;
       const double g = std::cos(0.001 * d);
       const world::Vec3 centre{0.0f, static_cast<float>(0.3 * (g + 1.0) - 0.4), static_cast<float>(g - 36.5)};
       if (number == 2) {
@@ -100,15 +103,12 @@ std::optional<TunnelShot> tunnelShot(int number, double d) {
       const double f = std::cos(d / 1500.0) + 1.0;
       return TunnelShot{{static_cast<float>(-0.4 * f - 2.0), static_cast<float>(0.2 * f + 0.6), -33.0f}, centre};
     }
-    case 4:
-      if (!(10000.0 < d && d < 23000.0)) break;
-      return TunnelShot{{static_cast<float>(0.12 * std::sin(d / 1100.0)), static_cast<float>(0.5 * std::cos(d / 900.0)), -33.0f},
-                        {static_cast<float>(6.0 * std::cos(0.00125 * d)), static_cast<float>(4.0 * std::sin(0.001 * d)),
-                         static_cast<float>(6.0 * std::sin(0.00125 * d) - 33.0)}};
     default:
-      break;
+      return TunnelShot{
+          {static_cast<float>(0.12 * std::sin(d / 1100.0)), static_cast<float>(0.5 * std::cos(d / 900.0)), -33.0f},
+          {static_cast<float>(6.0 * std::cos(0.00125 * d)), static_cast<float>(4.0 * std::sin(0.001 * d)),
+           static_cast<float>(6.0 * std::sin(0.00125 * d) - 33.0)}};
   }
-  return std::nullopt;
 }
 
 void setTunnelState() {
@@ -133,8 +133,8 @@ void setTunnelState() {
 void drawTunnelMask() {
   const auto& s = platform::settings;
   const float w = static_cast<float>(s.screenWidth);
-  const float bottom = static_cast<float>(s.letterboxHeight);
-  const float top = static_cast<float>(s.screenHeight - s.letterboxHeight);
+  const float bottom = static_cast<float>(script.letterboxHeight);
+  const float top = static_cast<float>(s.screenHeight - script.letterboxHeight);
   fx::pushPixelProjection();
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
@@ -161,7 +161,7 @@ void drawTunnelMask() {
 }
 
 void drawTunnelScene() {
-  const float t0 = static_cast<float>(script.introEndMs);
+  const float t0 = static_cast<float>(cue::kTunnelStartMs);
   const std::uint32_t ray = resources::tableTextureName(resources::kRayPicture);
   for (int number = 1; number <= 4; ++number) {
     const auto shot = tunnelShot(number, platform::demoClockMs() - t0);
@@ -175,21 +175,15 @@ void drawTunnelScene() {
     fx::resetSceneState();
     if (number == 1) {
       drawTunnelMask();
-      fx::fadeIn(t0, t0 + 2000.0f, kWhite, kWhite, kWhite, 0);
+      fx::fadeIn(t0, t0 + cue::kTunnelFadeInMs, kWhite, kWhite, kWhite, 0);
       fx::resetSceneState();
     } else {
       // A white flash at each cut, under the frame.
-      static constexpr float kFlash[5][2] = {{}, {}, {4002, 5500}, {7002, 8500}, {10002, 12000}};
-      fx::fadeInWindow(t0 + kFlash[number][0], t0 + kFlash[number][1], kWhite, kWhite, kWhite, 0);
+      const float* flash = cue::kTunnelFlashes[number - 2];
+      fx::fadeInWindow(t0 + flash[0], t0 + flash[1], kWhite, kWhite, kWhite, 0);
       fx::resetSceneState();
       drawTunnelMask();
     }
-  }
-
-  if (platform::demoClockMs() - t0 > 23000.0) {
-    setWindowProjection(1.0, 3000.0);
-    replaceFirstCamera("cam2.trj");
-    script.sceneState += 1;
   }
 }
 

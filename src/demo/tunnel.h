@@ -1,7 +1,7 @@
 // The second scene: the camera inside an elliptic tube whose two textured layers scroll
 // towards it in black fog, cut together from four camera moves with a flickering ray veil, a
-// masked frame over the picture and white flashes at the cuts. 23 seconds after the first
-// scene ends it hands the camera slot to "cam2.trj" and the show moves on.
+// masked frame over the picture and white flashes at the cuts. The timeline hands over to the
+// second level 23 seconds after the first scene ends.
 #pragma once
 
 #include <cstdint>
@@ -63,7 +63,7 @@ void setTunnelState();
 // The cut-out frame over the letterboxed picture: the mask multiplied, then the frame added.
 void drawTunnelMask();
 
-// The tunnel's frame: its shots, and at the end the hand-over to the second level.
+// The tunnel's frame: the shots whose windows are open.
 void drawTunnelScene();
 
 }  // namespace demo

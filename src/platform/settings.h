@@ -1,6 +1,7 @@
-// The application settings every part of the demo reads: chosen at start-up (mode, depth,
-// full screen), read from Demo.conf (title, field of view, aspect, FPS report) and the
-// few run-wide values the main loop and the frame-rate timer keep.
+// What the viewer chose for the run, which every part of the demo reads: the mode, depth and
+// full screen of the setup dialog or the options, and the four values of Demo.conf. Fixed
+// once the window opens; the run's own state lives with the layer that changes it (the
+// show's script state, the window's frame-rate counter).
 #pragma once
 
 #include <cstdint>
@@ -17,10 +18,6 @@ struct Settings {
   float fieldOfView = 0.0f;
   float aspectRatio = 0.0f;
   int showFpsAverage = 0;
-  int letterboxHeight = 0;
-  bool demoDone = false;
-  int frameCount = 0;
-  float fpsAverage = 0.0f;
 };
 
 extern Settings settings;

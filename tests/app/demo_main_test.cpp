@@ -1,5 +1,6 @@
 // The demo as a whole program: start-up, the main loop's ways out, recording, shutdown.
 #include "app/demo_main.h"
+#include "app/demo_window.h"
 
 #include <SDL.h>
 #include <GL/gl.h>
@@ -30,7 +31,7 @@ class DemoRun : public ::testing::Test {
   void SetUp() override {
     platform::settings = platform::Settings{};
     platform::keys = platform::KeyState{};
-    demo::script = demo::ScriptState{};
+    app::frameRate = app::FrameRateCounter{};
   }
 };
 
@@ -54,7 +55,7 @@ TEST_F(DemoRun, EscapeEndsTheLoopWithExitCodeZeroAndCleansUp) {
   app::Options options;
   options.unattended = true;
   EXPECT_EQ(app::runDemo(options), 0);
-  EXPECT_TRUE(platform::settings.demoDone);
+  EXPECT_EQ(app::frameRate.frameCount, 0) << "Escape ends the run before its first frame";
   EXPECT_FALSE(folder.exists("data")) << "the unpacked data is deleted at shutdown";
   EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u) << "the window is closed";
 }
@@ -73,7 +74,6 @@ TEST_F(DemoRun, CloseEventEndsTheLoopTheSameWay) {
   const Uint32 start = SDL_GetTicks();
   EXPECT_EQ(app::runDemo(options), 0);
   EXPECT_LT(SDL_GetTicks() - start, 30000u);
-  EXPECT_TRUE(platform::settings.demoDone);
 }
 
 TEST_F(DemoRun, FramesAreLetterboxedForTheMode) {
@@ -86,8 +86,8 @@ TEST_F(DemoRun, FramesAreLetterboxedForTheMode) {
   options.width = 800;
   options.height = 600;
   EXPECT_EQ(app::runDemo(options), 0);
-  EXPECT_EQ(platform::settings.letterboxHeight, 74);
-  EXPECT_GT(platform::settings.frameCount, 0);
+  EXPECT_EQ(demo::script.letterboxHeight, 74);
+  EXPECT_GT(app::frameRate.frameCount, 0);
 }
 
 TEST(DemoProgram, MissingConfigSaysByeByeAndCreatesNothing) {

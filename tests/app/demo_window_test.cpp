@@ -20,6 +20,7 @@ class DemoWindowTest : public ::testing::Test {
     platform::settings.fieldOfView = 60.0f;
     platform::settings.aspectRatio = 1.7777f;
     platform::keys = platform::KeyState{};
+    app::frameRate = app::FrameRateCounter{};
   }
   void TearDown() override { app::closeDemoWindow(); }
 
@@ -106,18 +107,18 @@ TEST_F(DemoWindowTest, CloseBoxPostsTheQuitMessage) {
 TEST_F(DemoWindowTest, CaptionShowsTheFramesOfTheSecondBeforeLast) {
   ASSERT_TRUE(app::openDemoWindow(640, 480, 32, false, "Tolvek"));
   // Drive the timer by hand: frames counted in each "second".
-  platform::settings.frameCount = 30;
+  app::frameRate.frameCount = 30;
   app::updateFpsTitle();  // first tick shows 0 and halves the average towards 0
   EXPECT_STREQ(SDL_GetWindowTitle(app::demoWindow()), "Tolvek - [0 FPS]");
-  EXPECT_FLOAT_EQ(platform::settings.fpsAverage, 0.0f);
-  EXPECT_EQ(platform::settings.frameCount, 0);
-  platform::settings.frameCount = 50;
+  EXPECT_FLOAT_EQ(app::frameRate.fpsAverage, 0.0f);
+  EXPECT_EQ(app::frameRate.frameCount, 0);
+  app::frameRate.frameCount = 50;
   app::updateFpsTitle();
   EXPECT_STREQ(SDL_GetWindowTitle(app::demoWindow()), "Tolvek - [30 FPS]");
-  EXPECT_FLOAT_EQ(platform::settings.fpsAverage, 15.0f);
+  EXPECT_FLOAT_EQ(app::frameRate.fpsAverage, 15.0f);
   app::updateFpsTitle();
   EXPECT_STREQ(SDL_GetWindowTitle(app::demoWindow()), "Tolvek - [50 FPS]");
-  EXPECT_FLOAT_EQ(platform::settings.fpsAverage, 32.5f);
+  EXPECT_FLOAT_EQ(app::frameRate.fpsAverage, 32.5f);
 }
 
 TEST_F(DemoWindowTest, CaptionAfterThreeSecondsOfRealFrames) {
@@ -131,13 +132,13 @@ TEST_F(DemoWindowTest, CaptionAfterThreeSecondsOfRealFrames) {
     }
     glClear(GL_COLOR_BUFFER_BIT);
     app::swapDemoWindow();
-    ++platform::settings.frameCount;
+    ++app::frameRate.frameCount;
   }
   const std::string title = SDL_GetWindowTitle(app::demoWindow());
   std::smatch match;
   ASSERT_TRUE(std::regex_match(title, match, std::regex(R"(Tolvek - \[(\d+) FPS\])"))) << title;
   EXPECT_GT(std::stoi(match[1]), 0) << "the second tick already shows a whole second of frames";
-  EXPECT_GT(platform::settings.fpsAverage, 0.0f);
+  EXPECT_GT(app::frameRate.fpsAverage, 0.0f);
 }
 
 TEST_F(DemoWindowTest, RenderStateIsTheStandardOne) {

@@ -11,11 +11,10 @@
 #include <memory>
 #include <vector>
 
-#include "demo/scene_objects.h"
+#include "demo/show.h"
 #include "platform/file_system.h"
 #include "platform/render_state.h"
 #include "platform/settings.h"
-#include "resources/texture_table.h"
 #include "support/gl_context.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
@@ -46,18 +45,16 @@ class FinalSceneTest : public ::testing::Test {
     s = platform::Settings{};
     s.fieldOfView = 60.0f;
     s.aspectRatio = 1.7777f;
-    s.letterboxHeight = 59;
     platform::createFolders(folder.file("Textures/Morvan"));
     resources_test::writeJpeg(folder.file("Textures/Morvan/waterfx.jpg"), 64, 64, 3, gridPicture(64, 60, 160, 230));
     resources_test::writeJpeg(folder.file("Textures/sphere.jpg"), 128, 128, 3, gridPicture(128, 230, 140, 40));
     cwd = std::make_unique<testing_support::ScopedWorkingDirectory>(folder.path());
     platform::applyStandardRenderState();
-    resources::loadTextureTable();
+    show.load({nullptr, 59});
   }
   void TearDown() override {
     if (scene) scene->destroy();
-    demo::destroySceneObjects();
-    resources::releaseTextureTable();
+    show.unload();
     cwd.reset();
   }
   void writePaintings() {
@@ -95,6 +92,7 @@ class FinalSceneTest : public ::testing::Test {
   std::string previous = std::filesystem::current_path().string();
   std::unique_ptr<testing_support::ScopedWorkingDirectory> cwd;
   std::unique_ptr<demo::FinalScene> scene;
+  demo::Show show;
 };
 
 TEST_F(FinalSceneTest, AMissingPaintingIsTextureNotFound) {
@@ -135,7 +133,7 @@ TEST_F(FinalSceneTest, TheWindowPhaseShowsTheBackdropInsideItsStencilRectangle) 
   writePaintings();
   scene = std::make_unique<demo::FinalScene>(kWidth, kHeight);
   scene->setTimes(kStart, kA, kB, 10);
-  demo::sceneObjects.stripSphere = std::make_unique<demo::StripSphere>();
+  show.objects().stripSphere = std::make_unique<demo::StripSphere>();
   // Half way through the melt the painting still veils the window; once it has melted the
   // backdrop shows, and outside the window (above and below its 80 % of the height) there is
   // nothing but the sphere where it swings across.

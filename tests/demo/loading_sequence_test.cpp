@@ -27,17 +27,11 @@ resources::TextureRecord flatTexture(std::uint8_t grey) {
 }
 
 TEST_F(ShowTest, SevenProgressScreensGrowTheBarInTheirOrder) {
-  // A black loader picture and a white bar, so the bar's extent can be read off each screen.
-  auto& table = resources::textureTable.entries;
-  resources::releaseTexture(table[resources::kLoaderPicture]);
-  resources::releaseTexture(table[resources::kBarPicture]);
-  table[resources::kLoaderPicture] = flatTexture(0);
-  table[resources::kBarPicture] = flatTexture(255);
   struct Extent {
     int left = -1, right = -1, bottom = -1, top = -1;
   };
   std::vector<Extent> screens;
-  demo::setFramePresenter([&] {
+  reloadWithPresenter([&] {
     const auto pixels = gl.readPixels();
     Extent e;
     for (int y = 0; y < 480; ++y)
@@ -50,6 +44,12 @@ TEST_F(ShowTest, SevenProgressScreensGrowTheBarInTheirOrder) {
         }
     screens.push_back(e);
   });
+  // A black loader picture and a white bar, so the bar's extent can be read off each screen.
+  auto& table = resources::textureTable.entries;
+  resources::releaseTexture(table[resources::kLoaderPicture]);
+  resources::releaseTexture(table[resources::kBarPicture]);
+  table[resources::kLoaderPicture] = flatTexture(0);
+  table[resources::kBarPicture] = flatTexture(255);
   loadShow();
   ASSERT_EQ(screens.size(), 7u);
   const int rights[7] = {170, 280, 280, 400, 400, 487, 487};

@@ -5,15 +5,9 @@
 
 #include <cstdlib>
 
-#include "demo/intro_overlay.h"
-#include "demo/loading_sequence.h"
-#include "demo/scene_objects.h"
-#include "demo/timeline.h"
-#include "music/music_player.h"
 #include "platform/frame_timer.h"
 #include "platform/render_state.h"
 #include "platform/settings.h"
-#include "resources/texture_table.h"
 
 namespace demo_test {
 
@@ -25,41 +19,36 @@ void ShowTest::SetUp() {
   s = platform::Settings{};
   s.fieldOfView = 60.0f;
   s.aspectRatio = 1.7777f;
-  s.letterboxHeight = 59;
-  demo::script = demo::ScriptState{};
-  demo::introOverlay = demo::IntroOverlayState{};
   platform::applyStandardRenderState();
   // The window's projection, as a resize sets it.
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   gluPerspective(s.fieldOfView, s.aspectRatio, 1.0, 3000.0);
   glMatrixMode(GL_MODELVIEW);
-  resources::loadTextureTable();
   platform::useVirtualCounter(kFrequency);
-  platform::timerInit();
-  platform::resetDemoClock();
-  platform::resetEffectClock();
+  show.load({nullptr, 59});
 }
 
 void ShowTest::TearDown() {
-  demo::closeShowMusic();
-  demo::destroySceneObjects();
-  demo::deleteUnpackedData();
-  resources::releaseTextureTable();
-  demo::setFramePresenter(nullptr);
+  show.unload();
   platform::useRealCounter();
   cwd.reset();
+}
+
+void ShowTest::reloadWithPresenter(demo::FramePresenter present) {
+  show.unload();
+  show.load({std::move(present), 59});
 }
 
 void ShowTest::frameAt(double ms) {
   const double ahead = ms - platform::demoClockMs();
   if (ahead > 0) platform::advanceVirtualCounter(static_cast<std::int64_t>(ahead * 1000.0 + 0.5));
-  demo::runFrame();
+  show.frame();
 }
 
 void ShowTest::loadShow() {
-  demo::runFrame();
-  ASSERT_EQ(demo::script.sceneState, 0);
+  show.frame();
+  ASSERT_TRUE(show.started());
 }
 
 int countBoxes(const testing_support::BoxRecorder& boxes, const std::string& caption, const std::string& text) {

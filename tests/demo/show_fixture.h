@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "demo/show.h"
 #include "support/box_recorder.h"
 #include "support/gl_context.h"
 #include "support/temp_folder.h"
@@ -24,12 +25,15 @@ class ShowTest : public ::testing::Test {
   void frameAt(double ms);
   // The first frame: it runs the loading sequence.
   void loadShow();
+  // Loads the show again with `present` as its presenter (the default has none).
+  void reloadWithPresenter(demo::FramePresenter present);
 
   static constexpr std::int64_t kFrequency = 1'000'000;  // one count per microsecond
   testing_support::GlTestContext gl{640, 480};
   testing_support::TempFolder folder;
   std::unique_ptr<testing_support::ScopedWorkingDirectory> cwd;
   testing_support::BoxRecorder boxes;
+  demo::Show show;
 };
 
 // The number of boxes with this caption and text.

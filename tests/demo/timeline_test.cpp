@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "demo/cue_sheet.h"
 #include "demo/intro_overlay.h"
 #include "demo/island_scene.h"
 #include "demo/loading_sequence.h"
@@ -20,6 +21,7 @@
 
 namespace {
 
+namespace cue = demo::cue;
 using demo::script;
 using demo::sceneObjects;
 using demo_test::ShowTest;
@@ -40,8 +42,10 @@ TEST(Timeline, MusicAndEchoWindowsAreOpenIntervals) {
     double ms;
     bool music;
     bool echo;
-  } cases[] = {{4181.0, false, false}, {4181.001, true, false}, {4299.999, true, false}, {4300.0, false, false},
-               {37681.0, false, false}, {37681.5, false, true}, {45399.9, false, true}, {45400.0, false, false}};
+  } cases[] = {{cue::kMusicCueStartMs, false, false},        {cue::kMusicCueStartMs + 0.001, true, false},
+               {cue::kMusicCueEndMs - 0.001, true, false},     {cue::kMusicCueEndMs, false, false},
+               {cue::kEchoTrailStartMs, false, false},         {cue::kEchoTrailStartMs + 0.5, false, true},
+               {cue::kEchoTrailEndMs - 0.1, false, true},      {cue::kEchoTrailEndMs, false, false}};
   for (const auto& c : cases) {
     EXPECT_EQ(demo::musicCueOpen(c.ms), c.music) << c.ms;
     EXPECT_EQ(demo::echoTrailOpen(c.ms), c.echo) << c.ms;
@@ -115,9 +119,9 @@ TEST(IslandScene, FogByEyeHeightAndTheBoatsSway) {
 }
 
 TEST_F(ShowTest, FirstFrameLoadsAndTheClocksStartWhenLoadingEnds) {
-  platform::advanceVirtualCounter(kFrequency / 100);  // 10 ms between start-up and the first frame
   // Loading that takes five seconds (one second per progress screen)...
-  demo::setFramePresenter([] { platform::advanceVirtualCounter(kFrequency); });
+  reloadWithPresenter([] { platform::advanceVirtualCounter(kFrequency); });
+  platform::advanceVirtualCounter(kFrequency / 100);  // 10 ms between start-up and the first frame
   loadShow();
   EXPECT_NEAR(script.frameDelta, 10.0f, 1e-3f);
   EXPECT_LT(platform::demoClockMs(), 1.0);
@@ -149,10 +153,10 @@ TEST_F(ShowTest, BarsStayBlackAndTheFrameEndsWithoutScissor) {
 
 TEST_F(ShowTest, TheFrameThatCrossesTheIntroEndDrawsTheTunnel) {
   loadShow();
-  frameAt(49000.0);
+  frameAt(cue::introEndMs - 100.0);
   const float overlayTime = demo::introOverlay.elapsed;
   ASSERT_EQ(script.sceneState, 0);
-  frameAt(49100.5);
+  frameAt(cue::introEndMs + 0.5);
   EXPECT_EQ(script.sceneState, 1);
   EXPECT_FLOAT_EQ(demo::introOverlay.elapsed, overlayTime) << "the intro's overlay is not drawn";
   ASSERT_TRUE(sceneObjects.tunnel);
@@ -163,17 +167,17 @@ TEST_F(ShowTest, HandOversReadTheirPathsAtTheirStrictBounds) {
   folder.write("cam2.trj", pathText(40, 222.0f));
   folder.write("cam3.trj", pathText(12, 333.0f));
   loadShow();
-  frameAt(72100.0);
-  EXPECT_EQ(script.sceneState, 1) << "23000 ms into the tunnel it still runs";
-  frameAt(72100.5);
+  frameAt(cue::kTunnelEndMs);
+  EXPECT_EQ(script.sceneState, 1) << "at its end the tunnel still runs";
+  frameAt(cue::kTunnelEndMs + 0.5);
   EXPECT_EQ(script.sceneState, 2);
   ASSERT_TRUE(sceneObjects.firstCamera);
   EXPECT_EQ(sceneObjects.firstCamera->pointCount(), 40);
   EXPECT_FLOAT_EQ(sceneObjects.firstCamera->eye().y, 222.0f) << "advanced in the same frame";
 
-  frameAt(99836.0);
-  EXPECT_EQ(script.sceneState, 2) << "exactly 99836: one more frame of the second level";
-  frameAt(99836.5);
+  frameAt(cue::kSecondLevelEndMs);
+  EXPECT_EQ(script.sceneState, 2) << "exactly at its end: one more frame of the second level";
+  frameAt(cue::kSecondLevelEndMs + 0.5);
   EXPECT_EQ(script.sceneState, 3);
   EXPECT_EQ(sceneObjects.firstCamera->pointCount(), 12);
 }
@@ -182,11 +186,11 @@ TEST_F(ShowTest, AfterTheCutTheFogStillFollowsTheFirstIslandCamera) {
   folder.write("cam3.trj", pathText(12, 30.0f));   // under the water: the denser fog
   folder.write("cam32.trj", pathText(40, 300.0f));
   loadShow();
-  frameAt(99900.0);
+  frameAt(cue::kSecondLevelEndMs + 64.0);
   ASSERT_EQ(script.sceneState, 3);
-  frameAt(108100.0);
+  frameAt(cue::kSecondCameraMs + 100.0);
   const world::Vec3 first = sceneObjects.firstCamera->eye(), second = sceneObjects.secondCamera->eye();
-  frameAt(109000.0);
+  frameAt(cue::kSecondCameraMs + 1000.0);
   EXPECT_EQ(sceneObjects.firstCamera->eye(), first) << "cam3.trj stops once cam32.trj flies";
   EXPECT_NE(sceneObjects.secondCamera->eye(), second);
   EXPECT_FLOAT_EQ(sceneObjects.firstCamera->eye().y, 30.0f) << "so its height keeps choosing the fog";
@@ -197,47 +201,48 @@ TEST_F(ShowTest, TheAuthoringViewDrawsTheIslandAndLeavesTheScriptAlone) {
   frameAt(40000.0);
   const float sceneClock = script.sceneClock;
   script.freeCameraMode = true;
-  frameAt(50000.0);  // past the intro's end: the script would have moved on
+  frameAt(cue::introEndMs + 900.0);  // past the intro's end: the script would have moved on
   EXPECT_EQ(script.sceneState, 0);
   EXPECT_FLOAT_EQ(script.sceneClock, sceneClock);
-  EXPECT_NEAR(script.authoringClock, 10000.0f * 0.12f, 1e-2f);
+  EXPECT_NEAR(script.authoringClock, (cue::introEndMs + 900.0f - 40000.0f) * cue::kSceneClockRate, 1e-2f);
   const auto pixels = gl.readPixels();
   int lit = 0;
   for (size_t i = 0; i < pixels.size(); i += 4) lit += pixels[i] + pixels[i + 1] + pixels[i + 2] > 30;
   EXPECT_GT(lit, 640 * 300) << "the sky box and the sea fill the picture";
   script.freeCameraMode = false;
-  frameAt(50010.0);
+  frameAt(cue::introEndMs + 910.0);
   EXPECT_EQ(script.sceneState, 1) << "the script resumes at the current time: the tunnel";
 }
 
 TEST_F(ShowTest, TheFinalSetUpLastsOneFrameAndTheShowEndsAfterItsLastMillisecond) {
   folder.write("cam4.trj", pathText(7, 1.0f));
   loadShow();
-  frameAt(141990.0);
+  frameAt(cue::kIslandEndMs);
   EXPECT_EQ(script.sceneState, 3);
-  frameAt(141991.0);
-  EXPECT_EQ(script.sceneState, 5) << "set-up and first final frame in the frame that crosses 141990";
-  frameAt(175000.5);
+  frameAt(cue::kIslandEndMs + 1.0);
+  EXPECT_EQ(script.sceneState, 5) << "set-up and first final frame in the frame that crosses the island's end";
+  frameAt(cue::kFinalEndMs + 0.5);
   EXPECT_EQ(script.sceneState, 6);
   EXPECT_EQ(sceneObjects.firstCamera->pointCount(), 7) << "cam4.trj is read";
-  frameAt(246882.0);
-  EXPECT_FALSE(platform::settings.demoDone);
-  frameAt(246882.001);
-  EXPECT_TRUE(platform::settings.demoDone);
+  frameAt(cue::kShowEndMs);
+  EXPECT_FALSE(show.finished());
+  frameAt(cue::kShowEndMs + 0.001);
+  EXPECT_TRUE(show.finished());
 }
 
 // The final scene's pictures, dark, so that the show makes its FinalScene.
 void writeFinalPictures(const testing_support::TempFolder& folder) {
   platform::createFolders(folder.file("Textures/Morvan"));
   const std::vector<std::uint8_t> dark(32 * 32 * 3, 20);
-  for (const char* picture : {demo::FinalScene::kFirstPicture, demo::FinalScene::kSecondPicture, "Textures/Morvan/waterfx.jpg"})
+  for (const char* picture :
+       {demo::FinalScene::kFirstPicture, demo::FinalScene::kSecondPicture, "Textures/Morvan/waterfx.jpg"})
     ASSERT_TRUE(resources_test::writeJpeg(folder.file(picture), 32, 32, 3, dark));
 }
 
 TEST_F(ShowTest, TheBackdropIsRenderedForTheWindowPhaseOnlyAndItsProjectionAlways) {
   writeFinalPictures(folder);
   loadShow();
-  frameAt(141991.0);
+  frameAt(cue::kIslandEndMs + 1.0);
   ASSERT_TRUE(sceneObjects.finalScene);
   const GLuint backdrop = resources::textureTable.backdropTexture;
   const auto backdropCentre = [backdrop] {
@@ -267,7 +272,7 @@ TEST_F(ShowTest, TheBackdropIsRenderedForTheWindowPhaseOnlyAndItsProjectionAlway
 TEST_F(ShowTest, TheFlashBeforeTheCreditsWhitensThePictureAfterTheWireSphere) {
   writeFinalPictures(folder);
   loadShow();
-  frameAt(141991.0);
+  frameAt(cue::kIslandEndMs + 1.0);
   ASSERT_TRUE(sceneObjects.finalScene);
   frameAt(173900.0);  // the outline pass leaves its wire sphere's line mode behind
   const auto mean = [this] {

@@ -237,8 +237,8 @@ TEST_F(LookVeils, FadeToWhiteAtAQuarterHalfAndFull) {
   const auto picture = pixel(200, 200);
   for (int percent : {25, 50, 100}) {
     sceneFrame(1, 3700);
-    fx_test::setClocks(48300 + 8 * percent);
-    fx::fadeOut(48300, 49100, 255, 255, 255, 0);
+    fx_test::setClocks(3000 + 8 * percent);
+    fx::fadeOut(3000, 3800, 255, 255, 255, 0);
     fx::resetSceneState();
     save("fade_" + std::to_string(percent) + ".png");
     const auto veiled = pixel(200, 200);

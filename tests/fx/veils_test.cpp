@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "demo/cue_sheet.h"
 #include "drawing_fixture.h"
 #include "platform/settings.h"
 #include "resources/texture_table.h"
@@ -28,17 +29,17 @@ TEST(VeilAlphas, FadeInRunsFromOpaqueToClearAndBelow) {
 }
 
 TEST(VeilAlphas, FadeOutKeepsCoveringAfterItsEnd) {
-  EXPECT_FALSE(fx::fadeOutAlpha(48300.0, 48300.0f, 49100.0f));
-  EXPECT_FLOAT_EQ(*fx::fadeOutAlpha(48500.0, 48300.0f, 49100.0f), 0.25f);
-  EXPECT_FLOAT_EQ(*fx::fadeOutAlpha(49100.0, 48300.0f, 49100.0f), 1.0f);
-  EXPECT_FLOAT_EQ(*fx::fadeOutAlpha(49900.0, 48300.0f, 49100.0f), 2.0f);
+  EXPECT_FALSE(fx::fadeOutAlpha(3000.0, 3000.0f, 3800.0f));
+  EXPECT_FLOAT_EQ(*fx::fadeOutAlpha(3200.0, 3000.0f, 3800.0f), 0.25f);
+  EXPECT_FLOAT_EQ(*fx::fadeOutAlpha(3800.0, 3000.0f, 3800.0f), 1.0f);
+  EXPECT_FLOAT_EQ(*fx::fadeOutAlpha(4600.0, 3000.0f, 3800.0f), 2.0f);
 }
 
 TEST(VeilAlphas, FadeInWindowDrawsOnlyStrictlyInside) {
-  for (double now : {99000.0, 99800.0, 100900.0, 101000.0})
-    EXPECT_FALSE(fx::fadeInWindowAlpha(now, 99800.0f, 100900.0f)) << now;
-  EXPECT_FLOAT_EQ(*fx::fadeInWindowAlpha(100350.0, 99800.0f, 100900.0f), 0.5f);
-  EXPECT_NEAR(*fx::fadeInWindowAlpha(100899.9, 99800.0f, 100900.0f), 0.0f, 1e-3f);
+  for (double now : {5000.0, 5800.0, 6900.0, 7000.0})
+    EXPECT_FALSE(fx::fadeInWindowAlpha(now, 5800.0f, 6900.0f)) << now;
+  EXPECT_FLOAT_EQ(*fx::fadeInWindowAlpha(6350.0, 5800.0f, 6900.0f), 0.5f);
+  EXPECT_NEAR(*fx::fadeInWindowAlpha(6899.9, 5800.0f, 6900.0f), 0.0f, 1e-3f);
 }
 
 TEST(VeilAlphas, ZeroLengthFadesDoNotDivideByZero) {
@@ -90,7 +91,7 @@ TEST(EchoTrail, TheFirstLevelSwingsBetweenTwoAndTenLayers) {
   // cos = 0.9 gives 9.6 layers: the whole part, not the nearest.
   const double ninety = 300 * (180 - 10 * M_PI - std::acos(0.9));
   EXPECT_EQ(fx::introEchoLayerCount(ninety), 9);
-  for (double now = 37682; now < 45400; now += 7) {
+  for (double now = demo::cue::kEchoTrailStartMs + 1; now < demo::cue::kEchoTrailEndMs; now += 7) {
     ASSERT_GE(fx::introEchoLayerCount(now), 2) << now;
     ASSERT_LE(fx::introEchoLayerCount(now), 10) << now;
   }

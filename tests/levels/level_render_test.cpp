@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "demo/cue_sheet.h"
 #include "fx/view_frustum.h"
 #include "level_compiler.h"
 #include "level_textures.h"
@@ -18,6 +19,8 @@
 #include "world/camera_path.h"
 
 namespace {
+
+namespace cue = demo::cue;
 
 constexpr int kWidth = 256, kHeight = 144;
 
@@ -108,11 +111,13 @@ class ShowLevelRender : public ::testing::Test {
 };
 
 TEST_F(ShowLevelRender, IntroFlightSeesAClosedLitLevel) {
-  check(levelc::introLevel(), levelc::cameraPathText(levelc::introPath(), "c"), 0.00041f, 49100, 1.0f);
+  check(levelc::introLevel(), levelc::cameraPathText(levelc::introPath(), "c"), cue::kIntroPathRate,
+        cue::kIntroFlightMs, 1.0f);
 }
 
 TEST_F(ShowLevelRender, SecondFlightSeesAClosedLitLevel) {
-  check(levelc::secondLevel(), levelc::cameraPathText(levelc::secondPath(), "c"), 0.00095f, 27736, 0.5f);
+  check(levelc::secondLevel(), levelc::cameraPathText(levelc::secondPath(), "c"), cue::kSecondLevelPathRate,
+        cue::kSecondLevelFlightMs, 0.5f);
 }
 
 }  // namespace

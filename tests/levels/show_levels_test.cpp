@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "demo/cue_sheet.h"
 #include "level_checks.h"
 #include "level_compiler.h"
 #include "level_textures.h"
@@ -17,6 +18,8 @@
 #include "world/camera_path.h"
 
 namespace {
+
+namespace cue = demo::cue;
 
 using levelc::Vec3f;
 using levels_test::clusterAt;
@@ -100,9 +103,14 @@ TEST(ShowLevels, PathsStayInsideTheirLevels) {
   const std::string cam = levelc::cameraPathText(intro, "intro");
   const std::string cam2 = levelc::cameraPathText(second, "second");
   const std::string light = levelc::pointPathText(lights, "lights");
-  EXPECT_EQ(levelc::checkFlightInside(l1, cam, true, 0.00041f, 49100, "cam.trj", columns1), kNone);
-  EXPECT_EQ(levelc::checkFlightInside(l2, cam2, true, 0.00095f, 27736, "cam2.trj", columns2), kNone);
-  EXPECT_EQ(levelc::checkFlightInside(l2, light, false, 0.00095f, 27736, "ligths.trj", columns2), kNone);
+  EXPECT_EQ(levelc::checkFlightInside(l1, cam, true, cue::kIntroPathRate, cue::kIntroFlightMs, "cam.trj", columns1),
+            kNone);
+  EXPECT_EQ(levelc::checkFlightInside(l2, cam2, true, cue::kSecondLevelPathRate, cue::kSecondLevelFlightMs, "cam2.trj",
+                                      columns2),
+            kNone);
+  EXPECT_EQ(levelc::checkFlightInside(l2, light, false, cue::kSecondLevelPathRate, cue::kSecondLevelFlightMs,
+                                      "ligths.trj", columns2),
+            kNone);
 }
 
 TEST(ShowLevels, IntroKeepsEachObjectInViewThroughItsWindow) {
@@ -119,8 +127,8 @@ TEST(ShowLevels, SecondFlightFollowsItsLights) {
   world::CameraPath camera = world::CameraPath::fromText(levelc::cameraPathText(levelc::secondPath(), "c"));
   world::PointPath sprites = world::PointPath::fromText(levelc::pointPathText(levelc::lightPath(), "l"));
   int frames = 0;
-  for (double now = 0; now < 27736; now += 1000.0 / 60) {
-    const float step = static_cast<float>(1000.0 / 60 * 0.00095);
+  for (double now = 0; now < cue::kSecondLevelFlightMs; now += 1000.0 / 60) {
+    const float step = static_cast<float>(1000.0 / 60) * cue::kSecondLevelPathRate;
     camera.advance(step);
     sprites.advance(step);
     const Vec3f eye{camera.eye().x, camera.eye().y, camera.eye().z};
@@ -191,9 +199,13 @@ int facesHiddenByVisibility(const levelc::LevelDescription& description, const w
 TEST(ShowLevels, VisibilityNeverHidesWhatTheFlightSees) {
   int checked = 0;
   EXPECT_EQ(facesHiddenByVisibility(levelc::introLevel(), showLevels().intro,
-                                    levelc::cameraPathText(levelc::introPath(), "c"), 0.00041f, 49100, checked), 0);
+                                    levelc::cameraPathText(levelc::introPath(), "c"), cue::kIntroPathRate,
+                                    cue::kIntroFlightMs, checked),
+            0);
   EXPECT_EQ(facesHiddenByVisibility(levelc::secondLevel(), showLevels().second,
-                                    levelc::cameraPathText(levelc::secondPath(), "c"), 0.00095f, 27736, checked), 0);
+                                    levelc::cameraPathText(levelc::secondPath(), "c"), cue::kSecondLevelPathRate,
+                                    cue::kSecondLevelFlightMs, checked),
+            0);
   EXPECT_GT(checked, 1000);
 }
 
@@ -218,7 +230,9 @@ TEST(PathChecks, ReportWallsSolidSpaceAndObjectsOutOfView) {
 
   std::vector<levelc::CameraKey> keys(8, {{0, 50, 100}, {0, 50, 0}});
   keys[3].eye = {-350, 50, -235};
-  EXPECT_FALSE(levelc::checkFlightInside(level, levelc::cameraPathText(keys, "x"), true, 0.00041f, 49100, "x").empty());
+  EXPECT_FALSE(levelc::checkFlightInside(level, levelc::cameraPathText(keys, "x"), true, cue::kIntroPathRate,
+                                         cue::kIntroFlightMs, "x")
+                   .empty());
 
   // A camera that looks the other way sees none of the three.
   std::vector<levelc::CameraKey> away(28, {{0, 50, -995}, {0, 50, -1500}});

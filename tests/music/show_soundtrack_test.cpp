@@ -1,5 +1,5 @@
 // The show's own soundtrack, written by the content kit, through the player as the demo's
-// script drives it: loaded at start, asked to play on every frame between 4181 and 4300 ms,
+// script drives it: loaded at start, asked to play on every frame of its cue,
 // its position read at the start of every frame, freed at the end.
 #include <gtest/gtest.h>
 #include <libopenmpt/libopenmpt.hpp>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "demo/cue_sheet.h"
 #include "music/music_player.h"
 #include "music/offline_recording.h"
 #include "soundtrack.h"
@@ -44,7 +45,7 @@ TEST(ShowSoundtrack, PlaysFromTheScriptsStartWindowAndAdvancesWithTheRecording) 
   for (int frame = 0; frame < kFrames; ++frame) {
     positions.emplace_back(music::musicGetOrder(song.get()), music::musicGetRow(song.get()));
     const double now = frame * 1000.0 / kFps;
-    if (now > 4181 && now < 4300) music::musicPlaySong(song.get());
+    if (demo::cue::kMusicCueStartMs < now && now < demo::cue::kMusicCueEndMs) music::musicPlaySong(song.get());
     music::advanceOfflineRecording((frame + 1) * 1000.0 / kFps);
   }
   EXPECT_TRUE(music::musicFreeSong(song));

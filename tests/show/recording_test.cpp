@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "demo/cue_sheet.h"
 #include "support/png_reader.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 using testing_support::TempFolder;
 
 constexpr int kProgressScreens = 7;
-constexpr double kSongStartMs = 4181.0;  // the demo clock when the music is asked for
+constexpr double kSongStartMs = demo::cue::kMusicCueStartMs;
 
 std::string capture(const std::string& command) {
   std::string out;
@@ -78,8 +79,10 @@ TEST_F(Recording, AVideoHoldsEveryFrameAndTheSoundtrackInStep) {
   ASSERT_EQ(run.exitCode, 0) << run.output;
   EXPECT_TRUE(strays("short.mp4").empty());
   const std::string video = folder_.file("short.mp4");
-  const std::string streams = capture("ffprobe -v error -show_entries stream=codec_type,nb_frames,r_frame_rate,duration "
-                                      "-of csv=p=0 '" + video + "'");
+  const std::string streams = capture(
+      "ffprobe -v error -show_entries stream=codec_type,nb_frames,r_frame_rate,duration "
+      "-of csv=p=0 '" +
+      video + "'");
   // The progress screens, then the frames of demo times 0, 100, ..., 6000.
   const int frames = kProgressScreens + static_cast<int>(kUntilMs * kFps / 1000) + 1;
   char expected[128];

@@ -8,11 +8,14 @@
 #include <set>
 #include <string>
 
+#include "demo/cue_sheet.h"
 #include "support/png_reader.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
 
 namespace {
+
+namespace cue = demo::cue;
 
 namespace fs = std::filesystem;
 using testing_support::PngImage;
@@ -80,8 +83,9 @@ testing_support::ProgramResult WholeShow::result_;
 TEST_F(WholeShow, PlaysToItsEndWithoutAMessageAndCleansUp) {
   EXPECT_EQ(result_.exitCode, 0) << result_.output;
   EXPECT_EQ(result_.output.find('['), std::string::npos) << "no message box: " << result_.output;
-  EXPECT_TRUE(folder_->exists(frameAt(246750.0)));
-  EXPECT_FALSE(folder_->exists(frameAt(247250.0))) << "the show ends after 246882 ms";
+  EXPECT_TRUE(folder_->exists(frameAt(cue::kShowEndMs - 1000.0 / kFps)));
+  // The frame that crosses the end is the last one drawn.
+  EXPECT_FALSE(folder_->exists(frameAt(cue::kShowEndMs + 2000.0 / kFps))) << "the show ends after its last millisecond";
   EXPECT_FALSE(folder_->exists("data/map"));
   std::set<std::string> left;
   for (const auto& e : fs::directory_iterator(folder_->file("data/models"))) left.insert(e.path().filename().string());
@@ -107,7 +111,7 @@ TEST_F(WholeShow, BarsAreBlackButWhereTheSecondPaintingFillsTheWindow) {
     const double ms = (i - kProgressScreens) * 1000.0 / kFps;
     // The final scene's last phase drops the letterbox, and so does the frame that hands over
     // from it to the credits.
-    if (ms > 166990.0 && ms <= 175000.0 + 1000.0 / kFps) continue;
+    if (ms > cue::kIslandEndMs + cue::kSecondPictureFromS * 1000.0 && ms <= cue::kFinalEndMs + 1000.0 / kFps) continue;
     const PngImage f = frame(name);
     for (int y : {0, kLetterbox - 1, f.height - kLetterbox, f.height - 1})
       for (int x = 0; x < f.width; x += 11) {
@@ -118,7 +122,8 @@ TEST_F(WholeShow, BarsAreBlackButWhereTheSecondPaintingFillsTheWindow) {
 }
 
 TEST_F(WholeShow, FadesPeakWhiteAndEveryScenePaintsAPicture) {
-  for (double ms : {72000.0, 99750.0}) EXPECT_GT(brightness(frame(frameAt(ms))).mean, 225.0) << ms;
+  for (double ms : {cue::kTunnelFadeOutEndMs, cue::kSecondLevelFadeOutEndMs - 150.0f})
+    EXPECT_GT(brightness(frame(frameAt(ms))).mean, 225.0) << ms;
   const struct {
     double ms;
     const char* what;

@@ -12,7 +12,7 @@
 #include "platform/frame_timer.h"
 #include "platform/gl_extensions.h"
 #include "platform/render_state.h"
-#include "resources/frame_recorder.h"
+#include "capture/frame_recorder.h"
 
 namespace view {
 namespace {
@@ -51,7 +51,7 @@ void applyProjection(float fieldOfView, float aspectRatio) {
 
 int runPreview(Preview& preview, const ViewOptions& options) {
   const bool recording = !options.recordDir.empty();
-  std::optional<resources::FrameRecorder> recorder;
+  std::optional<capture::FrameRecorder> recorder;
   if (recording) {
     recorder.emplace(options.recordDir, options.fps);
     if (!recorder->ok()) {

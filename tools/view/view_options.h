@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "demo/cue_sheet.h"
+
 namespace view {
 
 struct ViewOptions {
@@ -17,7 +19,7 @@ struct ViewOptions {
   int lowerAnimation = 15;  // --lower N (character)
   int upperAnimation = 6;   // --upper N (character)
   std::string pathFile;  // --path FILE.trj
-  float rate = 0.00041f;  // --rate R: path segments per millisecond (the intro's by default)
+  float rate = demo::cue::kIntroPathRate;  // --rate R: path segments per millisecond (the intro's by default)
   float lightmapScale = 1.0f;  // --lightmap-scale S
   float fieldOfView = 60.0f;   // --fov DEGREES
   float aspectRatio = 640.0f / 480.0f;  // --aspect A

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "demo/cue_sheet.h"
+#include "demo/intro_objects.h"
 #include "fx/view_frustum.h"
 #include "world/camera_path.h"
 
@@ -41,7 +43,8 @@ std::vector<std::string> checkTrackInside(const world::LevelData& level, std::sp
                                           std::string_view name, std::span<const Column> columns) {
   std::vector<std::string> problems;
   for (std::size_t i = 0; i < points.size(); ++i)
-    if (!insideCluster(level, points[i], columns)) problems.push_back(describe(name, "point in solid space:", static_cast<int>(i), points[i]));
+    if (!insideCluster(level, points[i], columns))
+      problems.push_back(describe(name, "point in solid space:", static_cast<int>(i), points[i]));
   for (std::size_t i = 0; i + 1 < points.size(); ++i) {
     const Vec3f a = points[i], d = points[i + 1] - points[i];
     // Half-unit steps: the thinnest solid of the levels is two units.
@@ -102,14 +105,17 @@ void lookAtMatrix(Vec3f eye, Vec3f target, Vec3f up, float out[16]) {
 }
 
 std::vector<ViewWindow> simulateIntroViews(std::string_view camText) {
-  std::vector<ViewWindow> windows = {{"runner", 0, 8000}, {"monks", 23500, 28200}, {"glass column", 30800, 47350}};
+  using demo::kColumnGroup, demo::kMonkGroup;
+  std::vector<ViewWindow> windows = {{"runner", 0, demo::cue::kRunnerEndMs},
+                                     {"monks", kMonkGroup.startMs, kMonkGroup.endMs},
+                                     {"glass column", kColumnGroup.startMs, kColumnGroup.endMs}};
   world::CameraPath camera = world::CameraPath::fromText(camText);
   fx::ViewFrustum frustum;
   float sceneClock = 0;
-  bool closeNear = false;  // set at the end of a frame after 47100 ms, used from the next
-  for (double now = kFrameMs; now < 49100; now += kFrameMs) {
-    sceneClock += static_cast<float>(kFrameMs) * 0.12f;
-    camera.advance(static_cast<float>(kFrameMs) * 0.00041f);
+  bool closeNear = false;  // set at the end of a frame after kCloseNearPlaneFromMs, used from the next
+  for (double now = kFrameMs; now < demo::cue::introEndMs; now += kFrameMs) {
+    sceneClock += static_cast<float>(kFrameMs) * demo::cue::kSceneClockRate;
+    camera.advance(static_cast<float>(kFrameMs) * demo::cue::kIntroPathRate);
     float projection[16], modelview[16];
     if (closeNear)
       perspectiveMatrix(60, 1.7777f, 0.1f, 2000, projection);
@@ -117,7 +123,9 @@ std::vector<ViewWindow> simulateIntroViews(std::string_view camText) {
       perspectiveMatrix(60, 1.7777f, 1, 3000, projection);
     lookAtMatrix(toLevel(camera.eye()), toLevel(camera.target()), {0, 1, 0}, modelview);
     frustum.extractFrom(projection, modelview);
-    const Vec3f references[3] = {{0, 25, -sceneClock}, {-350, 30, -235}, {-369, 20, 154}};
+    const Vec3f references[3] = {{0, 25, -sceneClock},
+                                 {kMonkGroup.x, kMonkGroup.y, kMonkGroup.z},
+                                 {kColumnGroup.x, kColumnGroup.y, kColumnGroup.z}};
     for (int w = 0; w < 3; ++w) {
       ViewWindow& window = windows[w];
       if (!(now > window.from && now < window.to)) continue;
@@ -127,7 +135,7 @@ std::vector<ViewWindow> simulateIntroViews(std::string_view camText) {
       else if (window.firstMissMs < 0)
         window.firstMissMs = now;
     }
-    if (now > 47100) closeNear = true;
+    if (now > demo::cue::kCloseNearPlaneFromMs) closeNear = true;
   }
   return windows;
 }

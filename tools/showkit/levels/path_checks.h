@@ -36,9 +36,9 @@ struct ViewWindow {
   double firstMissMs = -1;  // demo time of the first frame out of view, -1 when none
 };
 
-// Flies cam.trj as the intro does (60 frames a second, rate 0.00041, the window projection
-// of the show: field of view 60, aspect 1.7777, near 1, far 3000, and near 0.1 / far 2000
-// after 47100 ms) and counts, for the runner, the monks and the glass column, the frames
+// Flies cam.trj as the intro does (60 frames a second at the intro's path rate, the window
+// projection of the show: field of view 60, aspect 1.7777, near 1, far 3000, and near 0.1 /
+// far 2000 for the intro's last two seconds) and counts, for the runner, the monks and the glass column, the frames
 // of their windows in which their reference point is in the view frustum.
 std::vector<ViewWindow> simulateIntroViews(std::string_view camText);
 

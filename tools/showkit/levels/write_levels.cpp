@@ -2,6 +2,7 @@
 // that keep the script's camera inside the levels and its objects in view.
 #include <cstdio>
 
+#include "demo/cue_sheet.h"
 #include "level_compiler.h"
 #include "level_textures.h"
 #include "path_checks.h"
@@ -44,10 +45,11 @@ void writeLevels(ShowFolder& folder) {
     const std::vector<std::uint8_t> bytes = levelc::encodeLevel(compiled);
     // maps/ is what the archive step packs into map.dat.
     folder.writeFile(std::string("maps/") + level.file, bytes);
-    std::printf("  %-9s %4zu faces %4zu leaves %3d clusters (%d of %d pairs visible) %2zu lightmaps %7zu bytes %6.0f ms\n",
-                level.file, compiled.faces.size(), compiled.leaves.size(), compiled.clusterCount,
-                compiled.stats.visiblePairs, compiled.clusterCount * (compiled.clusterCount - 1),
-                compiled.lightmaps.size(), bytes.size(), compiled.stats.milliseconds);
+    std::printf(
+        "  %-9s %4zu faces %4zu leaves %3d clusters (%d of %d pairs visible) %2zu lightmaps %7zu bytes %6.0f ms\n",
+        level.file, compiled.faces.size(), compiled.leaves.size(), compiled.clusterCount, compiled.stats.visiblePairs,
+        compiled.clusterCount * (compiled.clusterCount - 1), compiled.lightmaps.size(), bytes.size(),
+        compiled.stats.milliseconds);
     written.push_back(world::parseLevel(bytes));
   }
 
@@ -64,11 +66,14 @@ void writeLevels(ShowFolder& folder) {
   const auto& columns1 = levels[0].description.columns;
   const auto& columns2 = levels[1].description.columns;
   report(folder, levelc::checkTrackInside(written[0], eyes(intro), "cam.trj", columns1));
-  report(folder, levelc::checkFlightInside(written[0], camText, true, 0.00041f, 49100, "cam.trj", columns1));
+  report(folder, levelc::checkFlightInside(written[0], camText, true, demo::cue::kIntroPathRate,
+                                           demo::cue::kIntroFlightMs, "cam.trj", columns1));
   report(folder, levelc::checkTrackInside(written[1], eyes(second), "cam2.trj", columns2));
-  report(folder, levelc::checkFlightInside(written[1], cam2Text, true, 0.00095f, 27736, "cam2.trj", columns2));
+  report(folder, levelc::checkFlightInside(written[1], cam2Text, true, demo::cue::kSecondLevelPathRate,
+                                           demo::cue::kSecondLevelFlightMs, "cam2.trj", columns2));
   report(folder, levelc::checkTrackInside(written[1], lights, "ligths.trj", columns2));
-  report(folder, levelc::checkFlightInside(written[1], lightsText, false, 0.00095f, 27736, "ligths.trj", columns2));
+  report(folder, levelc::checkFlightInside(written[1], lightsText, false, demo::cue::kSecondLevelPathRate,
+                                           demo::cue::kSecondLevelFlightMs, "ligths.trj", columns2));
   for (const levelc::ViewWindow& window : levelc::simulateIntroViews(camText)) {
     std::printf("  cam.trj   %-12s in view %4d of %4d frames\n", window.name.c_str(), window.framesInView,
                 window.framesInWindow);

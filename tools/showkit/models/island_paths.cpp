@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "demo/cue_sheet.h"
+
 #include "fx/view_frustum.h"
 #include "path_checks.h"
 #include "world/camera_path.h"
@@ -16,7 +18,7 @@ using levelc::Vec3f;
 namespace {
 
 constexpr double kFrameMs = 1000.0 / 60.0;
-constexpr float kRate = 0.0007f;
+constexpr float kRate = demo::cue::kIslandPathRate;
 constexpr float kClearance = 12;
 constexpr float kWater = 2.0f * kSeaLevel;
 // The sky box of the island scene, and its far plane.
@@ -145,7 +147,8 @@ IslandFlight flyIslandPath(const HeightField& field, std::string_view trjText, d
     flight.lowestClearance = std::min(flight.lowestClearance, eye.y - floor);
     if (eye.y - floor < kClearance) problem("the eye is in or too near the ground", ms, eye);
     if (aboveWater && eye.y < kWater) problem("the eye dips under the water level", ms, eye);
-    if (!(eye.x > kSkyMin && eye.x < kSkyMax && eye.z > kSkyMin && eye.z < kSkyMax && std::fabs(eye.y) < kSkyHalfHeight))
+    if (!(eye.x > kSkyMin && eye.x < kSkyMax && eye.z > kSkyMin && eye.z < kSkyMax &&
+          std::fabs(eye.y) < kSkyHalfHeight))
       problem("the eye leaves the sky box", ms, eye);
 
     const Vec3f d = target - eye;
@@ -168,7 +171,8 @@ IslandFlight flyIslandPath(const HeightField& field, std::string_view trjText, d
     fx::ViewFrustum frustum;
     frustum.extractFrom(projection, modelview);
     const bool boat = frustum.containsPoint(kBoat.x, kBoat.y, kBoat.z) && unobstructed(field, eye, kBoat);
-    const bool fall = frustum.containsPoint(kWaterfall.x, kWaterfall.y, kWaterfall.z) && unobstructed(field, eye, kWaterfall);
+    const bool fall =
+        frustum.containsPoint(kWaterfall.x, kWaterfall.y, kWaterfall.z) && unobstructed(field, eye, kWaterfall);
     flight.boatFrames += boat;
     flight.waterfallFrames += fall;
     flight.bothFrames += boat && fall;

@@ -1,9 +1,8 @@
-// The island's camera paths: cam3.trj (the opening approach from the sea, 99836 to 108000 ms;
-// its eye height also chooses the fog for the whole scene), cam32.trj (the long flight around
-// the island, 108000 to 141990 ms: past the boat, up the valley to the waterfall, up the
-// falls and over the plateau, out over the eastern sea) and cam4.trj (read at the end of the
-// final scene, never flown). And the checks the kit makes on them with the demo's own path
-// reader and the island's heights.
+// The island's camera paths: cam3.trj (the opening approach from the sea, from the second
+// level's end to the second camera's cue; its eye height also chooses the fog for the whole
+// scene), cam32.trj (the long flight around the island, to the island's end: past the boat, up the valley to the
+// waterfall, up the falls and over the plateau, out over the eastern sea) and cam4.trj (read at the end of the final
+// scene, never flown). And the checks the kit makes on them with the demo's own path reader and the island's heights.
 #pragma once
 
 #include <string>

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "demo/cue_sheet.h"
 #include "island_paths.h"
 #include "island_terrain.h"
 #include "model_checks.h"
@@ -51,16 +52,20 @@ std::span<const std::uint8_t> text(const std::string& s) {
 // cam3.trj, cam32.trj and cam4.trj, flown over the field as the island scene flies them.
 void writeIslandPaths(ShowFolder& folder, const modelkit::HeightField& field) {
   const std::string cam3 = levelc::cameraPathText(modelkit::islandOpeningPath(), "island: the approach from the sea");
-  const std::string cam32 = levelc::cameraPathText(modelkit::islandFlightPath(), "island: round the boat, up the falls, over the plateau");
+  const std::string cam32 =
+      levelc::cameraPathText(modelkit::islandFlightPath(), "island: round the boat, up the falls, over the plateau");
   folder.writeText("cam3.trj", cam3);
   folder.writeText("cam32.trj", cam32);
   folder.writeText("cam4.trj", levelc::cameraPathText(modelkit::finalPath(), "read when the final scene ends"));
 
-  const modelkit::IslandFlight opening = modelkit::flyIslandPath(field, cam3, 108000 - 99836, "cam3.trj", true);
-  const modelkit::IslandFlight flight = modelkit::flyIslandPath(field, cam32, 141990 - 108000, "cam32.trj", false);
+  const modelkit::IslandFlight opening =
+      modelkit::flyIslandPath(field, cam3, demo::cue::kIslandOpeningFlightMs, "cam3.trj", true);
+  const modelkit::IslandFlight flight =
+      modelkit::flyIslandPath(field, cam32, demo::cue::kIslandFlightMs, "cam32.trj", false);
   for (const auto* f : {&opening, &flight})
     for (const std::string& problem : f->problems) folder.fail("island paths: " + problem);
-  std::printf("  cam3.trj  %4d frames, lowest %.0f units above ground or sea\n", opening.frames, opening.lowestClearance);
+  std::printf("  cam3.trj  %4d frames, lowest %.0f units above ground or sea\n", opening.frames,
+              opening.lowestClearance);
   std::printf("  cam32.trj %4d frames, lowest %.0f above ground or sea; boat in view %d, waterfall %d, both %d\n",
               flight.frames, flight.lowestClearance, flight.boatFrames, flight.waterfallFrames, flight.bothFrames);
   // At 60 frames a second: the boat for two seconds, the falls for three, both together for one.

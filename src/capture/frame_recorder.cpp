@@ -1,4 +1,4 @@
-#include "resources/frame_recorder.h"
+#include "capture/frame_recorder.h"
 
 #include <GL/gl.h>
 
@@ -10,7 +10,7 @@
 #include "resources/png_writer.h"
 #include "resources/screenshot.h"
 
-namespace resources {
+namespace capture {
 
 FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(folder)), fps_(fps) {
   if (!platform::createFolders(folder_)) {
@@ -25,7 +25,7 @@ void FrameRecorder::startClock() const { platform::useFrameRateCounter(fps_); }
 void FrameRecorder::advanceClock() const { platform::advanceVirtualFrame(); }
 
 bool FrameRecorder::saveFrame(int width, int height) {
-  const std::vector<std::uint8_t> pixels = readBackBuffer(width, height);
+  const std::vector<std::uint8_t> pixels = resources::readBackBuffer(width, height);
   char name[32];
   std::snprintf(name, sizeof name, "/frame_%06d.png", frames_);
   // Fast compression: recording should not be dominated by zlib.
@@ -34,4 +34,4 @@ bool FrameRecorder::saveFrame(int width, int height) {
   return true;
 }
 
-}  // namespace resources
+}  // namespace capture

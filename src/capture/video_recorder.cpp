@@ -1,4 +1,4 @@
-#include "resources/video_recorder.h"
+#include "capture/video_recorder.h"
 
 #include <sys/statvfs.h>
 
@@ -11,7 +11,7 @@
 
 #include "resources/screenshot.h"
 
-namespace resources {
+namespace capture {
 namespace {
 
 namespace fs = std::filesystem;
@@ -54,7 +54,7 @@ std::string videoContainer(const std::string& path) {
   return {};
 }
 
-std::string VideoRecorder::findEncoder() { return platform::findProgram("ffmpeg"); }
+std::string VideoRecorder::findEncoder() { return findProgram("ffmpeg"); }
 
 VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, int fps, std::string encoder)
     : output_(std::move(outputPath)), encoder_(std::move(encoder)), container_(videoContainer(output_)),
@@ -126,7 +126,7 @@ void VideoRecorder::removeWorkFolder() {
 
 bool VideoRecorder::saveFrame() {
   if (!ok()) return false;
-  const std::vector<std::uint8_t> pixels = readBackBuffer(width_, height_);
+  const std::vector<std::uint8_t> pixels = resources::readBackBuffer(width_, height_);
   // The encoder wants the top row first.
   const size_t row = static_cast<size_t>(width_) * 3;
   std::vector<std::uint8_t> topDown(pixels.size());
@@ -154,7 +154,7 @@ bool VideoRecorder::finish() {
     // MP4 players start sooner with the index at the front.
     if (container_ == "mp4") argv.insert(argv.end(), {"-movflags", "+faststart"});
     argv.push_back(joined);
-    platform::ChildProcess joining;
+    ChildProcess joining;
     if (!joining.start(argv, false, workFolder_ + "/ffmpeg.log") || joining.finish() != 0)
       done = fail("the video and its soundtrack could not be put together" + encoderLogTail());
     else if (std::error_code ec; fs::rename(joined, output_, ec), ec)
@@ -164,4 +164,4 @@ bool VideoRecorder::finish() {
   return done;
 }
 
-}  // namespace resources
+}  // namespace capture

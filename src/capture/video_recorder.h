@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/child_process.h"
+#include "capture/child_process.h"
 
-namespace resources {
+namespace capture {
 
 // The container a file name asks for ("mp4", "mkv" or "webm", whatever the case of its
 // suffix), or empty when it names no video.
@@ -48,8 +48,8 @@ class VideoRecorder {
   std::string container_;  // "mp4", "mkv" or "webm"
   int width_, height_, fps_;
   int frames_ = 0;
-  platform::ChildProcess encoding_;
+  ChildProcess encoding_;
   std::string error_;
 };
 
-}  // namespace resources
+}  // namespace capture

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-namespace app {
+namespace capture {
 
 struct ProgressFigures {
   double doneMs = 0.0;      // demo time recorded
@@ -40,4 +40,4 @@ class RecordingProgress {
   bool shown_ = false;
 };
 
-}  // namespace app
+}  // namespace capture

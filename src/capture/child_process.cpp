@@ -1,4 +1,4 @@
-#include "platform/child_process.h"
+#include "capture/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace platform {
+namespace capture {
 namespace {
 
 bool isExecutableFile(const std::string& path) {
@@ -117,4 +117,4 @@ int ChildProcess::finish() {
   return r > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace platform
+}  // namespace capture

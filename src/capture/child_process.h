@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace platform {
+namespace capture {
 
 // The program's full path when `name` is found on PATH (or is a path to an executable);
 // empty otherwise.
@@ -35,4 +35,4 @@ class ChildProcess {
   int input_ = -1;
 };
 
-}  // namespace platform
+}  // namespace capture

@@ -1,11 +1,11 @@
-#include "app/recording_progress.h"
+#include "capture/recording_progress.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 
-namespace app {
+namespace capture {
 
 std::string progressLine(const ProgressFigures& f, bool withBar) {
   const double share = f.totalMs > 0.0 ? std::clamp(f.doneMs / f.totalMs, 0.0, 1.0) : 0.0;
@@ -62,4 +62,4 @@ void RecordingProgress::finish() {
   shown_ = false;
 }
 
-}  // namespace app
+}  // namespace capture

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace resources {
+namespace capture {
 
 class FrameRecorder {
  public:
@@ -30,4 +30,4 @@ class FrameRecorder {
   std::string error_;
 };
 
-}  // namespace resources
+}  // namespace capture
