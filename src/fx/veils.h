@@ -41,7 +41,7 @@ struct EchoLayer {
 };
 EchoLayer echoLayer(int index, int count, float step, float startAlpha);
 
-// How the first level drives the trail between 37681 and 45400 ms: c = cos(180 - now/300)
+// How the first level drives the trail through its echo window: c = cos(180 - now/300)
 // (radians) swings the layer count (whole part of 4c + 6: 2..9, c staying just below 1 inside
 // the window) and the start alpha (0.4c + 1.2: 0.8..1.6; above 1 saturates).
 int introEchoLayerCount(double nowMs);

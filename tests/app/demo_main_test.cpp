@@ -8,9 +8,11 @@
 
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 
+#include "demo/cue_sheet.h"
 #include "demo/timeline.h"
 #include "platform/keyboard.h"
 #include "platform/settings.h"
@@ -174,9 +176,10 @@ TEST(DemoProgram, RecordingStartsTheSongOnTheFrameOfItsCue) {
   const auto* samples = reinterpret_cast<const std::int16_t*>(wav.data() + 44);
   const size_t frames = (wav.size() - 44) / 4;
   // Frames come every 100 ms after the seven progress screens; the first one inside the cue
-  // window (4181..4300 ms) is at 4200 ms, frame 7 + 42. Nothing sounds before it, the song
-  // does after it.
-  const size_t start = (7 + 42) * 4410;
+  // window is frame 7 + 42. Nothing sounds before it, the song does after it.
+  const size_t cueFrame = static_cast<size_t>(std::ceil(demo::cue::kMusicCueStartMs / 100.0));
+  ASSERT_LT(cueFrame * 100.0, demo::cue::kMusicCueEndMs);
+  const size_t start = (7 + cueFrame) * 4410;
   ASSERT_GT(frames, start + 2 * 44100);
   for (size_t i = 0; i < start * 2; ++i) ASSERT_EQ(samples[i], 0) << "sound before the cue at " << i / 2;
   int loudest = 0;
