@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "archive/archive_format.h"
 #include "archive/crc32.h"
 #include "archive/debug_log.h"
 #include "archive/packed_reader.h"
@@ -18,37 +19,11 @@
 namespace archive {
 namespace {
 
-constexpr std::uint8_t kMarker[7] = {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00};
-constexpr char kAlternativeMarker[7] = {'V', 'a', 'n', 't', 'o', 'r', '!'};
-constexpr std::uint8_t kOldMarker[4] = {0x52, 0x45, 0x7E, 0x5E};
-
-constexpr std::size_t kMainHeaderSize = 13;
-constexpr std::size_t kBlockHeaderSize = 32;
-constexpr std::size_t kMinBlockSize = 7;
-
-constexpr std::uint8_t kFileHeaderType = 0x74;
-constexpr std::uint8_t kSubBlockType = 0x77;
-
-constexpr std::uint16_t kArchiveSolid = 0x0008;
-constexpr std::uint16_t kEntryEncrypted = 0x0004;
-constexpr std::uint16_t kEntrySolid = 0x0010;
-constexpr std::uint16_t kHasData = 0x8000;
-
-constexpr std::uint8_t kMethodStored = 0x30;
-constexpr int kMinVersion = 13;
-constexpr int kMaxVersion = 20;
-
 // No code is shorter than one bit and no match longer than 260 bytes, so a packed byte never
 // yields more than this; larger claims are damage and would only make us allocate in vain.
 constexpr std::uint64_t kMaxExpansion = 8 * 260;
 
 constexpr std::size_t kStoredChunk = 1 << 16;
-
-std::uint16_t le16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
-}
 
 __attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...) {
   va_list args;
@@ -80,35 +55,22 @@ void wipe(std::string& secret) {
   secret.clear();
 }
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
 struct FreeDeleter {
   void operator()(std::uint8_t* p) const { std::free(p); }
 };
 
-struct FileHeader {
-  std::uint16_t headerCrc = 0;
-  std::uint8_t type = 0;
-  std::uint16_t flags = 0;
-  std::uint16_t headerSize = 0;
-  std::uint32_t packedSize = 0;
-  std::uint32_t unpackedSize = 0;
-  std::uint32_t fileCrc = 0;
-  std::uint8_t unpackVersion = 0;
-  std::uint8_t method = 0;
-  std::uint16_t nameSize = 0;
+// A file header with where its name, data and successor lie.
+struct FileHeader : BlockHeader {
   std::string name;
   std::uint64_t dataStart = 0;
   std::uint64_t nextBlock = 0;
 };
 
-// The state of one extraction.
+// The state of one extraction, over the archive's bytes.
 class ArchiveReader {
  public:
-  ArchiveReader(const char* entryName, const char* archiveName, const char* password)
-      : entryName_(comparableName(entryName)), archiveName_(archiveName),
-        password_(password ? password : "") {}
+  ArchiveReader(std::span<const std::uint8_t> archive, const char* entryName, const char* password)
+      : archive_(archive), entryName_(comparableName(entryName)), password_(password ? password : "") {}
   ~ArchiveReader() { wipe(password_); }
   ArchiveReader(const ArchiveReader&) = delete;
   ArchiveReader& operator=(const ArchiveReader&) = delete;
@@ -121,13 +83,17 @@ class ArchiveReader {
  private:
   std::optional<FileHeader> nextFileHeader();
   bool readStored(const FileHeader& header);
-  bool seek(std::uint64_t position) { return fseeko(file_.get(), off_t(position), SEEK_SET) == 0; }
+  // The bytes from `at` on, at most `count` of them: fewer (or none) at the end of the archive.
+  std::span<const std::uint8_t> bytesAt(std::uint64_t at, std::uint64_t count) const {
+    if (at >= archive_.size()) return {};
+    return archive_.subspan(static_cast<std::size_t>(at),
+                            static_cast<std::size_t>(std::min<std::uint64_t>(count, archive_.size() - at)));
+  }
 
+  std::span<const std::uint8_t> archive_;
+  std::uint64_t pos_ = 0;
   std::string entryName_;
-  std::string archiveName_;
   std::string password_;
-  std::unique_ptr<std::FILE, FileCloser> file_;
-  std::uint64_t fileSize_ = 0;
   std::unique_ptr<Unpacker> unpacker_;
   PackedReader packed_;
   std::unique_ptr<std::uint8_t, FreeDeleter> output_;
@@ -136,24 +102,14 @@ class ArchiveReader {
 };
 
 bool ArchiveReader::scan() {
-  file_.reset(platform::openFile(archiveName_, "rb"));
-  if (!file_) {
-    logMessage("Error opening file.");
-    return false;
-  }
-  if (fseeko(file_.get(), 0, SEEK_END) == 0) {
-    const off_t end = ftello(file_.get());
-    fileSize_ = end > 0 ? std::uint64_t(end) : 0;
-  }
-  seek(0);
-
-  std::uint8_t marker[7];
-  if (std::fread(marker, 1, sizeof marker, file_.get()) < sizeof marker) {
+  const auto marker = bytesAt(0, kMarker.size());
+  if (marker.size() < kMarker.size()) {
     logMessage("Not a RAR file");
     return false;
   }
-  if (std::memcmp(marker, kMarker, 7) != 0 && std::memcmp(marker, kAlternativeMarker, 7) != 0) {
-    if (std::memcmp(marker, kOldMarker, 4) == 0)
+  if (!std::equal(marker.begin(), marker.end(), kMarker.begin()) &&
+      !std::equal(marker.begin(), marker.end(), kAlternativeMarker.begin())) {
+    if (std::equal(kOldMarker.begin(), kOldMarker.end(), marker.begin()))
       logMessage("Attention: format as OLD detected! Can't handel archive!");
     else
       logMessage(std::string("unknown archive type (only plain RAR ") +
@@ -162,20 +118,20 @@ bool ArchiveReader::scan() {
     return false;
   }
 
-  std::uint8_t mainHeader[kMainHeaderSize];
-  if (std::fread(mainHeader, 1, sizeof mainHeader, file_.get()) < sizeof mainHeader) {
+  const auto mainBytes = bytesAt(kMarker.size(), kMainHeaderSize);
+  if (mainBytes.size() < kMainHeaderSize) {
     logMessage("Not a RAR file");
     return false;
   }
-  const bool solidArchive = (le16(mainHeader + 3) & kArchiveSolid) != 0;
-  const std::uint16_t mainHeaderSize = le16(mainHeader + 5);
+  const MainHeader mainHeader = readMainHeader(mainBytes.first<kMainHeaderSize>());
+  const bool solidArchive = (mainHeader.flags & kArchiveSolid) != 0;
   // A main header shorter than what was just read would send the walk backwards.
-  if (mainHeaderSize < kMainHeaderSize) {
+  if (mainHeader.size < kMainHeaderSize) {
     logMessage("Not a RAR file");
     return false;
   }
 
-  seek(sizeof marker + mainHeaderSize);
+  pos_ = kMarker.size() + mainHeader.size;
 
   for (;;) {
     std::optional<FileHeader> header = nextFileHeader();
@@ -187,10 +143,8 @@ bool ArchiveReader::scan() {
 
     const bool wanted = comparableName(header->name) == entryName_;
     const bool stored = header->method == kMethodStored;
-    const std::uint64_t packedAvailable =
-        header->dataStart < fileSize_
-            ? std::min<std::uint64_t>(header->packedSize, fileSize_ - header->dataStart)
-            : 0;
+    const std::span<const std::uint8_t> packed = bytesAt(header->dataStart, header->packedSize);
+    const std::uint64_t packedAvailable = packed.size();
     if (wanted || solidArchive) {
       // Sizes the data cannot hold: refuse before allocating or decoding for nothing.
       if (stored && wanted && header->unpackedSize > packedAvailable) {
@@ -213,14 +167,12 @@ bool ArchiveReader::scan() {
     }
 
     if (solidArchive || wanted) {
-      if (header->unpackVersion < kMinVersion || header->unpackVersion > kMaxVersion) {
+      if (header->version < kMinUnpackVersion || header->version > kMaxUnpackVersion) {
         logMessage("unknown compression method");
         return false;
       }
       const bool encrypted = !password_.empty() && (header->flags & kEntryEncrypted) != 0;
-      seek(header->dataStart);
-      packed_.beginEntry(file_.get(), header->packedSize, encrypted ? header->unpackVersion : 0,
-                         password_);
+      packed_.beginEntry(packed, encrypted ? header->version : 0, password_);
       if (stored) {
         if (wanted && !readStored(*header)) {
           logMessage("Read error of stored file!");
@@ -237,8 +189,7 @@ bool ArchiveReader::scan() {
           }
         }
         UnpackOutput out{output_.get(), header->unpackedSize, 0};
-        const UnpackEntry entry{header->unpackedSize, packedAvailable,
-                                (header->flags & kEntrySolid) != 0};
+        const UnpackEntry entry{header->unpackedSize, packedAvailable, (header->flags & kEntrySolid) != 0};
         const bool complete = unpacker_->decompressEntry(packed_, entry, wanted ? &out : nullptr);
         if (wanted) {
           written_ = out.written;
@@ -253,59 +204,43 @@ bool ArchiveReader::scan() {
       }
     }
 
-    seek(header->nextBlock);
+    pos_ = header->nextBlock;
     if (wanted) return true;
   }
 }
 
 std::optional<FileHeader> ArchiveReader::nextFileHeader() {
-  std::FILE* file = file_.get();
   for (;;) {
-    const off_t at = ftello(file);
-    if (at < 0) return std::nullopt;
-    const std::uint64_t blockStart = std::uint64_t(at);
-
-    std::uint8_t raw[kBlockHeaderSize] = {};
-    const std::size_t got = std::fread(raw, 1, sizeof raw, file);
-    if (got < kMinBlockSize) return std::nullopt;
+    const std::uint64_t blockStart = pos_;
+    const auto raw = bytesAt(blockStart, kFileHeaderSize);
+    if (raw.size() < kMinBlockSize) return std::nullopt;
+    // What the archive lacks of the 32 bytes reads as zero.
+    std::array<std::uint8_t, kFileHeaderSize> padded{};
+    std::copy(raw.begin(), raw.end(), padded.begin());
 
     FileHeader header;
-    header.headerCrc = le16(raw + 0);
-    header.type = raw[2];
-    header.flags = le16(raw + 3);
-    header.headerSize = le16(raw + 5);
-    header.packedSize = le32(raw + 7);
-    header.unpackedSize = le32(raw + 11);
-    header.fileCrc = le32(raw + 16);
-    header.unpackVersion = raw[24];
-    header.method = raw[25];
-    header.nameSize = le16(raw + 26);
-    if (header.headerSize < kMinBlockSize) return std::nullopt;
-    header.nextBlock =
-        blockStart + header.headerSize + ((header.flags & kHasData) ? header.packedSize : 0);
+    static_cast<BlockHeader&>(header) = readBlockHeader(padded);
+    if (header.size < kMinBlockSize) return std::nullopt;
+    header.nextBlock = nextBlockStart(blockStart, header);
 
-    if (header.type == kSubBlockType) {
-      seek(blockStart);
-      return header;
-    }
+    if (header.type == kSubBlockType) return header;
     if (header.type != kFileHeaderType) {
-      if (header.nextBlock >= fileSize_ || !seek(header.nextBlock)) return std::nullopt;
+      if (header.nextBlock >= archive_.size()) return std::nullopt;
+      pos_ = header.nextBlock;
       continue;
     }
 
     // The name has to fit in the header, or the data and the next block could not both be
     // where the header says.
-    if (got < kBlockHeaderSize || header.headerSize < kBlockHeaderSize + header.nameSize) {
+    if (raw.size() < kFileHeaderSize || header.size < kFileHeaderSize + header.nameSize) {
       logMessage("file header broken");
       return std::nullopt;
     }
-    header.name.assign(header.nameSize, '\0');
-    if (std::fread(header.name.data(), 1, header.nameSize, file) < header.nameSize)
-      return std::nullopt;
-    const std::uint32_t crc =
-        crc32(header.name.data(), header.nameSize, crc32(raw + 2, kBlockHeaderSize - 2));
-    if ((crc & 0xFFFF) != header.headerCrc) logMessage("file header broken");
-    header.dataStart = blockStart + header.headerSize;
+    const auto name = bytesAt(blockStart + kFileHeaderSize, header.nameSize);
+    if (name.size() < header.nameSize) return std::nullopt;
+    header.name.assign(name.begin(), name.end());
+    if (headerCrc(raw, name) != header.crc) logMessage("file header broken");
+    header.dataStart = blockStart + header.size;
     return header;
   }
 }
@@ -340,10 +275,22 @@ bool ArchiveReader::readStored(const FileHeader& header) {
   return written_ == count;
 }
 
-}  // namespace
+// The archive file's bytes: as many as can be read (a read error ends them early, like a
+// short file); nothing when the file cannot be opened.
+std::optional<std::vector<std::uint8_t>> readArchiveFile(const char* path) {
+  std::FILE* file = platform::openFile(path, "rb");
+  if (!file) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[1 << 16];
+  std::size_t got;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+  std::fclose(file);
+  return bytes;
+}
 
-int extractFile(std::uint8_t** data, std::uint32_t* size, const char* entryName,
-                const char* archiveName, const char* password) {
+// One extraction over the archive's bytes, or over the file `archiveName` when there are none.
+int extract(std::uint8_t** data, std::uint32_t* size, const char* entryName, const char* archiveName,
+            const std::span<const std::uint8_t>* archiveBytes, const char* password) {
   if (data) *data = nullptr;
   if (size) *size = 0;
   openDebugLogOnce();
@@ -355,13 +302,24 @@ int extractFile(std::uint8_t** data, std::uint32_t* size, const char* entryName,
   bool extracted = false;
   std::uint8_t* buffer = nullptr;
   std::uint64_t written = 0;
-  if (data && size && entryName && archiveName) {
+  if (data && size && entryName && (archiveName || archiveBytes)) {
     try {
-      ArchiveReader reader(entryName, archiveName, password);
-      extracted = reader.scan();
-      if (extracted) {
-        written = reader.written();
-        buffer = reader.releaseOutput();
+      std::optional<std::vector<std::uint8_t>> file;
+      std::span<const std::uint8_t> bytes;
+      if (archiveBytes) {
+        bytes = *archiveBytes;
+      } else if ((file = readArchiveFile(archiveName))) {
+        bytes = *file;
+      } else {
+        logMessage("Error opening file.");
+      }
+      if (archiveBytes || file) {
+        ArchiveReader reader(bytes, entryName, password);
+        extracted = reader.scan();
+        if (extracted) {
+          written = reader.written();
+          buffer = reader.releaseOutput();
+        }
       }
     } catch (const std::bad_alloc&) {
       logMessage("Can't allocate memory for decompression!");
@@ -379,19 +337,38 @@ int extractFile(std::uint8_t** data, std::uint32_t* size, const char* entryName,
   return 1;
 }
 
-std::optional<std::vector<std::uint8_t>> extractEntry(std::string_view entryName,
-                                                      std::string_view archiveName,
+std::optional<std::vector<std::uint8_t>> extractOwned(std::string_view entryName, const char* archiveName,
+                                                      const std::span<const std::uint8_t>* archiveBytes,
                                                       std::string_view password) {
   const std::string entry(entryName);
-  const std::string archiveFile(archiveName);
   std::string secret(password);
   std::uint8_t* data = nullptr;
   std::uint32_t size = 0;
-  const int result = extractFile(&data, &size, entry.c_str(), archiveFile.c_str(), secret.c_str());
+  const int result = extract(&data, &size, entry.c_str(), archiveName, archiveBytes, secret.c_str());
   wipe(secret);
   if (!result) return std::nullopt;
   std::unique_ptr<std::uint8_t, FreeDeleter> owned(data);
   return std::vector<std::uint8_t>(data, data + size);
+}
+
+}  // namespace
+
+int extractFile(std::uint8_t** data, std::uint32_t* size, const char* entryName,
+                const char* archiveName, const char* password) {
+  return extract(data, size, entryName, archiveName, nullptr, password);
+}
+
+std::optional<std::vector<std::uint8_t>> extractEntry(std::string_view entryName,
+                                                      std::string_view archiveName,
+                                                      std::string_view password) {
+  const std::string archiveFile(archiveName);
+  return extractOwned(entryName, archiveFile.c_str(), nullptr, password);
+}
+
+std::optional<std::vector<std::uint8_t>> extractFromMemory(std::span<const std::uint8_t> archive,
+                                                           std::string_view entryName,
+                                                           std::string_view password) {
+  return extractOwned(entryName, "(memory)", &archive, password);
 }
 
 }  // namespace archive

@@ -1,10 +1,12 @@
-// Reads one named entry out of a data archive (the RAR 2.0 format: plain and solid archives,
-// stored and compressed entries, optional password). The archive is opened, scanned from its
-// start and closed inside every call; calls must not overlap.
+// Reads one named entry out of a data archive (the RAR 2.0 format of archive_format.h: plain
+// and solid archives, stored and compressed entries, optional password). The archive's bytes
+// are scanned from the start in every call; a call on a file reads the whole file first.
+// Calls must not overlap.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -23,5 +25,10 @@ int extractFile(std::uint8_t** data, std::uint32_t* size, const char* entryName,
 std::optional<std::vector<std::uint8_t>> extractEntry(std::string_view entryName,
                                                       std::string_view archiveName,
                                                       std::string_view password = {});
+
+// The same over an archive already in memory.
+std::optional<std::vector<std::uint8_t>> extractFromMemory(std::span<const std::uint8_t> archive,
+                                                           std::string_view entryName,
+                                                           std::string_view password = {});
 
 }  // namespace archive

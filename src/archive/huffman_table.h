@@ -6,11 +6,13 @@
 #include <array>
 #include <cstdint>
 
+#include "archive/archive_format.h"
+
 namespace archive {
 
 class HuffmanTable {
  public:
-  static constexpr int kMaxSymbols = 298;
+  static constexpr int kMaxSymbols = kMainSymbols;
   static constexpr int kQuickBits = 10;
 
   // `lengths` holds `symbolCount` code lengths (values above 15 use their low four bits).

@@ -1,10 +1,10 @@
-// Reads the packed data of the current entry from the open archive, decrypting it on the way
-// when the entry is encrypted. The cipher's key state runs on from block to block, so reads must
-// follow the data in order and every read but the last must be a whole number of blocks.
+// Reads the packed data of the current entry, decrypting it on the way when the entry is
+// encrypted. The cipher's key state runs on from block to block, so reads must follow the data
+// in order and every read but the last must be a whole number of blocks.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <span>
 #include <string_view>
 
 #include "archive/file_cipher.h"
@@ -13,21 +13,17 @@ namespace archive {
 
 class PackedReader {
  public:
-  // Starts an entry whose packed data begins at the archive's current position. Level 0 means
-  // no decryption; otherwise it is the entry's unpack version. `password` is used only when the
-  // level is not 0.
-  void beginEntry(std::FILE* archive, std::uint64_t packedSize, int level,
-                  std::string_view password);
+  // Starts an entry whose packed data are `packed` (already cut at the end of the archive).
+  // Level 0 means no decryption; otherwise it is the entry's unpack version. `password` is
+  // used only when the level is not 0.
+  void beginEntry(std::span<const std::uint8_t> packed, int level, std::string_view password);
 
   // Reads up to `count` bytes (never past the entry's packed data). The buffer must have room
   // for `count` rounded up to a whole block: a short last block is decrypted as a whole one.
   std::size_t readPacked(std::uint8_t* buffer, std::size_t count);
 
-  std::uint64_t remaining() const { return remaining_; }
-
  private:
-  std::FILE* archive_ = nullptr;
-  std::uint64_t remaining_ = 0;
+  std::span<const std::uint8_t> packed_;
   int level_ = 0;
   FileCipher cipher_;
 };

@@ -6,34 +6,13 @@
 #include <cstring>
 #include <new>
 
+#include "archive/archive_format.h"
 #include "archive/crc32.h"
 #include "archive/debug_log.h"
 #include "archive/packed_reader.h"
 
 namespace archive {
 namespace {
-
-constexpr std::uint32_t kLengthBase[28] = {0,  1,  2,  3,  4,  5,  6,   7,   8,   10,  12,  14,  16, 20,
-                                           24, 28, 32, 40, 48, 56, 64,  80,  96,  112, 128, 160, 192, 224};
-constexpr std::uint8_t kLengthBits[28] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2,
-                                          2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5};
-constexpr std::uint32_t kDistBase[48] = {
-    0,      1,      2,      3,      4,      6,      8,      12,     16,     24,     32,     48,
-    64,     96,     128,    192,    256,    384,    512,    768,    1024,   1536,   2048,   3072,
-    4096,   6144,   8192,   12288,  16384,  24576,  32768,  49152,  65536,  98304,  131072, 196608,
-    262144, 327680, 393216, 458752, 524288, 589824, 655360, 720896, 786432, 851968, 917504, 983040};
-constexpr std::uint8_t kDistBits[48] = {0,  0,  0,  0,  1,  1,  2,  2,  3,  3,  4,  4,
-                                        5,  5,  6,  6,  7,  7,  8,  8,  9,  9,  10, 10,
-                                        11, 11, 12, 12, 13, 13, 14, 14, 15, 15, 16, 16,
-                                        16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16};
-constexpr std::uint32_t kShortBase[8] = {0, 4, 8, 16, 32, 64, 128, 192};
-constexpr std::uint8_t kShortBits[8] = {2, 2, 3, 4, 5, 6, 6, 6};
-
-constexpr int kMainSymbols = 298;
-constexpr int kDistSymbols = 48;
-constexpr int kRepLenSymbols = 28;
-constexpr int kTableLengths = kMainSymbols + kDistSymbols + kRepLenSymbols;
-constexpr int kAudioSymbols = 257;
 
 // The original's input buffer, whose refills decide the closing table check.
 constexpr std::uint64_t kTrackedBufferSize = 8192;
@@ -76,9 +55,9 @@ inline void skipBits(std::size_t& pos, unsigned& bit, unsigned count) {
 // piece writes past the match are put back, as they may still be the target of a far match.
 inline void copyMatch(std::uint8_t* window, std::uint32_t& writePos, std::uint32_t length,
                       std::uint32_t distance) {
-  const std::uint32_t from = (writePos - distance) & Unpacker::kWindowMask;
-  if (writePos + length + 8 <= Unpacker::kWindowSize &&
-      from + length + 8 <= Unpacker::kWindowSize) {
+  const std::uint32_t from = (writePos - distance) & kWindowMask;
+  if (writePos + length + 8 <= kWindowSize &&
+      from + length + 8 <= kWindowSize) {
     std::uint8_t* out = window + writePos;
     const std::uint8_t* in = window + from;
     const bool sourceAhead = from >= writePos;
@@ -100,8 +79,8 @@ inline void copyMatch(std::uint8_t* window, std::uint32_t& writePos, std::uint32
     return;
   }
   while (length-- > 0) {
-    window[writePos] = window[(writePos - distance) & Unpacker::kWindowMask];
-    writePos = (writePos + 1) & Unpacker::kWindowMask;
+    window[writePos] = window[(writePos - distance) & kWindowMask];
+    writePos = (writePos + 1) & kWindowMask;
   }
 }
 
@@ -202,7 +181,7 @@ bool Unpacker::readTables(PackedReader& source) {
   lenCodeTable_.build(codeLengths, 19);
 
   // Lengths past tableSize stay 0 and are kept as such for the next delta.
-  std::array<std::uint8_t, 1028> lengths{};
+  std::array<std::uint8_t, kRememberedLengths> lengths{};
   bool complete = true;
   int i = 0;
   while (i < tableSize) {
@@ -419,7 +398,7 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
 
     if (audioMode) {
       const unsigned s = decode(audioTables_[channelIndex_]);
-      if (s == 256) {
+      if (s == kAudioSymNewTables) {
         store();
         readTables(source);
         load();
@@ -432,43 +411,33 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
     }
 
     const unsigned s = decode(mainTable_);
-    if (s < 256) {
+    if (s < kSymRepeatLast) {
       window[writePos++] = std::uint8_t(s);
       --left;
       continue;
     }
     std::uint32_t length;
     std::uint32_t distance;
-    if (s > 269) {
-      const unsigned k = s - 270;
+    if (s > kSymNewTables) {
+      const unsigned k = s - kSymNewMatchFirst;
       length = kLengthBase[k] + 3 + getBits(kLengthBits[k]);
       const unsigned d = decode(distTable_);
       distance = kDistBase[d] + 1 + getBits(kDistBits[d]);
-      if (distance >= 0x2000) {
-        ++length;
-        if (distance >= 0x40000) ++length;
-      }
-    } else if (s == 269) {
+      length += std::uint32_t(newMatchBonus(distance));
+    } else if (s == kSymNewTables) {
       store();
       readTables(source);
       load();
       continue;
-    } else if (s == 256) {
+    } else if (s == kSymRepeatLast) {
       length = lastMatchLen_;
       distance = lastMatchDist_;
-    } else if (s < 261) {
-      distance = distRing_[(distRingPos_ - (s - 256)) & 3];
+    } else if (s < kSymShortFirst) {
+      distance = distRing_[(distRingPos_ - (s - kSymRepeatLast)) & 3];
       const unsigned r = decode(repLenTable_);
-      length = kLengthBase[r] + 2 + getBits(kLengthBits[r]);
-      if (distance >= 0x101) {
-        ++length;
-        if (distance >= 0x2000) {
-          ++length;
-          if (distance >= 0x40000) ++length;
-        }
-      }
+      length = kLengthBase[r] + 2 + getBits(kLengthBits[r]) + std::uint32_t(recentMatchBonus(distance));
     } else {
-      const unsigned k = s - 261;
+      const unsigned k = s - kSymShortFirst;
       distance = kShortBase[k] + 1 + getBits(kShortBits[k]);
       length = 2;
     }
@@ -490,7 +459,7 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
     const HuffmanTable& table = audioMode_ ? audioTables_[channelIndex_] : mainTable_;
     const HuffmanTable::Decoded d = table.decode(peekBits(buf, in_.pos, in_.bit));
     skipBits(in_.pos, in_.bit, d.length);
-    if (d.symbol == (audioMode_ ? 256u : 269u)) readTables(source);
+    if (d.symbol == unsigned(audioMode_ ? kAudioSymNewTables : kSymNewTables)) readTables(source);
   }
   if (flushed) flushed = flush(output);
   return complete && flushed;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "archive/archive_format.h"
 #include "archive/huffman_table.h"
 
 namespace archive {
@@ -34,9 +35,6 @@ struct UnpackEntry {
 
 class Unpacker {
  public:
-  static constexpr std::uint32_t kWindowSize = 1u << 20;
-  static constexpr std::uint32_t kWindowMask = kWindowSize - 1;
-
   // Allocates the window; throws std::bad_alloc when it cannot.
   Unpacker();
 
@@ -101,19 +99,19 @@ class Unpacker {
   std::uint32_t distRingPos_ = 0;
   std::uint32_t lastMatchDist_ = 0;
   std::uint32_t lastMatchLen_ = 0;
-  std::array<std::uint8_t, 1028> prevLengths_{};
+  std::array<std::uint8_t, kRememberedLengths> prevLengths_{};
 
   bool audioMode_ = false;
   unsigned channelCount_ = 1;
   unsigned channelIndex_ = 0;
   int crossDelta_ = 0;
-  std::array<AudioChannel, 4> channels_{};
+  std::array<AudioChannel, kMaxAudioChannels> channels_{};
 
   HuffmanTable mainTable_;
   HuffmanTable distTable_;
   HuffmanTable repLenTable_;
   HuffmanTable lenCodeTable_;
-  std::array<HuffmanTable, 4> audioTables_;
+  std::array<HuffmanTable, kMaxAudioChannels> audioTables_;
 
   std::uint64_t trackedStart_ = 0;
   std::uint64_t trackedEnd_ = 0;

@@ -1,3 +1,5 @@
+// The reader's walk over blocks, names, markers, passwords, damaged headers and the debug
+// log, on archives written by the archiver and then damaged field by field.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -6,22 +8,16 @@
 
 #include "archive/archive_reader.h"
 #include "archive/debug_log.h"
-#include "archive_builder.h"
+#include "archive_damage.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-using archive_testing::ArchiveBuilder;
+using archive::BlockHeader;
 using archive_testing::Bytes;
 using archive_testing::bytesOf;
-using archive_testing::TestEntry;
-
-TestEntry stored(const std::string& name, const std::string& text) {
-  TestEntry entry;
-  entry.name = name;
-  entry.data = bytesOf(text);
-  return entry;
-}
+using archive_testing::editFileHeader;
+using archive_testing::storedArchive;
 
 // Every test runs in a fresh working directory with a fresh log decision.
 class ArchiveReaderTest : public ::testing::Test {
@@ -47,11 +43,15 @@ class ArchiveReaderTest : public ::testing::Test {
     return text;
   }
 
-  void write(const ArchiveBuilder& builder, const std::string& name = "test.dat") {
-    builder.writeTo(folder_.file(name));
-  }
-  void writeBytes(const Bytes& bytes, const std::string& name = "test.dat") {
+  void write(const Bytes& bytes, const std::string& name = "test.dat") {
     folder_.write(name, std::string(bytes.begin(), bytes.end()));
+  }
+  // A stored entry "x" whose header `edit` changes.
+  void writeEdited(const std::string& text, const std::function<void(BlockHeader&)>& edit,
+                   const std::string& name = "test.dat") {
+    Bytes bytes = storedArchive({{"x", text}});
+    editFileHeader(bytes, 0, edit);
+    write(bytes, name);
   }
   void enableLog() { std::filesystem::create_directory(folder_.file("temp")); }
   std::string log() const { return folder_.read("temp/debug_archive.txt"); }
@@ -61,10 +61,7 @@ class ArchiveReaderTest : public ::testing::Test {
 };
 
 TEST_F(ArchiveReaderTest, FindsStoredEntriesWhateverTheSeparatorOrCase) {
-  write(ArchiveBuilder()
-            .add(stored("terrain.raw", "height field"))
-            .add(stored("models/boat.md3", "boat model"))
-            .add(stored("Map\\brae.bsp", "level")));
+  write(storedArchive({{"terrain.raw", "height field"}, {"models/boat.md3", "boat model"}, {"Map\\brae.bsp", "level"}}));
   EXPECT_EQ(extract("terrain.raw"), "height field");
   EXPECT_EQ(extract("Models\\Boat.MD3"), "boat model");
   EXPECT_EQ(extract("MODELS_BOAT.md3"), "boat model");
@@ -78,16 +75,17 @@ TEST_F(ArchiveReaderTest, FindsStoredEntriesWhateverTheSeparatorOrCase) {
 }
 
 TEST_F(ArchiveReaderTest, FirstMatchingEntryWinsAndOtherBlocksAreSkipped) {
-  write(ArchiveBuilder()
-            .addBlock(0x75, bytesOf("a comment block with a data area"))
-            .add(stored("a/b.txt", "first"))
-            .addBlock(0x7A)
-            .add(stored("A_B.TXT", "second")));
+  pack::ArchiveWriter writer({.password = {}, .solid = false, .store = true});
+  writer.addBlock(archive::kCommentType, bytesOf("a comment block with a data area"));
+  writer.addEntry("a/b.txt", bytesOf("first"));
+  writer.addBlock(0x7A);
+  writer.addEntry("A_B.TXT", bytesOf("second"));
+  write(archive_testing::build(writer));
   EXPECT_EQ(extract("a\\b.txt"), "first");
 }
 
 TEST_F(ArchiveReaderTest, EmptyEntryExtractsToAnEmptyBuffer) {
-  write(ArchiveBuilder().add(stored("empty", "")));
+  write(storedArchive({{"empty", ""}}));
   std::uint8_t* data = nullptr;
   std::uint32_t size = 99;
   ASSERT_EQ(archive::extractFile(&data, &size, "empty", "test.dat", nullptr), 1);
@@ -98,22 +96,27 @@ TEST_F(ArchiveReaderTest, EmptyEntryExtractsToAnEmptyBuffer) {
 
 TEST_F(ArchiveReaderTest, MarkersAreCheckedByteByByte) {
   enableLog();
-  write(ArchiveBuilder().marker(bytesOf("Vantor!")).add(stored("x", "alternative")), "alt.dat");
-  EXPECT_EQ(extract("x", nullptr, "alt.dat"), "alternative");
+  auto withMarker = [](const std::string& marker) {
+    Bytes bytes = storedArchive({{"x", "after the marker"}});
+    std::copy(marker.begin(), marker.end(), bytes.begin());
+    return bytes;
+  };
+  write(withMarker("Vantor!"), "alt.dat");
+  EXPECT_EQ(extract("x", nullptr, "alt.dat"), "after the marker");
 
-  write(ArchiveBuilder().marker({0x52, 0x45, 0x7E, 0x5E, 0, 0, 0}).add(stored("x", "old")), "old.dat");
+  write(withMarker(std::string("\x52\x45\x7E\x5E\0\0\0", 7)), "old.dat");
   EXPECT_EQ(extract("x", nullptr, "old.dat"), std::nullopt);
   EXPECT_NE(log().find("Attention: format as OLD detected! Can't handel archive!"), std::string::npos);
 
-  write(ArchiveBuilder().marker(bytesOf("Vantor?")).add(stored("x", "unknown")), "sfx.dat");
+  write(withMarker("Vantor?"), "sfx.dat");
   EXPECT_EQ(extract("x", nullptr, "sfx.dat"), std::nullopt);
   EXPECT_NE(log().find("unknown archive type (only plain RAR supported (normal and solid "
                        "archives), SFX and Volumes are NOT supported!)"),
             std::string::npos);
 
-  writeBytes(bytesOf("Rar!"), "short.dat");
+  write(bytesOf("Rar!"), "short.dat");
   EXPECT_EQ(extract("x", nullptr, "short.dat"), std::nullopt);
-  writeBytes({0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00, 0, 0, 0x73}, "nomain.dat");
+  write({0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00, 0, 0, 0x73}, "nomain.dat");
   EXPECT_EQ(extract("x", nullptr, "nomain.dat"), std::nullopt);
   EXPECT_NE(log().find("Not a RAR file"), std::string::npos);
 
@@ -122,24 +125,32 @@ TEST_F(ArchiveReaderTest, MarkersAreCheckedByteByByte) {
 }
 
 TEST_F(ArchiveReaderTest, LongerMainHeaderIsSkippedAndShorterOneRefused) {
-  write(ArchiveBuilder().mainHeaderSize(40).add(stored("x", "after a long main header")), "long.dat");
+  Bytes longer = storedArchive({{"x", "after a long main header"}});
+  archive_testing::setMainHeaderSize(longer, 40);
+  write(longer, "long.dat");
   EXPECT_EQ(extract("x", nullptr, "long.dat"), "after a long main header");
-  write(ArchiveBuilder().mainHeaderSize(5).add(stored("x", "data")), "short.dat");
+  Bytes shorter = storedArchive({{"x", "data"}});
+  archive_testing::setMainHeaderSize(shorter, 5);
+  write(shorter, "short.dat");
   EXPECT_EQ(extract("x", nullptr, "short.dat"), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, BrokenHeaderCrcIsOnlyLogged) {
   enableLog();
-  TestEntry entry = stored("x", "still readable");
-  entry.breakHeaderCrc = true;
-  write(ArchiveBuilder().add(entry));
+  Bytes bytes = storedArchive({{"x", "still readable"}});
+  editFileHeader(bytes, 0, [](BlockHeader& h) { h.crc ^= 0x5A5A; }, false);
+  write(bytes);
   EXPECT_EQ(extract("x"), "still readable");
   EXPECT_NE(log().find("file header broken"), std::string::npos);
 }
 
 TEST_F(ArchiveReaderTest, SubBlockBeforeTheEntryIsRefused) {
   enableLog();
-  write(ArchiveBuilder().add(stored("before", "1")).addBlock(0x77).add(stored("after", "2")));
+  pack::ArchiveWriter writer({.password = {}, .solid = false, .store = true});
+  writer.addEntry("before", bytesOf("1"));
+  writer.addBlock(archive::kSubBlockType);
+  writer.addEntry("after", bytesOf("2"));
+  write(archive_testing::build(writer));
   EXPECT_EQ(extract("before"), "1");
   EXPECT_EQ(extract("after"), std::nullopt);
   EXPECT_NE(log().find("Sorry, sub-headers not supported."), std::string::npos);
@@ -147,15 +158,12 @@ TEST_F(ArchiveReaderTest, SubBlockBeforeTheEntryIsRefused) {
 
 TEST_F(ArchiveReaderTest, ChecksVersionAndCrc) {
   enableLog();
-  TestEntry tooNew = stored("new", "data");
-  tooNew.version = 29;
-  TestEntry tooOld = stored("old", "data");
-  tooOld.version = 12;
-  TestEntry badCrc = stored("crc", "data");
-  badCrc.fileCrc = 0x12345678;
-  TestEntry oldest = stored("v13", "lowest version");
-  oldest.version = 13;
-  write(ArchiveBuilder().add(tooNew).add(tooOld).add(badCrc).add(oldest));
+  Bytes bytes = storedArchive({{"new", "data"}, {"old", "data"}, {"crc", "data"}, {"v13", "lowest version"}});
+  editFileHeader(bytes, 0, [](BlockHeader& h) { h.version = 29; });
+  editFileHeader(bytes, 1, [](BlockHeader& h) { h.version = 12; });
+  editFileHeader(bytes, 2, [](BlockHeader& h) { h.fileCrc = 0x12345678; });
+  editFileHeader(bytes, 3, [](BlockHeader& h) { h.version = 13; });
+  write(bytes);
   EXPECT_EQ(extract("new"), std::nullopt);
   EXPECT_EQ(extract("old"), std::nullopt);
   EXPECT_NE(log().find("unknown compression method"), std::string::npos);
@@ -166,15 +174,13 @@ TEST_F(ArchiveReaderTest, ChecksVersionAndCrc) {
 
 TEST_F(ArchiveReaderTest, EncryptedStoredEntriesOfAnySize) {
   const std::string password = "0123456789abcdefg";
-  ArchiveBuilder builder;
+  pack::ArchiveWriter writer({.password = password, .solid = false, .store = true});
   for (std::size_t size : {0, 1, 5, 15, 16, 17, 33, 70000}) {
-    TestEntry entry;
-    entry.name = "e" + std::to_string(size);
-    for (std::size_t i = 0; i < size; ++i) entry.data.push_back(std::uint8_t(i * 7 + size));
-    entry.password = password;
-    builder.add(entry);
+    Bytes data;
+    for (std::size_t i = 0; i < size; ++i) data.push_back(std::uint8_t(i * 7 + size));
+    writer.addEntry("e" + std::to_string(size), data);
   }
-  write(builder);
+  write(archive_testing::build(writer));
   for (std::size_t size : {0, 1, 5, 15, 16, 17, 33, 70000}) {
     const auto data = extract("e" + std::to_string(size), password.c_str());
     ASSERT_TRUE(data.has_value()) << size;
@@ -188,16 +194,15 @@ TEST_F(ArchiveReaderTest, EncryptedStoredEntriesOfAnySize) {
 }
 
 TEST_F(ArchiveReaderTest, PasswordOnAPlainEntryIsIgnored) {
-  write(ArchiveBuilder().add(stored("plain", "not encrypted")));
+  write(storedArchive({{"plain", "not encrypted"}}));
   EXPECT_EQ(extract("plain", "some password"), "not encrypted");
 }
 
 TEST_F(ArchiveReaderTest, OldCipherIsNotApplied) {
   enableLog();
-  TestEntry entry = stored("x", "sixteen bytes!!!");
-  entry.password = "pw";
-  entry.version = 15;
-  write(ArchiveBuilder().add(entry));
+  Bytes bytes = storedArchive({{"x", "sixteen bytes!!!"}}, "pw");
+  editFileHeader(bytes, 0, [](BlockHeader& h) { h.version = 15; });
+  write(bytes);
   EXPECT_EQ(extract("x", "pw"), std::nullopt);
   EXPECT_NE(log().find("Old Crypt() not supported!"), std::string::npos);
 }
@@ -205,69 +210,58 @@ TEST_F(ArchiveReaderTest, OldCipherIsNotApplied) {
 TEST_F(ArchiveReaderTest, LongNames) {
   const std::string name255(255, 'n');
   const std::string longName = std::string(600, 'L') + "/tail.bin";
-  write(ArchiveBuilder().add(stored(name255, "255")).add(stored(longName, "long")));
+  Bytes bytes = storedArchive({{name255, "255"}, {"placeholder", "long"}});
+  archive_testing::renameEntry(bytes, 1, longName);
+  write(bytes);
   EXPECT_EQ(extract(name255), "255");
   EXPECT_EQ(extract(std::string(254, 'n')), std::nullopt);
   EXPECT_EQ(extract(longName), "long");
   EXPECT_EQ(extract(std::string(600, 'L')), std::nullopt);
 
   const std::string archive255 = std::string(251, 'a') + ".dat";
-  write(ArchiveBuilder().add(stored("x", "in a long-named archive")), archive255);
+  write(storedArchive({{"x", "in a long-named archive"}}), archive255);
   EXPECT_EQ(extract("x", nullptr, archive255), "in a long-named archive");
   EXPECT_EQ(extract("x", nullptr, std::string(5000, 'b')), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, DamagedHeadersEndInFailure) {
-  TestEntry tiny = stored("x", "data");
-  tiny.headerSize = 6;
-  write(ArchiveBuilder().add(tiny), "tiny.dat");
+  writeEdited("data", [](BlockHeader& h) { h.size = 6; }, "tiny.dat");
   EXPECT_EQ(extract("x", nullptr, "tiny.dat"), std::nullopt);
-
-  TestEntry shortHeader = stored("x", "data");
-  shortHeader.headerSize = 20;
-  write(ArchiveBuilder().add(shortHeader), "short.dat");
+  writeEdited("data", [](BlockHeader& h) { h.size = 20; }, "short.dat");
   EXPECT_EQ(extract("x", nullptr, "short.dat"), std::nullopt);
-
-  TestEntry nameTooLong = stored("x", "data");
-  nameTooLong.nameSize = 60000;
-  write(ArchiveBuilder().add(nameTooLong), "name.dat");
+  writeEdited("data", [](BlockHeader& h) { h.nameSize = 60000; }, "name.dat");
   EXPECT_EQ(extract("x", nullptr, "name.dat"), std::nullopt);
 
-  TestEntry packedPastEnd = stored("x", "data");
-  packedPastEnd.packedSize = 0xFFFFFFF0u;
-  write(ArchiveBuilder().add(packedPastEnd), "packed.dat");
+  writeEdited("data", [](BlockHeader& h) { h.packedSize = 0xFFFFFFF0u; }, "packed.dat");
   EXPECT_EQ(extract("x", nullptr, "packed.dat"), "data");  // the data itself is all there
   EXPECT_EQ(extract("y", nullptr, "packed.dat"), std::nullopt);
 
-  TestEntry huge = stored("x", "data");
-  huge.unpackedSize = 0xFFFFFFF0u;
-  write(ArchiveBuilder().add(huge), "huge.dat");
+  writeEdited("data", [](BlockHeader& h) { h.unpackedSize = 0xFFFFFFF0u; }, "huge.dat");
   EXPECT_EQ(extract("x", nullptr, "huge.dat"), std::nullopt);
 
-  TestEntry hugeCompressed = stored("x", "");
-  hugeCompressed.method = 0x33;
-  hugeCompressed.packed = Bytes(64, 0);
-  hugeCompressed.unpackedSize = 0xFFFFFFF0u;
-  write(ArchiveBuilder().add(hugeCompressed), "hugec.dat");
+  pack::ArchiveWriter writer;
+  writer.addPackedEntry("x", Bytes(64, 0), {});
+  Bytes hugeCompressed = archive_testing::build(writer);
+  editFileHeader(hugeCompressed, 0, [](BlockHeader& h) { h.unpackedSize = 0xFFFFFFF0u; });
+  write(hugeCompressed, "hugec.dat");
   EXPECT_EQ(extract("x", nullptr, "hugec.dat"), std::nullopt);
 }
 
-TEST_F(ArchiveReaderTest, EveryTruncationFails) {
-  TestEntry entry = stored("entry.bin", "the entry's contents, long enough to cut anywhere");
-  entry.password = "pw";
-  const Bytes full = ArchiveBuilder().add(stored("first", "1")).add(entry).bytes();
-  writeBytes(full, "full.dat");
-  ASSERT_EQ(extract("entry.bin", "pw", "full.dat"), "the entry's contents, long enough to cut anywhere");
-  for (std::size_t cut = 0; cut < full.size(); ++cut) {
-    writeBytes(Bytes(full.begin(), full.begin() + std::ptrdiff_t(cut)), "cut.dat");
-    EXPECT_EQ(extract("entry.bin", "pw", "cut.dat"), std::nullopt) << cut;
-  }
+TEST_F(ArchiveReaderTest, EveryTruncationFailsAlsoInMemory) {
+  const std::string text = "the entry's contents, long enough to cut anywhere";
+  const Bytes full = storedArchive({{"first", "1"}, {"entry.bin", text}}, "pw");
+  const auto whole = archive::extractFromMemory(full, "entry.bin", "pw");
+  ASSERT_TRUE(whole.has_value());
+  EXPECT_EQ(std::string(whole->begin(), whole->end()), text);
+  for (std::size_t cut = 0; cut < full.size(); ++cut)
+    EXPECT_FALSE(archive::extractFromMemory(std::span(full).first(cut), "entry.bin", "pw")) << cut;
+  // The file interface reads the same bytes.
+  write(Bytes(full.begin(), full.end() - 1));
+  EXPECT_EQ(extract("entry.bin", "pw"), std::nullopt);
 }
 
 TEST_F(ArchiveReaderTest, ConvenienceWrapper) {
-  TestEntry entry = stored("x", "wrapped");
-  entry.password = "pw";
-  write(ArchiveBuilder().add(entry));
+  write(storedArchive({{"x", "wrapped"}}, "pw"));
   const auto data = archive::extractEntry("X", "test.dat", "pw");
   ASSERT_TRUE(data.has_value());
   EXPECT_EQ(std::string(data->begin(), data->end()), "wrapped");
@@ -275,7 +269,7 @@ TEST_F(ArchiveReaderTest, ConvenienceWrapper) {
 }
 
 TEST_F(ArchiveReaderTest, NullArgumentsFailCleanly) {
-  write(ArchiveBuilder().add(stored("x", "data")));
+  write(storedArchive({{"x", "data"}}));
   std::uint8_t* data = nullptr;
   std::uint32_t size = 7;
   EXPECT_EQ(archive::extractFile(&data, &size, nullptr, "test.dat", nullptr), 0);
@@ -287,7 +281,7 @@ TEST_F(ArchiveReaderTest, NullArgumentsFailCleanly) {
 }
 
 TEST_F(ArchiveReaderTest, NoLogWithoutTempFolder) {
-  write(ArchiveBuilder().add(stored("x", "data")));
+  write(storedArchive({{"x", "data"}}));
   EXPECT_EQ(extract("x"), "data");
   EXPECT_FALSE(folder_.exists("temp"));
   // The decision holds for the whole process: a folder made later gets no log.
@@ -298,9 +292,7 @@ TEST_F(ArchiveReaderTest, NoLogWithoutTempFolder) {
 
 TEST_F(ArchiveReaderTest, LogRecordsEachCallButNeverThePassword) {
   enableLog();
-  TestEntry entry = stored("Secret\\File.txt", "payload");
-  entry.password = "hunter2-password";
-  write(ArchiveBuilder().add(entry));
+  write(storedArchive({{"Secret\\File.txt", "payload"}}, "hunter2-password"));
   EXPECT_EQ(extract("secret/file.txt", "hunter2-password"), "payload");
   EXPECT_EQ(extract("absent.txt", "hunter2-password"), std::nullopt);
   EXPECT_EQ(extract("secret/file.txt"), std::nullopt);

@@ -7,65 +7,82 @@
 
 #include "archive/archive_reader.h"
 #include "archive/debug_log.h"
-#include "archive_builder.h"
+#include "archive_damage.h"
+#include "pack/compressor.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-using archive_testing::ArchiveBuilder;
-using archive_testing::BitWriter;
+using archive::kDistSymbols;
+using archive::kMainSymbols;
+using archive::kRepLenSymbols;
+using archive::kSymNewTables;
+using archive::kSymRepeatLast;
 using archive_testing::Bytes;
 using archive_testing::bytesOf;
 using archive_testing::CodeBook;
-using archive_testing::TableLengths;
-using archive_testing::TestEntry;
-using archive_testing::writeTables;
-
-constexpr int kRepeatLast = 256;
-constexpr int kNewTables = 269;
-
-TestEntry compressed(const std::string& name, const Bytes& expected, const BitWriter& stream) {
-  TestEntry entry;
-  entry.name = name;
-  entry.data = expected;
-  entry.packed = stream.bytes();
-  entry.method = 0x33;
-  return entry;
-}
+using Lengths = std::vector<std::uint8_t>;  // main, distance and repeat-length codes in a row
 
 // Main symbols of one code length each, so the tests can name them; distance and repeat
 // length symbols likewise.
-TableLengths tablesWith(const std::vector<int>& mainSymbols, const std::vector<int>& distSymbols = {},
-                        const std::vector<int>& repLenSymbols = {}, int length = 5) {
-  TableLengths t;
-  for (int s : mainSymbols) t.main[std::size_t(s)] = length;
-  for (int s : distSymbols) t.dist[std::size_t(s)] = length;
-  for (int s : repLenSymbols) t.repLen[std::size_t(s)] = length;
+Lengths tablesWith(const std::vector<int>& mainSymbols, const std::vector<int>& distSymbols = {},
+                   const std::vector<int>& repLenSymbols = {}, std::uint8_t length = 5) {
+  Lengths t(archive::kTableLengths, 0);
+  for (int s : mainSymbols) t[std::size_t(s)] = length;
+  for (int s : distSymbols) t[std::size_t(kMainSymbols + s)] = length;
+  for (int s : repLenSymbols) t[std::size_t(kMainSymbols + kDistSymbols + s)] = length;
   return t;
 }
 
+// A packed stream written symbol by symbol, its table sets sent by the archiver's own table
+// writer.
 struct Stream {
-  BitWriter bits;
-  CodeBook main{std::vector<int>(298, 0)};
-  CodeBook dist{std::vector<int>(48, 0)};
-  CodeBook repLen{std::vector<int>(28, 0)};
-  TableLengths current;
+  pack::BitWriter bits;
+  Lengths current = Lengths(archive::kTableLengths, 0);
+  CodeBook main{std::span(current).first(kMainSymbols)};
+  CodeBook dist{std::span(current).subspan(kMainSymbols, kDistSymbols)};
+  CodeBook repLen{std::span(current).subspan(kMainSymbols + kDistSymbols)};
 
-  void tables(const TableLengths& t, bool asDelta = false) {
-    writeTables(bits, t, asDelta ? &current : nullptr);
+  void tables(const Lengths& t, bool asDelta = false) {
+    pack::writeTableSet(bits, 0, t, asDelta ? std::span<const std::uint8_t>(current) : std::span<const std::uint8_t>{});
     use(t);
   }
   // The codes in force without sending them (a solid entry continuing the previous one).
-  void use(const TableLengths& t) {
+  void use(const Lengths& t) {
     current = t;
-    main = CodeBook(t.main);
-    dist = CodeBook(t.dist);
-    repLen = CodeBook(t.repLen);
+    main = CodeBook(std::span(current).first(kMainSymbols));
+    dist = CodeBook(std::span(current).subspan(kMainSymbols, kDistSymbols));
+    repLen = CodeBook(std::span(current).subspan(kMainSymbols + kDistSymbols));
   }
   void literals(const std::string& text) {
     for (unsigned char c : text) main.put(bits, c);
   }
+  Bytes bytes() const {
+    pack::BitWriter copy = bits;
+    return copy.finish();
+  }
 };
+
+// Entries packed by hand, in order; the archive is solid when asked.
+struct Packed {
+  std::string name;
+  Bytes data;
+  Bytes packed;
+};
+void writeArchive(const std::vector<Packed>& entries, bool solid = false, const std::string& password = {},
+                  const std::vector<std::pair<std::string, std::string>>& storedAfterFirst = {}) {
+  pack::ArchiveWriter writer({.password = password, .solid = solid, .store = true});
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_TRUE(writer.addPackedEntry(entries[i].name, entries[i].packed, entries[i].data)) << writer.error();
+    if (i == 0)
+      for (const auto& [name, text] : storedAfterFirst) writer.addEntry(name, bytesOf(text));
+  }
+  const Bytes bytes = archive_testing::build(writer);
+  std::FILE* file = std::fopen("test.dat", "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
 
 class UnpackerTest : public ::testing::Test {
  protected:
@@ -93,7 +110,7 @@ TEST_F(UnpackerTest, LiteralsOnly) {
   Stream s;
   s.tables(tablesWith({'a', 'd', 'e', 'm', 'o', ' '}));
   s.literals("a demo mode");
-  ArchiveBuilder().add(compressed("x", bytesOf("a demo mode"), s.bits)).writeTo("test.dat");
+  writeArchive({{"x", bytesOf("a demo mode"), s.bytes()}});
   EXPECT_EQ(extractText("x"), "a demo mode");
 }
 
@@ -103,7 +120,7 @@ TEST_F(UnpackerTest, LengthFiveMatchAtDistanceOneRepeatsTheLastByte) {
   s.literals("A");
   s.main.put(s.bits, 272);  // length slot 2: 2 + 3 = 5
   s.dist.put(s.bits, 0);    // distance slot 0: distance 1
-  ArchiveBuilder().add(compressed("x", bytesOf("AAAAAA"), s.bits)).writeTo("test.dat");
+  writeArchive({{"x", bytesOf("AAAAAA"), s.bytes()}});
   EXPECT_EQ(extractText("x"), "AAAAAA");
 }
 
@@ -125,7 +142,7 @@ TEST_F(UnpackerTest, LengthBonusesGrowWithDistance) {
       {300000, 36, 300000 - 262144 - 1, 16, 5, 5},
       {200, 15, 200 - 192 - 1, 6, 3, 2},
   };
-  ArchiveBuilder builder;
+  std::vector<Packed> entries;
   for (const BonusCase& c : cases) {
     Stream s;
     s.tables(tablesWith({'B', 'C', 270, 257}, {c.distSlot}, {0}));
@@ -139,9 +156,9 @@ TEST_F(UnpackerTest, LengthBonusesGrowWithDistance) {
     s.literals("C");
     const std::string expected = "B" + std::string(c.newMatchLength, '\0') + "C" +
                                  std::string(c.repMatchLength, '\0') + "C";
-    builder.add(compressed("d" + std::to_string(c.distance), bytesOf(expected), s.bits));
+    entries.push_back({"d" + std::to_string(c.distance), bytesOf(expected), s.bytes()});
   }
-  builder.writeTo("test.dat");
+  writeArchive(entries);
   for (const BonusCase& c : cases) {
     const std::string expected = "B" + std::string(c.newMatchLength, '\0') + "C" +
                                  std::string(c.repMatchLength, '\0') + "C";
@@ -151,12 +168,12 @@ TEST_F(UnpackerTest, LengthBonusesGrowWithDistance) {
 
 TEST_F(UnpackerTest, RepeatRecentAndShortMatches) {
   Stream s;
-  s.tables(tablesWith({'a', 'b', 'c', 'd', 'x', 271, kRepeatLast, 257, 258, 259, 260, 261, 264},
+  s.tables(tablesWith({'a', 'b', 'c', 'd', 'x', 271, kSymRepeatLast, 257, 258, 259, 260, 261, 264},
                       {2, 3}, {1}));
   s.literals("abcd");
   s.main.put(s.bits, 271);  // length 4 ...
   s.dist.put(s.bits, 3);    // ... at distance 4: "abcd"
-  s.main.put(s.bits, kRepeatLast);  // again: "abcd"
+  s.main.put(s.bits, kSymRepeatLast);  // again: "abcd"
   s.literals("x");
   s.main.put(s.bits, 261);  // short match, length 2, distance 0 + 1 + 2 bits
   s.bits.put(1, 2);         // distance 2: "dx"
@@ -175,28 +192,29 @@ TEST_F(UnpackerTest, RepeatRecentAndShortMatches) {
   for (int i = 0; i < 3; ++i) expected += expected[expected.size() - 2];
   for (int i = 0; i < 3; ++i) expected += expected[expected.size() - 4];
   for (int i = 0; i < 2; ++i) expected += expected[expected.size() - 19];
-  ArchiveBuilder().add(compressed("x", bytesOf(expected), s.bits)).writeTo("test.dat");
+  writeArchive({{"x", bytesOf(expected), s.bytes()}});
   EXPECT_EQ(extractText("x"), expected);
 }
 
 TEST_F(UnpackerTest, NewTablesMidEntryWithDeltasAndRunCodes) {
   Stream s;
-  const TableLengths first = tablesWith({'p', 'q', kNewTables}, {}, {}, 2);
+  const Lengths first = tablesWith({'p', 'q', kSymNewTables}, {}, {}, 2);
   s.tables(first);
   s.literals("pq");
-  s.main.put(s.bits, kNewTables);
+  s.main.put(s.bits, kSymNewTables);
   // Second set as deltas against the first (the keep bit set).
-  const TableLengths second = tablesWith({'r', 's', 't', 'u', kNewTables}, {}, {}, 3);
+  const Lengths second = tablesWith({'r', 's', 't', 'u', kSymNewTables}, {}, {}, 3);
   s.tables(second, true);
   s.literals("stur");
-  s.main.put(s.bits, kNewTables);
+  s.main.put(s.bits, kSymNewTables);
 
   // Third set sent with the run codes: 16 repeats the previous length, 17 and 18 write zeros.
   s.bits.put(0, 2);
   for (int i = 0; i < 16; ++i) s.bits.put(i < 4 ? 0 : 5, 4);  // lengths 0..3 of code 0 unused
   for (int i = 16; i < 19; ++i) s.bits.put(5, 4);
   // Length codes: 4..15 and 16..18 five bits each, in symbol order from code 0.
-  CodeBook lengthCode({0, 0, 0, 0, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5});
+  const Lengths lengthCodes{0, 0, 0, 0, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5};
+  CodeBook lengthCode(lengthCodes);
   int i = 0;
   auto lengthSymbol = [&](int sym) { lengthCode.put(s.bits, sym); };
   lengthSymbol(18); s.bits.put(120 - 11, 7); i += 120;   // 0..119 unused
@@ -206,18 +224,18 @@ TEST_F(UnpackerTest, NewTablesMidEntryWithDeltasAndRunCodes) {
   lengthSymbol(18); s.bits.put(127, 7); i += 138;        // 138 zeros up to 270
   lengthSymbol(18); s.bits.put(102 - 11, 7); i += 102;   // the rest of all 374
   ASSERT_EQ(i, 374);
-  TableLengths third;
-  for (int sym = 'x'; sym <= '{'; ++sym) third.main[std::size_t(sym)] = 4;
+  Lengths third(archive::kTableLengths, 0);
+  for (int sym = 'x'; sym <= '{'; ++sym) third[std::size_t(sym)] = 4;
   s.use(third);
   s.literals("xyz{");
 
   const std::string expected = "pqsturxyz{";
-  ArchiveBuilder().add(compressed("x", bytesOf(expected), s.bits)).writeTo("test.dat");
+  writeArchive({{"x", bytesOf(expected), s.bytes()}});
   EXPECT_EQ(extractText("x"), expected);
 }
 
 TEST_F(UnpackerTest, SolidEntriesContinueTablesAndWindow) {
-  const TableLengths t = tablesWith({'A', 'B', 'C', 'D', 270, 256}, {0, 4});
+  const Lengths t = tablesWith({'A', 'B', 'C', 'D', 270, 256}, {0, 4});
   Stream first;
   first.tables(t);
   first.literals("ABCD");
@@ -231,15 +249,10 @@ TEST_F(UnpackerTest, SolidEntriesContinueTablesAndWindow) {
   third.use(t);
   third.main.put(third.bits, 256);  // the second entry's last match again
 
-  TestEntry one = compressed("one", bytesOf("ABCD"), first.bits);
-  TestEntry two = compressed("two", bytesOf("DCBCD"), second.bits);
-  two.flags = 0x0010;
-  TestEntry three = compressed("three", bytesOf("DCB"), third.bits);
-  three.flags = 0x0010;
-  TestEntry plain;
-  plain.name = "stored";
-  plain.data = bytesOf("stored in between");
-  ArchiveBuilder().solid().add(one).add(plain).add(two).add(three).writeTo("test.dat");
+  const Packed one{"one", bytesOf("ABCD"), first.bytes()};
+  const Packed two{"two", bytesOf("DCBCD"), second.bytes()};
+  const Packed three{"three", bytesOf("DCB"), third.bytes()};
+  writeArchive({one, two, three}, true, {}, {{"stored", "stored in between"}});
   EXPECT_EQ(extractText("one"), "ABCD");
   EXPECT_EQ(extractText("two"), "DCBCD");
   EXPECT_EQ(extractText("three"), "DCB");
@@ -247,62 +260,55 @@ TEST_F(UnpackerTest, SolidEntriesContinueTablesAndWindow) {
   EXPECT_EQ(extractText("absent"), std::nullopt);
 
   // The same entries in a plain archive: the second has no tables and no history.
-  ArchiveBuilder().add(one).add(two).writeTo("test.dat");
+  writeArchive({one, two});
   EXPECT_EQ(extractText("one"), "ABCD");
   EXPECT_EQ(extractText("two"), std::nullopt);
 }
 
 TEST_F(UnpackerTest, TableChangeAfterTheLastByteServesTheNextSolidEntry) {
-  const TableLengths t1 = tablesWith({'a', 'b', kNewTables}, {}, {}, 2);
-  const TableLengths t2 = tablesWith({'y', 'z'}, {}, {}, 1);
+  const Lengths t1 = tablesWith({'a', 'b', kSymNewTables}, {}, {}, 2);
+  const Lengths t2 = tablesWith({'y', 'z'}, {}, {}, 1);
   Stream first;
   first.tables(t1);
   first.literals("ab");
-  first.main.put(first.bits, kNewTables);
+  first.main.put(first.bits, kSymNewTables);
   first.tables(t2);
   Stream second;
   second.use(t2);
   second.literals("zyz");
-  TestEntry one = compressed("one", bytesOf("ab"), first.bits);
-  TestEntry two = compressed("two", bytesOf("zyz"), second.bits);
-  two.flags = 0x0010;
-  ArchiveBuilder().solid().add(one).add(two).writeTo("test.dat");
+  writeArchive({{"one", bytesOf("ab"), first.bytes()}, {"two", bytesOf("zyz"), second.bytes()}}, true);
   EXPECT_EQ(extractText("two"), "zyz");
 }
 
 TEST_F(UnpackerTest, LongEntryAcrossInputRefillsHandsItsLastTablesOn) {
   // 70000 literals of 8 bits: the packed data crosses the input refills many times before
   // the table change after the last byte.
-  TableLengths t1;
-  for (int c = 0; c < 128; ++c) t1.main[std::size_t(c)] = 8;
-  t1.main[kNewTables] = 1;
-  const TableLengths t2 = tablesWith({'y', 'z'}, {}, {}, 1);
+  Lengths t1(archive::kTableLengths, 0);
+  for (int c = 0; c < 128; ++c) t1[std::size_t(c)] = 8;
+  t1[kSymNewTables] = 1;
+  const Lengths t2 = tablesWith({'y', 'z'}, {}, {}, 1);
   Stream first;
   first.tables(t1);
   std::string text;
   for (int i = 0; i < 70000; ++i) text += char((i * 7 + i / 13) & 127);
   first.literals(text);
-  first.main.put(first.bits, kNewTables);
+  first.main.put(first.bits, kSymNewTables);
   first.tables(t2);
   Stream second;
   second.use(t2);
   second.literals("yzzy");
-  TestEntry one = compressed("one", bytesOf(text), first.bits);
-  TestEntry two = compressed("two", bytesOf("yzzy"), second.bits);
-  two.flags = 0x0010;
-  TestEntry oneEncrypted = one;
-  oneEncrypted.name = "one.enc";
-  oneEncrypted.password = "long entry";
-  ArchiveBuilder().solid().add(one).add(two).add(oneEncrypted).writeTo("test.dat");
+  writeArchive({{"one", bytesOf(text), first.bytes()}, {"two", bytesOf("yzzy"), second.bytes()}}, true);
   EXPECT_EQ(extractText("two"), "yzzy");
   EXPECT_TRUE(extractText("one") == text);
-  EXPECT_TRUE(extractText("one.enc", "long entry") == text);
+  writeArchive({{"one", bytesOf(text), first.bytes()}, {"two", bytesOf("yzzy"), second.bytes()}}, true, "long entry");
+  EXPECT_EQ(extractText("two", "long entry"), "yzzy");
+  EXPECT_TRUE(extractText("one", "long entry") == text);
 }
 
 TEST_F(UnpackerTest, EmptyCompressedEntry) {
   Stream s;
   s.tables(tablesWith({'a'}));
-  ArchiveBuilder().add(compressed("x", {}, s.bits)).writeTo("test.dat");
+  writeArchive({{"x", {}, s.bytes()}});
   EXPECT_EQ(extractText("x"), "");
 }
 
@@ -310,7 +316,7 @@ TEST_F(UnpackerTest, OutputLargerThanTheWindow) {
   // Ten literals, then matches at distance 10 up to 1.3 MB: a period that does not divide the
   // window size, so a flush in the wrong order shows.
   Stream s;
-  s.tables(tablesWith({'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 297, kRepeatLast}, {6}));
+  s.tables(tablesWith({'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 297, kSymRepeatLast}, {6}));
   s.literals("0123456789");
   s.main.put(s.bits, 297);   // length 224 + 3 + 31 = 258 ...
   s.bits.put(31, 5);
@@ -320,11 +326,11 @@ TEST_F(UnpackerTest, OutputLargerThanTheWindow) {
   const std::size_t total = 1300000;
   std::size_t produced = 10 + 258;
   while (produced + 258 <= total) {
-    s.main.put(s.bits, kRepeatLast);
+    s.main.put(s.bits, kSymRepeatLast);
     produced += 258;
   }
   while (expected.size() < produced) expected += expected[expected.size() - 10];
-  ArchiveBuilder().add(compressed("big", bytesOf(expected), s.bits)).writeTo("test.dat");
+  writeArchive({{"big", bytesOf(expected), s.bytes()}});
   const auto big = extractText("big");
   ASSERT_TRUE(big.has_value());
   EXPECT_EQ(big->size(), expected.size());
@@ -337,9 +343,7 @@ TEST_F(UnpackerTest, EncryptedCompressedEntry) {
   s.literals("key");
   s.main.put(s.bits, 270);
   s.dist.put(s.bits, 1);  // distance 2: "eye"
-  TestEntry entry = compressed("x", bytesOf("keyeye"), s.bits);
-  entry.password = "0123456789abcdef";
-  ArchiveBuilder().add(entry).writeTo("test.dat");
+  writeArchive({{"x", bytesOf("keyeye"), s.bytes()}}, false, "0123456789abcdef");
   EXPECT_EQ(extractText("x", "0123456789abcdef"), "keyeye");
   EXPECT_EQ(extractText("x", "0123456789abcdeg"), std::nullopt);
   EXPECT_EQ(extractText("x"), std::nullopt);
@@ -348,20 +352,15 @@ TEST_F(UnpackerTest, EncryptedCompressedEntry) {
 TEST_F(UnpackerTest, AudioModeWithTwoChannels) {
   // While the filter weights are still 0 the prediction is the channel's previous byte, so a
   // constant error d makes that channel fall by d per byte.
-  BitWriter bits;
-  bits.put(1, 1);  // audio
-  bits.put(0, 1);
-  bits.put(1, 2);  // two channels
-  for (int i = 0; i < 16; ++i) bits.put(4, 4);
-  for (int i = 16; i < 19; ++i) bits.put(0, 4);
-  std::vector<int> lengths(514, 0);
-  lengths[3] = 1;          // channel 0: error 3
-  lengths[5] = 1;          // channel 0: error 5
-  lengths[257 + 7] = 1;    // channel 1: error 7
-  lengths[257 + 256] = 1;  // channel 1: new tables
-  for (int l : lengths) bits.put(std::uint32_t(l), 4);
-  CodeBook channel0({lengths.begin(), lengths.begin() + 257});
-  CodeBook channel1({lengths.begin() + 257, lengths.end()});
+  Lengths lengths(2 * archive::kAudioSymbols, 0);
+  lengths[3] = 1;                                                      // channel 0: error 3
+  lengths[5] = 1;                                                      // channel 0: error 5
+  lengths[archive::kAudioSymbols + 7] = 1;                             // channel 1: error 7
+  lengths[archive::kAudioSymbols + archive::kAudioSymNewTables] = 1;  // channel 1: new tables
+  pack::BitWriter bits;
+  pack::writeTableSet(bits, 2, lengths);
+  const CodeBook channel0{std::span(lengths).first(archive::kAudioSymbols)};
+  const CodeBook channel1{std::span(lengths).subspan(archive::kAudioSymbols)};
   Bytes expected;
   int sample0 = 0;
   int sample1 = 0;
@@ -373,47 +372,40 @@ TEST_F(UnpackerTest, AudioModeWithTwoChannels) {
     sample1 -= 7;
     expected.push_back(std::uint8_t(sample1));
   }
-  ArchiveBuilder().add(compressed("wave", expected, bits)).writeTo("test.dat");
+  writeArchive({{"wave", expected, bits.finish()}});
   EXPECT_EQ(extract("wave"), expected);
 }
 
 TEST_F(UnpackerTest, DamagedStreamsEndInFailure) {
   Stream s;
-  s.tables(tablesWith({'a', 'b', 'c', 'd', 297, kRepeatLast}, {47}));
+  s.tables(tablesWith({'a', 'b', 'c', 'd', 297, kSymRepeatLast}, {47}));
   s.literals("abcd");
   s.main.put(s.bits, 297);
   s.bits.put(31, 5);
   s.dist.put(s.bits, 47);
   s.bits.put(0xFFFF, 16);
-  for (int i = 0; i < 50; ++i) s.main.put(s.bits, kRepeatLast);
+  for (int i = 0; i < 50; ++i) s.main.put(s.bits, kSymRepeatLast);
   const std::size_t size = 4 + 260 * 51;
   Bytes expected(size, 0);
   std::copy_n("abcd", 4, expected.begin());
-  const Bytes packed = s.bits.bytes();
-  ArchiveBuilder().add(compressed("x", expected, s.bits)).writeTo("test.dat");
+  const Bytes packed = s.bytes();
+  writeArchive({{"x", expected, packed}});
   ASSERT_EQ(extract("x"), expected);
 
   // Cut short: the reader must stop, not run on over old input.
-  for (std::size_t cut : {std::size_t(0), std::size_t(1), std::size_t(20), std::size_t(100), std::size_t(190), packed.size() - 1}) {
-    TestEntry entry = compressed("x", expected, s.bits);
-    entry.packed.resize(cut);
-    ArchiveBuilder().add(entry).writeTo("test.dat");
+  for (std::size_t cut : {std::size_t(0), std::size_t(1), packed.size() / 5, packed.size() / 2, packed.size() * 4 / 5, packed.size() - 1}) {
+    writeArchive({{"x", expected, Bytes(packed.begin(), packed.begin() + std::ptrdiff_t(cut))}});
     EXPECT_EQ(extract("x"), std::nullopt) << cut;
   }
-  // Claims more output than the data hold.
-  TestEntry tooLong = compressed("x", expected, s.bits);
-  tooLong.unpackedSize = std::uint32_t(size + 1);
-  ArchiveBuilder().add(tooLong).writeTo("test.dat");
-  EXPECT_EQ(extract("x"), std::nullopt);
-  tooLong.unpackedSize = std::uint32_t(size - 1);  // the last match runs past the end
-  ArchiveBuilder().add(tooLong).writeTo("test.dat");
-  EXPECT_EQ(extract("x"), std::nullopt);
+  // Claims more output than the data hold, or less than the last match writes.
+  for (std::size_t claimed : {size + 1, size - 1}) {
+    writeArchive({{"x", Bytes(claimed, 0), packed}});
+    EXPECT_EQ(extract("x"), std::nullopt) << claimed;
+  }
 
   // Over-full and empty code lengths, zero-length repeats and endless table changes.
   for (std::uint8_t fillByte : {0x00, 0xFF, 0x11, 0x3F, 0xC0, 0x55}) {
-    TestEntry garbage = compressed("x", Bytes(5000, 'g'), s.bits);
-    garbage.packed.assign(4096, fillByte);
-    ArchiveBuilder().add(garbage).writeTo("test.dat");
+    writeArchive({{"x", Bytes(5000, 'g'), Bytes(4096, fillByte)}});
     EXPECT_EQ(extract("x"), std::nullopt) << int(fillByte);
   }
 }

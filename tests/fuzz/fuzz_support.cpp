@@ -48,6 +48,11 @@ std::string writeInput(const std::string& name, const std::uint8_t* data, std::s
   return writeInput(name, std::span<const std::uint8_t>(data, size));
 }
 
+void consume(std::span<const std::uint8_t> bytes) {
+  volatile std::uint8_t sum = 0;
+  for (const std::uint8_t b : bytes) sum = static_cast<std::uint8_t>(sum + b);
+}
+
 void silenceMessageBoxes() {
   platform::setMessageBoxSink([](const std::string&, const std::string&) {});
 }

@@ -24,6 +24,9 @@ std::string writeInput(const std::string& name, const std::uint8_t* data, std::s
 // click nor a line on standard error per input.
 void silenceMessageBoxes();
 
+// Reads every byte, so that a buffer shorter than it claims shows up under the sanitizers.
+void consume(std::span<const std::uint8_t> bytes);
+
 // A current OpenGL context in a small hidden window, made on first use and kept. Ends the
 // process with a message when there is no display to make one on: a target that uploads
 // must not silently test less than it claims.

@@ -2,63 +2,45 @@
 
 #include <algorithm>
 
-#include "archive/crc32.h"
-
 namespace pack {
-namespace {
-
-std::uint32_t get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-std::uint32_t get32(const std::uint8_t* p) { return get16(p) | (get16(p + 2) << 16); }
-
-}  // namespace
 
 std::optional<ArchiveListing> listArchive(std::span<const std::uint8_t> bytes) {
+  using namespace archive;
   if (bytes.size() < kMarker.size() + kMainHeaderSize || !std::equal(kMarker.begin(), kMarker.end(), bytes.begin()))
     return std::nullopt;
-  const std::uint8_t* main = bytes.data() + kMarker.size();
+  const MainHeader main = readMainHeader(bytes.subspan(kMarker.size()).first<kMainHeaderSize>());
   ArchiveListing listing;
-  listing.solid = (get16(main + 3) & kMainFlagSolid) != 0;
-  const std::uint64_t mainSize = std::max<std::uint32_t>(get16(main + 5), kMainHeaderSize);
-  std::uint64_t pos = kMarker.size() + mainSize;
+  listing.solid = (main.flags & kArchiveSolid) != 0;
+  std::uint64_t pos = kMarker.size() + std::max<std::uint64_t>(main.size, kMainHeaderSize);
   while (pos < bytes.size()) {
-    if (bytes.size() - pos < 7) {
+    const auto rest = bytes.subspan(static_cast<size_t>(pos));
+    // Only what is there: a block shorter than a file header may end the archive.
+    std::array<std::uint8_t, kFileHeaderSize> fixed{};
+    std::copy_n(rest.begin(), std::min(rest.size(), fixed.size()), fixed.begin());
+    const BlockHeader h = readBlockHeader(fixed);
+    const bool hasData = (h.flags & kHasData) != 0;
+    if (rest.size() < kMinBlockSize || h.size < kMinBlockSize ||
+        ((h.type == kFileHeaderType || hasData) && rest.size() < kFileHeaderSize)) {
       listing.truncated = true;
       break;
     }
-    const std::uint8_t* h = bytes.data() + pos;
-    const std::uint32_t type = h[2];
-    const std::uint32_t flags = get16(h + 3);
-    const std::uint32_t headerSize = get16(h + 5);
-    if (headerSize < 7) {
-      listing.truncated = true;
-      break;
-    }
-    std::uint64_t dataSize = 0;
-    if (type == kFileHeaderType || (flags & kFlagHasData)) {
-      if (bytes.size() - pos < kFileHeaderFixedSize) {
+    if (h.type == kFileHeaderType) {
+      if (h.size < kFileHeaderSize + h.nameSize || rest.size() < kFileHeaderSize + h.nameSize) {
         listing.truncated = true;
         break;
       }
-      if (flags & kFlagHasData) dataSize = get32(h + 7);
-    }
-    if (type == kFileHeaderType) {
-      const std::uint32_t nameSize = get16(h + 26);
-      if (headerSize < kFileHeaderFixedSize + nameSize || bytes.size() - pos < kFileHeaderFixedSize + nameSize) {
-        listing.truncated = true;
-        break;
-      }
+      const auto name = rest.subspan(kFileHeaderSize, h.nameSize);
       EntryInfo info;
-      info.flags = static_cast<std::uint16_t>(flags);
-      info.packedSize = get32(h + 7);
-      info.unpackedSize = get32(h + 11);
-      info.crc = get32(h + 16);
-      info.method = h[25];
-      info.name.assign(reinterpret_cast<const char*>(h + kFileHeaderFixedSize), nameSize);
-      const std::uint32_t crc = archive::crc32(h + 2, kFileHeaderFixedSize - 2 + nameSize);
-      listing.headerCrcOk.push_back((crc & 0xFFFF) == get16(h));
+      info.flags = h.flags;
+      info.packedSize = h.packedSize;
+      info.unpackedSize = h.unpackedSize;
+      info.crc = h.fileCrc;
+      info.method = h.method;
+      info.name.assign(name.begin(), name.end());
+      listing.headerCrcOk.push_back(headerCrc(rest.first<kFileHeaderSize>(), name) == h.crc);
       listing.entries.push_back(std::move(info));
     }
-    const std::uint64_t next = pos + headerSize + dataSize;
+    const std::uint64_t next = nextBlockStart(pos, h);
     if (next > bytes.size()) {
       listing.truncated = true;
       break;

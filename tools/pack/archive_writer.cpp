@@ -7,21 +7,8 @@
 namespace pack {
 namespace {
 
-void put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-// Header CRC: low half of the CRC-32 of everything after the CRC field itself.
-void sealHeader(std::vector<std::uint8_t>& out, size_t headerStart) {
-  const std::uint32_t crc = archive::crc32(out.data() + headerStart + 2, out.size() - headerStart - 2);
-  out[headerStart] = static_cast<std::uint8_t>(crc);
-  out[headerStart + 1] = static_cast<std::uint8_t>(crc >> 8);
-}
+constexpr std::uint8_t kHostMsDos = 0;
+constexpr std::uint32_t kAttributeArchive = 0x20;
 
 std::vector<std::uint8_t> encrypt(std::vector<std::uint8_t> data, const std::string& password) {
   data.resize((data.size() + 15) / 16 * 16, 0);
@@ -31,11 +18,19 @@ std::vector<std::uint8_t> encrypt(std::vector<std::uint8_t> data, const std::str
   return data;
 }
 
+// Appends a header of `size` bytes (the fixed part, then `name`) with its CRC.
+void appendSealed(std::vector<std::uint8_t>& out, std::span<std::uint8_t> fixed, std::string_view name = {}) {
+  const std::span<const std::uint8_t> nameBytes(reinterpret_cast<const std::uint8_t*>(name.data()), name.size());
+  archive::layout::put16(fixed.data(), archive::headerCrc(fixed, nameBytes));
+  out.insert(out.end(), fixed.begin(), fixed.end());
+  out.insert(out.end(), nameBytes.begin(), nameBytes.end());
+}
+
 }  // namespace
 
 ArchiveWriter::ArchiveWriter(PackOptions options) : options_(std::move(options)) {}
 
-bool ArchiveWriter::addEntry(std::string name, std::vector<std::uint8_t> bytes, std::uint32_t dosTime) {
+bool ArchiveWriter::checkName(const std::string& name) {
   if (name.empty() || name.size() > kMaxNameLength) {
     error_ = "entry name must have 1 to " + std::to_string(kMaxNameLength) + " bytes: '" + name + "'";
     return false;
@@ -44,12 +39,31 @@ bool ArchiveWriter::addEntry(std::string name, std::vector<std::uint8_t> bytes, 
     error_ = "entry name contains a zero byte";
     return false;
   }
+  return true;
+}
+
+bool ArchiveWriter::addEntry(std::string name, std::vector<std::uint8_t> bytes, std::uint32_t dosTime) {
+  if (!checkName(name)) return false;
   if (bytes.size() > 0xFFFFFFF0u) {
     error_ = "entry '" + name + "' is too large for the format (4 GiB)";
     return false;
   }
-  pending_.push_back({std::move(name), std::move(bytes), dosTime});
+  pending_.push_back({std::move(name), std::move(bytes), dosTime, std::nullopt, std::nullopt});
   return true;
+}
+
+bool ArchiveWriter::addPackedEntry(std::string name, std::vector<std::uint8_t> packed, std::vector<std::uint8_t> bytes) {
+  if (!checkName(name)) return false;
+  if (bytes.size() > 0xFFFFFFF0u || packed.size() > 0xFFFFFFF0u) {
+    error_ = "entry '" + name + "' is too large for the format (4 GiB)";
+    return false;
+  }
+  pending_.push_back({std::move(name), std::move(bytes), kDefaultDosTime, std::move(packed), std::nullopt});
+  return true;
+}
+
+void ArchiveWriter::addBlock(std::uint8_t type, std::vector<std::uint8_t> data) {
+  pending_.push_back({{}, std::move(data), 0, std::nullopt, type});
 }
 
 std::optional<std::vector<std::uint8_t>> ArchiveWriter::buildArchive() {
@@ -68,20 +82,18 @@ std::optional<std::vector<std::uint8_t>> ArchiveWriter::buildArchive() {
 
   // Packed stream of each entry; empty optional: stored.
   std::vector<std::optional<std::vector<std::uint8_t>>> packed(pending_.size());
-  std::vector<bool> continues(pending_.size(), false);
+  auto compressible = [&](size_t i) { return !pending_[i].blockType && !pending_[i].packed; };
   if (!options_.store && options_.solid) {
     Compressor chain;
     std::vector<size_t> members;
     for (size_t i = 0; i < pending_.size(); ++i)
-      if (chain.addEntry(pending_[i].bytes)) members.push_back(i);
+      if (compressible(i) && chain.addEntry(pending_[i].bytes)) members.push_back(i);
     auto streams = chain.finish(alignment);
-    for (size_t k = 0; k < members.size(); ++k) {
-      packed[members[k]] = std::move(streams[k]);
-      continues[members[k]] = k > 0;
-    }
+    for (size_t k = 0; k < members.size(); ++k) packed[members[k]] = std::move(streams[k]);
     stats_ = chain.stats();
   } else if (!options_.store) {
     for (size_t i = 0; i < pending_.size(); ++i) {
+      if (!compressible(i)) continue;
       Compressor single;
       if (!single.addEntry(pending_[i].bytes)) continue;
       auto streams = single.finish(alignment);
@@ -90,27 +102,42 @@ std::optional<std::vector<std::uint8_t>> ArchiveWriter::buildArchive() {
       stats_.add(single.stats());
     }
   }
+  for (size_t i = 0; i < pending_.size(); ++i)
+    if (pending_[i].packed) packed[i] = pending_[i].packed;
 
-  std::vector<std::uint8_t> out(kMarker.begin(), kMarker.end());
-  const size_t mainStart = out.size();
-  put16(out, 0);
-  out.push_back(kMainHeaderType);
-  put16(out, options_.solid ? kMainFlagSolid : 0);
-  put16(out, kMainHeaderSize);
-  put16(out, 0);
-  put32(out, 0);
-  sealHeader(out, mainStart);
+  std::vector<std::uint8_t> out(archive::kMarker.begin(), archive::kMarker.end());
+  std::array<std::uint8_t, archive::kMainHeaderSize> main{};
+  archive::MainHeader mainHeader;
+  mainHeader.flags = options_.solid ? archive::kArchiveSolid : 0;
+  archive::writeMainHeader(mainHeader, main);
+  appendSealed(out, main);
 
+  // In a solid archive every compressed entry after the first continues its state.
+  bool chainStarted = false;
   for (size_t i = 0; i < pending_.size(); ++i) {
     const Pending& entry = pending_[i];
+    if (entry.blockType) {
+      const bool hasData = !entry.bytes.empty();
+      std::vector<std::uint8_t> header(hasData ? 11 : archive::kMinBlockSize, 0);
+      header[2] = *entry.blockType;
+      archive::layout::put16(&header[3], hasData ? archive::kHasData : 0);
+      archive::layout::put16(&header[5], static_cast<std::uint32_t>(header.size()));
+      if (hasData) archive::layout::put32(&header[7], static_cast<std::uint32_t>(entry.bytes.size()));
+      appendSealed(out, header);
+      out.insert(out.end(), entry.bytes.begin(), entry.bytes.end());
+      continue;
+    }
     EntryInfo info;
     info.name = entry.name;
     info.unpackedSize = static_cast<std::uint32_t>(entry.bytes.size());
     info.crc = archive::crc32(entry.bytes.data(), entry.bytes.size());
-    info.method = packed[i] ? kMethodCompressed : kMethodStored;
-    info.flags = kFlagHasData;
-    if (encrypted) info.flags |= kFlagEncrypted;
-    if (continues[i]) info.flags |= kFlagSolid;
+    info.method = packed[i] ? archive::kMethodCompressed : archive::kMethodStored;
+    info.flags = archive::kHasData;
+    if (encrypted) info.flags |= archive::kEntryEncrypted;
+    if (packed[i] && options_.solid) {
+      if (chainStarted) info.flags |= archive::kEntrySolid;
+      chainStarted = true;
+    }
     std::vector<std::uint8_t> data = packed[i] ? std::move(*packed[i]) : entry.bytes;
     if (encrypted) data = encrypt(std::move(data), options_.password);
     if (data.size() > 0xFFFFFFFFu) {
@@ -119,22 +146,22 @@ std::optional<std::vector<std::uint8_t>> ArchiveWriter::buildArchive() {
     }
     info.packedSize = static_cast<std::uint32_t>(data.size());
 
-    const size_t headerStart = out.size();
-    put16(out, 0);
-    out.push_back(kFileHeaderType);
-    put16(out, info.flags);
-    put16(out, static_cast<std::uint32_t>(kFileHeaderFixedSize + entry.name.size()));
-    put32(out, info.packedSize);
-    put32(out, info.unpackedSize);
-    out.push_back(kHostMsDos);
-    put32(out, info.crc);
-    put32(out, entry.dosTime);
-    out.push_back(kUnpackVersion);
-    out.push_back(info.method);
-    put16(out, static_cast<std::uint32_t>(entry.name.size()));
-    put32(out, kAttributeArchive);
-    out.insert(out.end(), entry.name.begin(), entry.name.end());
-    sealHeader(out, headerStart);
+    archive::BlockHeader h;
+    h.type = archive::kFileHeaderType;
+    h.flags = info.flags;
+    h.size = static_cast<std::uint16_t>(archive::kFileHeaderSize + entry.name.size());
+    h.packedSize = info.packedSize;
+    h.unpackedSize = info.unpackedSize;
+    h.host = kHostMsDos;
+    h.fileCrc = info.crc;
+    h.time = entry.dosTime;
+    h.version = archive::kMaxUnpackVersion;
+    h.method = info.method;
+    h.nameSize = static_cast<std::uint16_t>(entry.name.size());
+    h.attributes = kAttributeArchive;
+    std::array<std::uint8_t, archive::kFileHeaderSize> fixed{};
+    archive::writeBlockHeader(h, fixed);
+    appendSealed(out, fixed, entry.name);
     out.insert(out.end(), data.begin(), data.end());
     built_.push_back(std::move(info));
   }

@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstring>
 
+#include "archive/archive_format.h"
 #include "pack/bit_writer.h"
-#include "pack/format_tables.h"
 #include "pack/huffman_code.h"
 
 namespace pack {
+
+using namespace archive;  // the format's symbols and slot tables
 
 void CompressionStats::add(const CompressionStats& o) {
   literals += o.literals;
@@ -31,6 +33,40 @@ void CompressionStats::add(const CompressionStats& o) {
 }
 
 namespace {
+
+// The reader copies matches through a 2^20 ring; one byte less keeps every source byte
+// strictly behind the write position.
+constexpr std::uint32_t kMaxDistance = kWindowSize - 1;
+
+constexpr std::array<std::uint8_t, 256> kLengthSlotOf = [] {
+  std::array<std::uint8_t, 256> slots{};
+  int slot = 0;
+  for (int coded = 0; coded < 256; ++coded) {
+    while (slot + 1 < 28 && kLengthBase[static_cast<size_t>(slot) + 1] <= coded) ++slot;
+    slots[static_cast<size_t>(coded)] = static_cast<std::uint8_t>(slot);
+  }
+  return slots;
+}();
+
+// Slot of a coded length 0..255.
+constexpr int lengthSlot(std::uint32_t coded) { return kLengthSlotOf[coded]; }
+
+// Slot of distance - 1 (0 .. 2^20 - 1).
+constexpr int distanceSlot(std::uint32_t distanceMinusOne) {
+  int lo = 0, hi = 47;
+  while (lo < hi) {
+    const int mid = (lo + hi + 1) / 2;
+    if (kDistBase[static_cast<size_t>(mid)] <= distanceMinusOne) lo = mid; else hi = mid - 1;
+  }
+  return lo;
+}
+
+// Slot of a short-match distance - 1 (0..255).
+constexpr int shortSlot(std::uint32_t distanceMinusOne) {
+  int slot = 0;
+  while (slot + 1 < 8 && kShortBase[static_cast<size_t>(slot) + 1] <= distanceMinusOne) ++slot;
+  return slot;
+}
 
 // Parsing and the audio trial work on pieces of this size; blocks are whole pieces.
 constexpr std::uint32_t kSegmentSize = 32 * 1024;
@@ -61,7 +97,7 @@ struct Block {
   std::uint64_t extraBits = 0;
 
   explicit Block(int channelCount = 0)
-      : channels(channelCount), counts(channelCount == 0 ? kLzLengths : kAudioSymbols * channelCount, 0) {}
+      : channels(channelCount), counts(channelCount == 0 ? kTableLengths : kAudioSymbols * channelCount, 0) {}
   size_t size() const { return channels == 0 ? tokens.size() : deltas.size(); }
   // Channel of the byte after the first `tokenCount` bytes.
   int channelAfter(size_t tokenCount) const {
@@ -189,6 +225,22 @@ TablePlan planTable(std::span<const std::uint8_t> lengths, std::span<const std::
     plan.bits += freq[16] * 2ull + freq[17] * 3ull + freq[18] * 7ull;
   }
   return plan;
+}
+
+// The table set as the reader takes it: audio and keep bits, the channel count in audio
+// mode, the 19 length-code lengths, then the planned length symbols with their extra bits.
+void writePlan(BitWriter& out, int channels, const TablePlan& plan) {
+  out.put(channels > 0 ? 1 : 0, 1);
+  out.put(plan.keep ? 1 : 0, 1);
+  if (channels > 0) out.put(static_cast<std::uint32_t>(channels - 1), 2);
+  for (auto l : plan.codeLengths) out.put(l, 4);
+  const auto lenCodes = canonicalCodes(plan.codeLengths);
+  for (const auto& s : plan.symbols) {
+    out.put(lenCodes[s.symbol], plan.codeLengths[s.symbol]);
+    if (s.symbol == 16) out.put(s.extra, 2);
+    if (s.symbol == 17) out.put(s.extra, 3);
+    if (s.symbol == 18) out.put(s.extra, 7);
+  }
 }
 
 // ---- the reader's state as far as the writer needs it ----
@@ -640,6 +692,12 @@ Compressor::~Compressor() = default;
 
 bool Compressor::addEntry(std::span<const std::uint8_t> data) { return impl_->addEntry(data); }
 
+void writeTableSet(BitWriter& out, int channels, std::span<const std::uint8_t> lengths,
+                   std::span<const std::uint8_t> previous) {
+  const bool keep = !previous.empty() && previous.size() >= lengths.size();
+  writePlan(out, channels, planTable(lengths, previous, keep));
+}
+
 namespace {
 
 // The packed size must not end where the reader's refill finds nothing new while unread
@@ -719,25 +777,16 @@ std::vector<std::vector<std::uint8_t>> Compressor::finish(std::size_t alignment)
 
   auto writeTables = [&](BitWriter& out, size_t b) {
     const TablePlan& plan = plans[b];
-    const int channels = blocks[b].channels;
-    out.put(channels > 0 ? 1 : 0, 1);
-    out.put(plan.keep ? 1 : 0, 1);
-    if (channels > 0) out.put(static_cast<std::uint32_t>(channels - 1), 2);
-    for (auto l : plan.codeLengths) out.put(l, 4);
-    const auto lenCodes = canonicalCodes(plan.codeLengths);
+    writePlan(out, blocks[b].channels, plan);
     size_t index = 0;
     const std::vector<std::uint8_t>* prev = b > 0 ? &codes[b - 1].lengths : nullptr;
     for (const auto& s : plan.symbols) {
-      out.put(lenCodes[s.symbol], plan.codeLengths[s.symbol]);
       if (s.symbol < 16) {
         if (plan.keep && prev && (*prev)[index] != 0 && s.symbol != 0) ++stats_.lengthDeltas;
         ++index;
-      } else if (s.symbol == 16) {
-        out.put(s.extra, 2), index += s.extra + 3u, ++stats_.runCodes[0];
-      } else if (s.symbol == 17) {
-        out.put(s.extra, 3), index += s.extra + 3u, ++stats_.runCodes[1];
       } else {
-        out.put(s.extra, 7), index += s.extra + 11u, ++stats_.runCodes[2];
+        index += s.extra + (s.symbol == 18 ? 11u : 3u);
+        ++stats_.runCodes[static_cast<size_t>(s.symbol - 16)];
       }
     }
     ++stats_.tableSets;

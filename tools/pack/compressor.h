@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "pack/audio_predictor.h"
+#include "pack/bit_writer.h"
 #include "pack/match_finder.h"
 
 namespace pack {
@@ -66,5 +67,11 @@ class Compressor {
   std::unique_ptr<Impl> impl_;
   CompressionStats stats_;
 };
+
+// Sends one table set as the compressor does: `lengths` are the code lengths of the main,
+// distance and repeat-length tables one after another (channels 0), or of each audio channel
+// (channels 1..4); with `previous` they go as changes of those lengths.
+void writeTableSet(BitWriter& out, int channels, std::span<const std::uint8_t> lengths,
+                   std::span<const std::uint8_t> previous = {});
 
 }  // namespace pack

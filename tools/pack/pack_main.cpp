@@ -65,7 +65,7 @@ bool parseArguments(int argc, char** argv, Arguments& args, std::string& problem
   return true;
 }
 
-const char* methodName(std::uint8_t method) { return method == pack::kMethodStored ? "stored" : "packed"; }
+const char* methodName(std::uint8_t method) { return method == archive::kMethodStored ? "stored" : "packed"; }
 
 int create(const Arguments& args) {
   if (args.positional.size() < 2) return usage("c needs an archive and at least one file");
@@ -116,8 +116,8 @@ int list(const Arguments& args) {
   for (size_t i = 0; i < listing->entries.size(); ++i) {
     const auto& e = listing->entries[i];
     std::string flags;
-    flags += (e.flags & pack::kFlagEncrypted) ? 'E' : '-';
-    flags += (e.flags & pack::kFlagSolid) ? 'S' : '-';
+    flags += (e.flags & archive::kEntryEncrypted) ? 'E' : '-';
+    flags += (e.flags & archive::kEntrySolid) ? 'S' : '-';
     flags += listing->headerCrcOk[i] ? ' ' : '!';
     std::printf("%10u %10u %-6s %-5s %08x  %s\n", e.unpackedSize, e.packedSize, methodName(e.method), flags.c_str(),
                 e.crc, e.name.c_str());

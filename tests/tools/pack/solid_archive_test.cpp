@@ -35,12 +35,12 @@ TEST(SolidArchive, EveryEntryComesBackAndTheAbsentOneFails) {
     writeOrFail(writer, path);
 
     const auto& e = writer.entries();
-    EXPECT_EQ(e[0].method, pack::kMethodCompressed);
-    EXPECT_EQ(e[0].flags & pack::kFlagSolid, 0);  // the first one starts afresh
-    EXPECT_TRUE(e[1].flags & pack::kFlagSolid);
-    EXPECT_EQ(e[2].method, pack::kMethodStored);
-    EXPECT_EQ(e[3].method, pack::kMethodStored);
-    EXPECT_TRUE(e[4].flags & pack::kFlagSolid);
+    EXPECT_EQ(e[0].method, archive::kMethodCompressed);
+    EXPECT_EQ(e[0].flags & archive::kEntrySolid, 0);  // the first one starts afresh
+    EXPECT_TRUE(e[1].flags & archive::kEntrySolid);
+    EXPECT_EQ(e[2].method, archive::kMethodStored);
+    EXPECT_EQ(e[3].method, archive::kMethodStored);
+    EXPECT_TRUE(e[4].flags & archive::kEntrySolid);
     EXPECT_LT(e[4].packedSize, 3000u);
     EXPECT_GE(writer.stats().successorTables, 2u);  // text -> audio -> text at least
 
@@ -87,7 +87,7 @@ TEST(SolidArchive, SecondEntryKeepsTheFirstEntrysTables) {
   writeOrFail(writer, folder.file("kept.dat"));
   EXPECT_EQ(writer.stats().tableSets, 1u);
   EXPECT_EQ(writer.stats().successorTables, 0u);
-  EXPECT_TRUE(writer.entries()[1].flags & pack::kFlagSolid);
+  EXPECT_TRUE(writer.entries()[1].flags & archive::kEntrySolid);
   EXPECT_EQ(extract(folder.file("kept.dat"), "second.txt"), second);
   EXPECT_EQ(extract(folder.file("kept.dat"), "first.txt"), first);
 }
@@ -116,7 +116,7 @@ TEST(SolidArchive, SuccessorTablesSurviveEveryStreamSize) {
     SCOPED_TRACE(length);
     pack::ArchiveWriter writer({.password = "", .solid = true, .store = false});
     const std::uint32_t size = packedSize(length, writer);
-    ASSERT_TRUE(writer.entries()[1].flags & pack::kFlagSolid);
+    ASSERT_TRUE(writer.entries()[1].flags & archive::kEntrySolid);
     EXPECT_EQ(writer.stats().successorTables, 1u);
     if (size >= 8100 && size <= 8240) ++nearTheEdge;
     writeOrFail(writer, folder.file("edge.dat"));

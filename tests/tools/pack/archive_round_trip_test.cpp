@@ -46,16 +46,16 @@ TEST(PackRoundTrip, NormalArchiveHoldsEveryKindOfEntry) {
 
   const auto& e = writer.entries();
   ASSERT_EQ(e.size(), 5u);
-  EXPECT_EQ(e[0].method, pack::kMethodCompressed);
+  EXPECT_EQ(e[0].method, archive::kMethodCompressed);
   EXPECT_LT(e[0].packedSize, text.size() / 2);
-  EXPECT_EQ(e[1].method, pack::kMethodCompressed);
+  EXPECT_EQ(e[1].method, archive::kMethodCompressed);
   EXPECT_LT(e[1].packedSize, binary.size() * 9 / 10);
-  EXPECT_EQ(e[2].method, pack::kMethodStored);  // incompressible
+  EXPECT_EQ(e[2].method, archive::kMethodStored);  // incompressible
   EXPECT_EQ(e[2].packedSize, noise.size());
-  EXPECT_EQ(e[3].method, pack::kMethodStored);
+  EXPECT_EQ(e[3].method, archive::kMethodStored);
   EXPECT_EQ(e[3].packedSize, 0u);
-  EXPECT_EQ(e[4].method, pack::kMethodCompressed);
-  for (const auto& entry : e) EXPECT_EQ(entry.flags & (pack::kFlagSolid | pack::kFlagEncrypted), 0) << entry.name;
+  EXPECT_EQ(e[4].method, archive::kMethodCompressed);
+  for (const auto& entry : e) EXPECT_EQ(entry.flags & (archive::kEntrySolid | archive::kEntryEncrypted), 0) << entry.name;
 }
 
 TEST(PackRoundTrip, MixedContentsInEveryArchiveKind) {
@@ -101,7 +101,7 @@ TEST(PackRoundTrip, StoreOptionStoresEverything) {
   pack::ArchiveWriter writer({.password = "", .solid = false, .store = true});
   ASSERT_TRUE(writer.addEntry("a.txt", text));
   writeOrFail(writer, folder.file("stored.dat"));
-  EXPECT_EQ(writer.entries().at(0).method, pack::kMethodStored);
+  EXPECT_EQ(writer.entries().at(0).method, archive::kMethodStored);
   EXPECT_EQ(writer.entries().at(0).packedSize, text.size());
   EXPECT_EQ(extract(folder.file("stored.dat"), "A.TXT"), text);
 }
@@ -118,10 +118,10 @@ TEST(PackRoundTrip, PasswordsOfEveryLengthClassDecrypt) {
     ASSERT_TRUE(writer.addEntry("noise.raw", noise));
     const std::string path = folder.file("locked" + std::to_string(password.size()) + ".dat");
     writeOrFail(writer, path);
-    EXPECT_EQ(writer.entries().at(0).method, pack::kMethodCompressed);
-    EXPECT_EQ(writer.entries().at(1).method, pack::kMethodStored);
+    EXPECT_EQ(writer.entries().at(0).method, archive::kMethodCompressed);
+    EXPECT_EQ(writer.entries().at(1).method, archive::kMethodStored);
     for (const auto& e : writer.entries()) {
-      EXPECT_TRUE(e.flags & pack::kFlagEncrypted);
+      EXPECT_TRUE(e.flags & archive::kEntryEncrypted);
       EXPECT_EQ(e.packedSize % 16, 0u);
     }
     EXPECT_EQ(writer.entries().at(1).packedSize, 1008u);
@@ -181,13 +181,13 @@ TEST(PackListing, ReadsBackWhatWasWritten) {
     EXPECT_EQ(got.name, want.name);
     EXPECT_EQ(got.unpackedSize, text.size());
     EXPECT_EQ(got.packedSize, want.packedSize);
-    EXPECT_EQ(got.method, pack::kMethodCompressed);
+    EXPECT_EQ(got.method, archive::kMethodCompressed);
     EXPECT_EQ(got.crc, ::crc32(0, text.data(), static_cast<uInt>(text.size())));  // zlib's own CRC-32
     EXPECT_EQ(want.crc, got.crc);
     EXPECT_TRUE(listing->headerCrcOk[i]);
   }
-  EXPECT_EQ(listing->entries[0].flags, pack::kFlagHasData | pack::kFlagEncrypted);
-  EXPECT_EQ(listing->entries[1].flags, pack::kFlagHasData | pack::kFlagEncrypted | pack::kFlagSolid);
+  EXPECT_EQ(listing->entries[0].flags, archive::kHasData | archive::kEntryEncrypted);
+  EXPECT_EQ(listing->entries[1].flags, archive::kHasData | archive::kEntryEncrypted | archive::kEntrySolid);
 
   Bytes damaged(*bytes);
   damaged[7 + 13 + 20] ^= 0x40;  // inside the first file header: its CRC no longer fits

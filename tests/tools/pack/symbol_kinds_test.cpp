@@ -24,7 +24,7 @@ pack::CompressionStats packAndCheck(const Bytes& data, const char* password = nu
   pack::ArchiveWriter writer({.password = password ? password : "", .solid = false, .store = false});
   EXPECT_TRUE(writer.addEntry("entry.bin", data));
   writeOrFail(writer, folder.file("a.dat"));
-  EXPECT_EQ(writer.entries().at(0).method, pack::kMethodCompressed);
+  EXPECT_EQ(writer.entries().at(0).method, archive::kMethodCompressed);
   const auto back = extract(folder.file("a.dat"), "entry.bin", password);
   EXPECT_TRUE(back && *back == data) << "reader disagrees with the writer";
   return writer.stats();
