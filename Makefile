@@ -22,8 +22,18 @@ build: configure
 
 # The show folder is written by the content kit; again only when the kit changed. The build's
 # show_folder target does it (and stamps $(BUILD)/show/.made), so installs ship the same folder.
+# `make show ONLY=paths` (or pictures, levels, models, music, texts, comma-separated) builds
+# only the kit and rewrites only that kind of data in the folder: an author's quick turn
+# before the reload key (F5 with --author).
+ONLY ?=
+ifeq ($(ONLY),)
 show: build
 	cmake --build $(BUILD) --target show_folder
+else
+show: configure
+	cmake --build $(BUILD) --target tolvek-showkit -j$(JOBS)
+	$(BUILD)/bin/tolvek-showkit --only $(ONLY) $(BUILD)/show
+endif
 
 run: show
 	cd $(BUILD)/show && ../bin/tolvek

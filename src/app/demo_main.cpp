@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "app/authoring_controls.h"
@@ -12,6 +13,7 @@
 #include "app/demo_window.h"
 #include "app/frame_stats.h"
 #include "app/setup_dialog.h"
+#include "app/workbench.h"
 #include "capture/presenter.h"
 #include "demo/cue_sheet.h"
 #include "demo/show.h"
@@ -66,10 +68,25 @@ void reportFrameRate() {
   platform::showMessageBox("Terminated", text, platform::BoxIcon::Information, demoWindow());
 }
 
+// The author's reload: the show unloaded, Demo.conf and the show folder read again, and the
+// same moment reached, paused or playing as before.
+void reloadShow(demo::Show& show, const demo::ShowHost& host) {
+  const double at = show.demoTimeMs();
+  const bool paused = show.paused();
+  show.unload();
+  auto& s = platform::settings;
+  if (!loadDemoConfig(s)) std::fprintf(stderr, "tolvek: Demo.conf cannot be read; its values stay as they were\n");
+  initRenderState();
+  resizeViewport(s.screenWidth, s.screenHeight);
+  show.load(host);
+  if (show.frame()) show.seek(at);
+  show.setPaused(paused);
+}
+
 // One event per pass; a frame only when the queue is empty. Returns the exit code; `quit`
 // tells whether the viewer (Escape, the close box, a signal) ended the run.
-int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& presenter, FrameStats* stats,
-                bool& quit) {
+int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& presenter, Workbench& workbench,
+                const std::function<void()>& reload, FrameStats* stats, bool& quit) {
   for (;;) {
     // A signal (interrupt, terminate, hang-up) quits like the close box.
     if (platform::stopRequested()) {
@@ -94,10 +111,13 @@ int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& pr
     const bool drawn = show.frame();
     // The last step of every frame, on the finished picture before it is shown.
     authoringControls();
-    if (drawn) presenter.present(show.demoTimeMs());
+    if (drawn && workbench.afterFrame(show, reload)) {
+      workbench.drawOverlay(show);
+      presenter.present(show.demoTimeMs());
+    }
     if (stats) {
       glFinish();
-      stats->endFrame(show.state().sceneState);
+      stats->endFrame(show.state().sceneState, workbench.lastJumpMs());
     }
     ++frameRate.frameCount;
     if (presenter.failed()) return 1;
@@ -141,10 +161,13 @@ int runDemo(const Options& options) {
   initRenderState();
 
   demo::Show show;
-  show.load({[&] { presenter.present(show.demoTimeMs()); }, letterbox});
+  const demo::ShowHost host{[&] { presenter.present(show.demoTimeMs()); }, letterbox};
+  show.load(host);
+  Workbench workbench(options, options.recording());
+  const auto reload = [&] { reloadShow(show, host); };
   std::unique_ptr<FrameStats> stats = options.stats ? std::make_unique<FrameStats>() : nullptr;
   bool quit = false;
-  int code = runMainLoop(options, show, presenter, stats.get(), quit);
+  int code = runMainLoop(options, show, presenter, workbench, reload, stats.get(), quit);
   const double stoppedAtMs = show.demoTimeMs();
   show.unload(reportFrameRate);
   closeDemoWindow();

@@ -9,13 +9,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "demo/timeline.h"
+
 namespace app {
 
 namespace {
-
-constexpr const char* kStateNames[FrameStats::kStates] = {"loading",      "intro level",  "tunnel",
-                                                         "second level", "island",       "final set-up",
-                                                         "final scene",  "end scene"};
 
 double nearestRank(const std::vector<double>& sorted, double fraction) {
   const auto rank = static_cast<size_t>(std::ceil(fraction * static_cast<double>(sorted.size())));
@@ -40,8 +38,9 @@ FrameStats::FrameStats() : frameStart_(Clock::now()) {}
 
 void FrameStats::beginFrame() { frameStart_ = Clock::now(); }
 
-void FrameStats::endFrame(int state) {
-  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - frameStart_).count();
+void FrameStats::endFrame(int state, double jumpMs) {
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - frameStart_).count() - jumpMs;
+  if (jumpMs > 0.0) jumps_.push_back(jumpMs);
   // The frame that ran the loading sequence counts as the loading state's one frame.
   if (!loaded_ && state != -1) {
     loaded_ = true;
@@ -62,7 +61,7 @@ std::string FrameStats::report(int width, int height) const {
   for (int i = 0; i < kStates; ++i) {
     if (frames_[static_cast<size_t>(i)].empty()) continue;
     const StateFrameSummary s = summariseFrames(i - 1, frames_[static_cast<size_t>(i)]);
-    std::snprintf(line, sizeof line, "%5d  %-12s %7d %8.2f %8.2f %8.2f\n", s.state, kStateNames[i], s.frames,
+    std::snprintf(line, sizeof line, "%5d  %-12s %7d %8.2f %8.2f %8.2f\n", s.state, demo::sceneStateName(s.state), s.frames,
                   s.medianMs, s.p95Ms, s.maxMs);
     out << line;
   }
@@ -70,6 +69,11 @@ std::string FrameStats::report(int width, int height) const {
   out << line;
   std::snprintf(line, sizeof line, "peak memory: %.1f MB\n", peakMemoryMb());
   out << line;
+  if (!jumps_.empty()) {
+    std::snprintf(line, sizeof line, "jumps: %zu, the longest %.0f ms\n", jumps_.size(),
+                  *std::max_element(jumps_.begin(), jumps_.end()));
+    out << line;
+  }
   return out.str();
 }
 

@@ -324,7 +324,9 @@ std::optional<std::array<float, 16>> Md3Model::currentTagMatrix(std::int32_t tag
   return tagMatrix(interpolateTag(data_.tags[static_cast<size_t>(a)], data_.tags[static_cast<size_t>(b)], state_.frac));
 }
 
-void Md3Model::draw(float speed) { drawAt(speed, 0); }
+void Md3Model::draw(float speed) { drawAt(speed, 0, true); }
+
+void Md3Model::advance(float speed) { drawAt(speed, 0, false); }
 
 void Md3Model::drawSurface(const Md3Surface& surface) const {
   const std::int32_t a = state_.current;
@@ -362,13 +364,15 @@ void Md3Model::drawSurface(const Md3Surface& surface) const {
                  scratch_.indices.data());
 }
 
-void Md3Model::drawAt(float speed, int depth) {
+void Md3Model::drawAt(float speed, int depth, bool drawing) {
   if (depth > kMaxAttachmentDepth) return;
   for (const auto& surface : data_.surfaces) {
-    platform::glext.activeTexture(GL_TEXTURE0_ARB);
-    glBindTexture(GL_TEXTURE_2D, surface.texture.name);
-    glEnable(GL_TEXTURE_2D);
-    drawSurface(surface);
+    if (drawing) {
+      platform::glext.activeTexture(GL_TEXTURE0_ARB);
+      glBindTexture(GL_TEXTURE_2D, surface.texture.name);
+      glEnable(GL_TEXTURE_2D);
+      drawSurface(surface);
+    }
     state_.frac += speed * kFracPerSurface;
   }
   for (size_t i = 0; i < attachments_.size(); ++i) {
@@ -376,10 +380,12 @@ void Md3Model::drawAt(float speed, int depth) {
     if (!child) continue;
     const auto matrix = currentTagMatrix(static_cast<std::int32_t>(i));
     if (!matrix) continue;
-    glPushMatrix();
-    glMultMatrixf(matrix->data());
-    child->drawAt(speed, depth + 1);
-    glPopMatrix();
+    if (drawing) {
+      glPushMatrix();
+      glMultMatrixf(matrix->data());
+    }
+    child->drawAt(speed, depth + 1, drawing);
+    if (drawing) glPopMatrix();
   }
 }
 

@@ -130,6 +130,8 @@ class Md3Model {
   // Draws at the current matrix: the surfaces, then the attached models through the
   // interpolated tag matrices. frac grows by speed / 90 for every surface.
   void draw(float speed);
+  // What draw does to the frames, without drawing: the same steps in the same order.
+  void advance(float speed);
   void advanceFrame() { world::advanceFrame(state_); }
   // Deletes the surface textures and empties the model.
   void destroy();
@@ -146,7 +148,7 @@ class Md3Model {
  private:
   template <typename Loader>
   void loadSkin(std::string_view skinFile, std::string_view folder, Loader loader);
-  void drawAt(float speed, int depth);
+  void drawAt(float speed, int depth, bool drawing);
   void drawSurface(const Md3Surface& surface) const;
 
   Md3Data data_;
