@@ -68,21 +68,6 @@ void reportFrameRate() {
   platform::showMessageBox("Terminated", text, platform::BoxIcon::Information, demoWindow());
 }
 
-// The author's reload: the show unloaded, Demo.conf and the show folder read again, and the
-// same moment reached, paused or playing as before.
-void reloadShow(demo::Show& show, const demo::ShowHost& host) {
-  const double at = show.demoTimeMs();
-  const bool paused = show.paused();
-  show.unload();
-  auto& s = platform::settings;
-  if (!loadDemoConfig(s)) std::fprintf(stderr, "tolvek: Demo.conf cannot be read; its values stay as they were\n");
-  initRenderState();
-  resizeViewport(s.screenWidth, s.screenHeight);
-  show.load(host);
-  if (show.frame()) show.seek(at);
-  show.setPaused(paused);
-}
-
 // One event per pass; a frame only when the queue is empty. Returns the exit code; `quit`
 // tells whether the viewer (Escape, the close box, a signal) ended the run.
 int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& presenter, Workbench& workbench,

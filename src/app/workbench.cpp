@@ -6,7 +6,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
+#include "app/demo_config.h"
+#include "app/demo_window.h"
 #include "demo/cue_sheet.h"
 #include "demo/show.h"
 #include "platform/frame_timer.h"
@@ -63,12 +66,21 @@ Workbench::Workbench(const Options& options, bool recording)
       author_(options.author),
       recording_(recording) {}
 
+void reloadShow(demo::Show& show, const demo::ShowHost& host) {
+  const double at = show.demoTimeMs();
+  const bool paused = show.paused();
+  show.unload();
+  auto& s = platform::settings;
+  if (!loadDemoConfig(s)) std::fprintf(stderr, "tolvek: Demo.conf cannot be read; its values stay as they were\n");
+  initRenderState();
+  resizeViewport(s.screenWidth, s.screenHeight);
+  show.load(host);
+  if (show.frame()) show.seek(at);
+  show.setPaused(paused);
+}
+
 bool Workbench::pressed(int key) {
-  const bool down = platform::keys.down[static_cast<size_t>(key)];
-  bool& latch = latches_[static_cast<size_t>(key)];
-  const bool press = down && !latch;
-  latch = down;
-  return press;
+  return std::exchange(platform::keys.pressed[static_cast<size_t>(key)], false);
 }
 
 bool Workbench::jump(demo::Show& show, double ms) {

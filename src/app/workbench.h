@@ -4,7 +4,6 @@
 // the show stands. Without these options it does nothing, so the show plays as designed.
 #pragma once
 
-#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,6 +13,7 @@
 
 namespace demo {
 class Show;
+struct ShowHost;
 }
 
 namespace app {
@@ -34,6 +34,10 @@ struct WorkbenchFacts {
   bool paused = false;
 };
 std::vector<std::string> workbenchLines(const WorkbenchFacts& facts);
+
+// The reload key's work: the show unloaded, Demo.conf and the show folder read again, and the
+// same moment reached, paused or playing as before.
+void reloadShow(demo::Show& show, const demo::ShowHost& host);
 
 class Workbench {
  public:
@@ -61,7 +65,6 @@ class Workbench {
   bool recording_ = false;
   bool begun_ = false;
   double lastJumpMs_ = 0.0;
-  std::array<bool, 256> latches_{};
 };
 
 }  // namespace app
