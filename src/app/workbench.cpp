@@ -117,7 +117,9 @@ bool Workbench::afterFrame(demo::Show& show, const std::function<void()>& reload
   if (pressed(platform::kVkEnd)) to_ = now;
   if (pressed(platform::kVkF1 + 7)) repeating_ = !repeating_;
   if (pressed(platform::kVkF1 + 4)) {
+    const auto start = std::chrono::steady_clock::now();
     reload();
+    lastJumpMs_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return false;
   }
   return true;
