@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "app/authoring_controls.h"
 #include "demo/cue_sheet.h"
 #include "demo/show.h"
 #include "music/music_player.h"
@@ -104,6 +105,14 @@ TEST_F(WorkbenchTest, PauseHoldsBothClocksAndTheMusicAStepMovesOneFrameAndPlayGo
   EXPECT_EQ(platform::demoClockMs(), demo);
   EXPECT_EQ(platform::effectClockMs(), effect);
   EXPECT_EQ(musicPlace(), place) << "a second of frames later, the song has not moved";
+  // The free camera still flies, on the frames' real time.
+  platform::keys.down[platform::kVkSpace] = platform::keys.down[platform::kVkUp] = true;
+  const world::Vec3 eye = show.state().freeEye;
+  frame();
+  app::authoringControls();
+  EXPECT_NE(show.state().freeEye.z, eye.z);
+  platform::keys = platform::KeyState{};
+  app::authoringControls();
 
   show.step();
   frame();
