@@ -63,9 +63,20 @@ fuzz: show
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The Debian package $(BUILD)/tolvek_<version>_<arch>.deb, installing under /usr.
-deb: build
-	cd $(BUILD) && cpack -G DEB
+# The Debian package $(BUILD)/tolvek_<version>_<arch>.deb, installing under /usr: built in a
+# folder of its own with Debian's hardening flags (fortify, stack protector, relro, bind-now),
+# without the tests and benchmarks, the programs in /usr/games as Debian has it for a game.
+DEB_BUILD ?= build-deb
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+deb: deps
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEK_TESTS=OFF -DTOLVEK_BENCH=OFF \
+	  -DCMAKE_INSTALL_BINDIR=games \
+	  -DCMAKE_C_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CFLAGS)" \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j$(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
+	mkdir -p $(BUILD) && cp $(DEB_BUILD)/tolvek_*.deb $(BUILD)/
 
 clean:
 	rm -rf $(BUILD)
