@@ -147,12 +147,20 @@ int runDemo(const Options& options) {
 
   demo::Show show;
   const demo::ShowHost host{[&] { presenter.present(show.demoTimeMs()); }, letterbox};
-  show.load(host);
   Workbench workbench(options, options.recording());
   const auto reload = [&] { reloadShow(show, host); };
   std::unique_ptr<FrameStats> stats = options.stats ? std::make_unique<FrameStats>() : nullptr;
   bool quit = false;
-  int code = runMainLoop(options, show, presenter, workbench, reload, stats.get(), quit);
+  int code = 0;
+  // One pass, or with --loop the show again and again, each pass loaded afresh.
+  for (int pass = 1;; ++pass) {
+    show.load(host);
+    workbench.newPass();
+    code = runMainLoop(options, show, presenter, workbench, reload, stats.get(), quit);
+    if (stats) stats->endPass(pass);
+    if (quit || code != 0 || !options.loop || pass == *options.loop) break;
+    show.unload();
+  }
   const double stoppedAtMs = show.demoTimeMs();
   show.unload(reportFrameRate);
   closeDemoWindow();

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -69,12 +71,36 @@ std::string FrameStats::report(int width, int height) const {
   out << line;
   std::snprintf(line, sizeof line, "peak memory: %.1f MB\n", peakMemoryMb());
   out << line;
+  for (const std::string& pass : passes_) out << pass;
   if (!jumps_.empty()) {
     std::snprintf(line, sizeof line, "jumps: %zu, the longest %.0f ms\n", jumps_.size(),
                   *std::max_element(jumps_.begin(), jumps_.end()));
     out << line;
   }
   return out.str();
+}
+
+void FrameStats::endPass(int pass) {
+  const ProcessHoldings h = processHoldings();
+  char line[160];
+  std::snprintf(line, sizeof line, "pass %d: %.1f MB resident, %d open files, %d threads\n", pass, h.residentMb,
+                h.openFiles, h.threads);
+  passes_.push_back(line);
+}
+
+ProcessHoldings processHoldings() {
+  ProcessHoldings h;
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) h.residentMb = std::atof(line.c_str() + 6) / 1024.0;
+    if (line.rfind("Threads:", 0) == 0) h.threads = std::atoi(line.c_str() + 8);
+  }
+  std::error_code ec;
+  for (auto it = std::filesystem::directory_iterator("/proc/self/fd", ec); !ec && it != std::filesystem::directory_iterator();
+       it.increment(ec))
+    ++h.openFiles;
+  return h;
 }
 
 double processAgeMs() {

@@ -56,6 +56,7 @@ std::string usageText() {
          "  --record DIR       record every frame as DIR/frame_000000.png ... and DIR/soundtrack.wav\n"
          "  --fps N            frame rate of a recording (video 60, PNG frames 30); alone: a silent benchmark run\n"
          "  --stats            print frame times per scene, the loading time and the peak memory at exit\n"
+         "  --loop [N]         play the show again after the credits, N times in all or forever\n"
          "  --start MS         begin the show at demo time MS, as it stands there in a run from the start\n"
          "  --section A:B      play the show from A to B ms over and over, with its music\n"
          "  --author           the author's keys and a corner showing where the show is:\n"
@@ -124,6 +125,14 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.recordVideo.clear();
       (capture::videoContainer(target).empty() ? o.recordDir : o.recordVideo) = target;
       o.unattended = true;
+    } else if (arg == "--loop") {
+      int passes = 0;
+      // The count is optional: a next word that is no number is the next option.
+      if (hasValue && !args[i + 1].empty() && args[i + 1][0] != '-') {
+        if (!parseInt(args[++i], passes) || passes < 1)
+          return fail("--loop takes a number of passes of 1 or more, not '" + args[i] + "'");
+      }
+      o.loop = passes;
     } else if (arg == "--author") {
       o.author = true;
     } else if (arg == "--start") {

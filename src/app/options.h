@@ -22,6 +22,7 @@ struct Options {
   bool stats = false;                // --stats
   std::optional<double> startMs;     // --start MS: the show begins at that demo time
   bool author = false;               // --author: the workbench keys and overlay
+  std::optional<int> loop;           // --loop [N]: the show again after the credits, N passes (0: forever)
   std::optional<double> sectionFromMs, sectionToMs;  // --section A:B, played over and over
   bool help = false;
   bool version = false;

@@ -47,6 +47,8 @@ class Workbench {
   // section's repeat, the author's keys. False when the frame just drawn is not to be shown
   // (a jump took its place). `reload` unloads the show and loads the show folder again.
   bool afterFrame(demo::Show& show, const std::function<void()>& reload);
+  // A new pass of a looped show begins: it starts where the first did.
+  void newPass() { begun_ = false; }
 
   // The corner (--author, never in a recording), drawn last with the show's bitmap font.
   void drawOverlay(const demo::Show& show) const;

@@ -186,7 +186,10 @@ void Show::unload(const std::function<void()>& afterSound) {
   if (afterSound) afterSound();
   destroySceneObjects();
   deleteUnpackedData();
-  if (textures_) resources::releaseTextureTable();
+  if (textures_) {
+    resources::releaseTextureTable();
+    resources::releaseGeneratedTextures();
+  }
   if (quadric_) platform::releaseSharedQuadric();
   textures_ = quadric_ = false;
   setFramePresenter(nullptr);
