@@ -33,8 +33,9 @@ inline Bytes tgaFile(int type, int width, int height, int bits, int descriptor,
 
 inline std::string asString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-// Writes a baseline JPEG with libjpeg: `pixels` holds height rows of width x components
-// bytes, top row first; components 3 (RGB) or 1 (greyscale).
+// Writes a baseline JPEG with the content kit's writer, without chroma subsampling: `pixels`
+// holds height rows of width x components bytes, top row first; components 3 (RGB) or 1
+// (greyscale).
 bool writeJpeg(const std::string& path, int width, int height, int components,
                const Bytes& pixels, int quality = 100);
 

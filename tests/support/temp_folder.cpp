@@ -28,6 +28,10 @@ void TempFolder::write(const std::string& name, const std::string& bytes) const 
   out << bytes;
 }
 
+void TempFolder::write(const std::string& name, std::span<const std::uint8_t> bytes) const {
+  write(name, std::string(bytes.begin(), bytes.end()));
+}
+
 std::string TempFolder::read(const std::string& name) const {
   std::ifstream in(file(name), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -2,7 +2,9 @@
 // the object goes away; optionally the working directory while it lives.
 #pragma once
 
+#include <cstdint>
 #include <set>
+#include <span>
 #include <string>
 
 namespace testing_support {
@@ -17,6 +19,7 @@ class TempFolder {
   const std::string& path() const { return path_; }
   std::string file(const std::string& name) const { return path_ + "/" + name; }
   void write(const std::string& name, const std::string& bytes) const;
+  void write(const std::string& name, std::span<const std::uint8_t> bytes) const;
   std::string read(const std::string& name) const;
   bool exists(const std::string& name) const;
   int entryCount() const;  // entries directly in the folder

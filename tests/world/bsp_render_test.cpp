@@ -8,7 +8,8 @@
 #include <memory>
 
 #include "fx/view_frustum.h"
-#include "level_writer.h"
+#include "level_builder.h"
+#include "picture_files.h"
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
 #include "support/gl_context.h"
@@ -18,9 +19,10 @@
 
 namespace {
 
-using level_testing::Bytes;
-using level_testing::LevelWriter;
-using level_testing::leafChild;
+using Bytes = std::vector<std::uint8_t>;
+using levelc::LevelBuilder;
+using levelc::leafChild;
+using levelc::screenQuad;
 using world::Vec3;
 namespace bsp = world::bsp;
 
@@ -53,7 +55,7 @@ class LevelRender : public ::testing::Test {
   }
   void TearDown() override { level_.destroy(); }
 
-  void load(const LevelWriter& w, float scale = 1.0f) { level_.loadFromMemory(w.bytes(), scale); }
+  void load(const LevelBuilder& w, float scale = 1.0f) { level_.loadFromMemory(w.bytes(), scale); }
   void render(Vec3 eye, std::uint8_t lightmaps = 1, std::uint8_t textures = 1) {
     level_.render(eye, [this](float a, float b, float c, float d, float e, float f) {
       return frustum_.containsBox(a, b, c, d, e, f);
@@ -86,8 +88,8 @@ std::unique_ptr<testing_support::GlTestContext> LevelRender::context_;
   } while (0)
 
 // One node: scene z >= -100 is the front (leaf 0, where the camera is), the rest the back.
-LevelWriter withCameraLeaf(int cameraCluster) {
-  LevelWriter w;
+LevelBuilder withCameraLeaf(int cameraCluster) {
+  LevelBuilder w;
   const int plane = w.addPlane({0, 0, 1}, -100);
   w.addNode(plane, leafChild(0), leafChild(1));
   w.addLeaf(cameraCluster, {-50, -50, -100}, {50, 50, 50}, {});
@@ -109,9 +111,9 @@ void rightHalf(float z, Vec3 (&corners)[4]) {
 }
 
 TEST_F(LevelRender, FaceSharedByThreeVisibleLeavesIsDrawnOncePerRender) {
-  LevelWriter w = withCameraLeaf(0);
+  LevelBuilder w = withCameraLeaf(0);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   const int shared = w.addQuad(quad, -1, -1);
   Vec3 left[4];
   leftHalf(-4, left);
@@ -144,9 +146,9 @@ TEST_F(LevelRender, FaceSharedByThreeVisibleLeavesIsDrawnOncePerRender) {
 }
 
 TEST_F(LevelRender, OnlyPolygonFacesAreDrawn) {
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   Vec3 left[4];
   leftHalf(-3, left);
   // Patches, meshes and billboards of other tools' files cover the whole view.
@@ -170,9 +172,10 @@ TEST_F(LevelRender, SwitchesGovernTheTwoUnitsAndFacesAlwaysDraw) {
   ASSERT_TRUE(platform::createFolders("textures"));
   Bytes red;
   for (int i = 0; i < 8 * 8; ++i) red.insert(red.end(), {255, 0, 0});
-  ASSERT_TRUE(level_testing::writeJpeg("textures/red.jpg", 8, 8, red));
+  const Bytes jpeg = showkit::encodeJpeg(red, 8, 8, 3, 100, true);
+  ASSERT_TRUE(platform::writeWholeFile("textures/red.jpg", jpeg.data(), jpeg.size()));
 
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   const int shader = w.addShader("Textures/Red");   // found whatever the case on disk
   const int missing = w.addShader("textures/none");  // no image: drawn untextured
   w.addShader(std::string(63, 'a'));
@@ -223,17 +226,18 @@ TEST_F(LevelRender, SwitchesGovernTheTwoUnitsAndFacesAlwaysDraw) {
 }
 
 TEST_F(LevelRender, LightmapsAreScaledByTheLevelFactor) {
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   const int lightmap = w.addLightmap(201, 100, 40);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   w.addLeaf(-1, {-10, -10, -10}, {10, 10, 0}, {w.addQuad(quad, -1, lightmap)});
   load(w, 0.5f);
   render({0, 0, 0}, 1, 1);
   EXPECT_RGB(pixel(0.5f, 0.5f), 100, 50, 20);
 
   // No lightmaps at all: still loads and draws.
-  w.lightmaps.clear();
+  w.lightmapBytes.clear();
+  w.lightmapCount = 0;
   load(w, 0.5f);
   EXPECT_TRUE(level_.lightmapTextures().empty());
   glClear(GL_COLOR_BUFFER_BIT);
@@ -242,11 +246,11 @@ TEST_F(LevelRender, LightmapsAreScaledByTheLevelFactor) {
 }
 
 TEST_F(LevelRender, CameraOutsideEveryClusterDrawsEveryLeafInView) {
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   Vec3 left[4], right[4], quad[4];
   leftHalf(-5, left);
   rightHalf(-5, right);
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   const int a = w.addQuad(left, -1, -1);
   const int b = w.addQuad(right, -1, -1);
   const int c = w.addQuad(quad, -1, -1);
@@ -271,7 +275,7 @@ TEST_F(LevelRender, CameraOutsideEveryClusterDrawsEveryLeafInView) {
 }
 
 TEST_F(LevelRender, CameraOnASplitPlaneDrawsWhatTheFrontLeafSees) {
-  LevelWriter w;
+  LevelBuilder w;
   const int plane = w.addPlane({1, 0, 0}, 0);
   w.addNode(plane, leafChild(0), leafChild(1));
   Vec3 left[4], right[4];
@@ -301,9 +305,9 @@ TEST_F(LevelRender, CameraOnASplitPlaneDrawsWhatTheFrontLeafSees) {
 }
 
 TEST_F(LevelRender, LeavesTheDocumentedStateBehind) {
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   w.addLeaf(-1, {-10, -10, -10}, {10, 10, 0}, {w.addQuad(quad, -1, w.addLightmap(9, 9, 9))});
   load(w);
   const auto& gl = platform::glext;
@@ -341,12 +345,12 @@ TEST_F(LevelRender, MissingOrHostileFilesDrawNothingWrong) {
   EXPECT_RGB(pixel(0.5f, 0.5f), 0, 0, 0);
 
   // Shader and lightmap indices out of range bind nothing; the face is still drawn.
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   w.addLightmap(50, 50, 50);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   w.addLeaf(-1, {-10, -10, -10}, {10, 10, 0}, {w.addQuad(quad, 12, 3)});
-  ASSERT_TRUE(level_testing::writeFile(folder.file("odd.bsp"), w.bytes()));
+  folder.write("odd.bsp", w.bytes());
   EXPECT_TRUE(level_.load(folder.file("odd.bsp"), 1.0f));
   render({0, 0, 0});
   EXPECT_EQ(drawn().size(), 1u);

@@ -2,8 +2,8 @@
 // frames that show what they load, and refuse what they cannot show.
 #include <gtest/gtest.h>
 
-#include "level_writer.h"
 #include "md3_test_writer.h"
+#include "picture_files.h"
 #include "platform/file_system.h"
 #include "resources/tga_image.h"
 #include "support/png_reader.h"
@@ -138,8 +138,8 @@ TEST_F(ModelViewTool, TerrainOrbitsTheField) {
       heights[static_cast<size_t>(x + z * 64)] = static_cast<char>(d2 < 400 ? 160 - d2 / 3 : 10);
     }
   folder_.write("hill.raw", heights);
-  ASSERT_TRUE(level_testing::writeJpeg(folder_.file("ground.jpg"), 2, 2, level_testing::Bytes(12, 160)));
-  ASSERT_TRUE(level_testing::writeJpeg(folder_.file("detail.jpg"), 2, 2, level_testing::Bytes(12, 128)));
+  folder_.write("ground.jpg", showkit::encodeJpeg(std::vector<std::uint8_t>(12, 160), 2, 2, 3, 100, true));
+  folder_.write("detail.jpg", showkit::encodeJpeg(std::vector<std::uint8_t>(12, 128), 2, 2, 3, 100, true));
   const auto result = runProgram("tolvek-view", "terrain hill.raw ground.jpg detail.jpg --record f --fps 10 --until 200",
                                  folder_.path());
   ASSERT_EQ(result.exitCode, 0) << result.output;
