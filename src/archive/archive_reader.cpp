@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,7 +15,7 @@
 #include "archive/debug_log.h"
 #include "archive/packed_reader.h"
 #include "archive/unpacker.h"
-#include "platform/path_resolver.h"
+#include "platform/file_system.h"
 
 namespace archive {
 namespace {
@@ -275,19 +276,6 @@ bool ArchiveReader::readStored(const FileHeader& header) {
   return written_ == count;
 }
 
-// The archive file's bytes: as many as can be read (a read error ends them early, like a
-// short file); nothing when the file cannot be opened.
-std::optional<std::vector<std::uint8_t>> readArchiveFile(const char* path) {
-  std::FILE* file = platform::openFile(path, "rb");
-  if (!file) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  std::fclose(file);
-  return bytes;
-}
-
 // One extraction over the archive's bytes, or over the file `archiveName` when there are none.
 int extract(std::uint8_t** data, std::uint32_t* size, const char* entryName, const char* archiveName,
             const std::span<const std::uint8_t>* archiveBytes, const char* password) {
@@ -308,7 +296,7 @@ int extract(std::uint8_t** data, std::uint32_t* size, const char* entryName, con
       std::span<const std::uint8_t> bytes;
       if (archiveBytes) {
         bytes = *archiveBytes;
-      } else if ((file = readArchiveFile(archiveName))) {
+      } else if ((file = platform::readFileStart(archiveName, SIZE_MAX))) {
         bytes = *file;
       } else {
         logMessage("Error opening file.");

@@ -1,12 +1,12 @@
 #include "resources/tga_image.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdint>
 #include <new>
+#include <optional>
 
 #include "platform/file_system.h"
 #include "platform/message_box.h"
-#include "platform/path_resolver.h"
 
 namespace resources {
 namespace {
@@ -142,40 +142,29 @@ TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
 
 TextureRecord loadTgaTexture(std::string_view path, long offset) {
   TextureRecord record;
-  std::FILE* file = platform::openFile(path, "rb");
-  if (!file) return record;
-
-  std::vector<std::uint8_t> bytes(kTgaHeaderSize);
-  size_t got = 0;
-  if (offset >= 0 && std::fseek(file, offset, SEEK_SET) == 0)
-    got = std::fread(bytes.data(), 1, bytes.size(), file);
-  bytes.resize(got);
-  TgaHeader header;
-  TgaStatus status = parseHeader(bytes, header);
+  // The header, then no more of the file than the picture can use, so neither a huge file
+  // nor a tiny one claiming a huge picture costs more than it must. A negative offset reads
+  // no header at all.
+  const size_t start = offset >= 0 ? static_cast<size_t>(offset) : SIZE_MAX;
+  auto fileStart = [&](size_t bytes) { return platform::readFileStart(path, start == SIZE_MAX ? 0 : start + bytes); };
+  auto fromStart = [&](std::optional<std::vector<std::uint8_t>> read) {
+    if (!read || read->size() <= start) return std::vector<std::uint8_t>{};
+    read->erase(read->begin(), read->begin() + static_cast<std::ptrdiff_t>(start));
+    return std::move(*read);
+  };
   TgaDecodeResult decoded;
-  if (status == TgaStatus::Ok) {
-    // Read no more than the picture can use, and grow only as bytes arrive, so neither a
-    // huge file nor a tiny one claiming a huge picture costs more than it must.
-    try {
-      const size_t end = kTgaHeaderSize + payloadLimit(header);
-      while (bytes.size() < end) {
-        const size_t before = bytes.size();
-        const size_t want = std::min<size_t>(end - before, 1 << 20);
-        bytes.resize(before + want);
-        const size_t read = std::fread(bytes.data() + before, 1, want, file);
-        bytes.resize(before + read);
-        if (read < want) break;
-      }
-      decoded = decodeTga(bytes);
-    } catch (const std::bad_alloc&) {
-      std::fclose(file);
-      return record;
-    }
-    status = decoded.status;
+  try {
+    auto head = fileStart(kTgaHeaderSize);
+    if (!head) return record;  // no file: no texture, no message
+    const std::vector<std::uint8_t> bytes = fromStart(std::move(head));
+    TgaHeader header;
+    decoded.status = parseHeader(bytes, header);
+    if (decoded.status == TgaStatus::Ok) decoded = decodeTga(fromStart(fileStart(kTgaHeaderSize + payloadLimit(header))));
+  } catch (const std::bad_alloc&) {
+    return record;
   }
-  std::fclose(file);
-  if (status != TgaStatus::Ok) {
-    showBadFormat(status);
+  if (decoded.status != TgaStatus::Ok) {
+    showBadFormat(decoded.status);
     return record;
   }
   record.width = decoded.image.width;

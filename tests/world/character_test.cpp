@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "md3_test_writer.h"
+#include "md3_test_models.h"
 #include "platform/file_system.h"
 #include "resources/tga_image.h"
 #include "support/gl_context.h"
@@ -187,9 +187,9 @@ class CharacterFigure : public ::testing::Test {
     head.frameCount = 2;
     head.surfaces = {facingSquare("h_head", 2)};
     for (auto& v : head.surfaces[0].frames[1]) v[1] = static_cast<std::int16_t>(v[1] + 20 * 64);
-    ASSERT_TRUE(md3_testing::writeFile(doom + "/Lower.md3", md3_testing::writeMd3(lower)));
-    ASSERT_TRUE(md3_testing::writeFile(doom + "/Upper.md3", md3_testing::writeMd3(upper)));
-    ASSERT_TRUE(md3_testing::writeFile(doom + "/Head.md3", md3_testing::writeMd3(head)));
+    folder_.write("Doom/Lower.md3", md3_testing::writeMd3(lower));
+    folder_.write("Doom/Upper.md3", md3_testing::writeMd3(upper));
+    folder_.write("Doom/Head.md3", md3_testing::writeMd3(head));
     folder_.write("Doom/Lower_default.skin", "l_legs,models/players/doom/red.tga\n");
     folder_.write("Doom/Upper_default.skin", "u_torso,models/players/doom/green.tga\n");
     folder_.write("Doom/Head_default.skin", "h_head,models/players/doom/blue.tga\n");

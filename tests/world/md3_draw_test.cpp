@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "md3_test_writer.h"
+#include "md3_test_models.h"
 #include "platform/gl_extensions.h"
 #include "resources/tga_image.h"
 #include "support/gl_context.h"
@@ -161,9 +161,10 @@ TEST_F(Md3Draw, PositionsFollowTheFractionWhichGrowsOncePerSurface) {
     return frame;
   };
   s.frames = {shifted(-96), shifted(96)};  // x = -1.5, then x = 1.5
-  TestSurface empty;
-  empty.name = "empty";
-  m.surfaces = {s, empty, empty};
+  TestSurface away = md3_testing::squareSurface("away", 8);  // out of view
+  for (auto& v : away.frames[0]) v[0] = static_cast<std::int16_t>(v[0] + 640);
+  away.frames.push_back(away.frames[0]);
+  m.surfaces = {s, away, away};
   auto model = world::Md3Model::fromMemory(md3_testing::writeMd3(m));
   glDisable(GL_TEXTURE_2D);
   auto& f = model.frameState();
