@@ -60,6 +60,14 @@ struct FreeDeleter {
   void operator()(std::uint8_t* p) const { std::free(p); }
 };
 
+// The window and decoder state are made once and kept: the window is 1 MiB, and an
+// extraction clears only what the one before it wrote.
+Unpacker& processUnpacker() {
+  static std::unique_ptr<Unpacker> unpacker;
+  if (!unpacker) unpacker = std::make_unique<Unpacker>();
+  return *unpacker;
+}
+
 // A file header with where its name, data and successor lie.
 struct FileHeader : BlockHeader {
   std::string name;
@@ -95,7 +103,7 @@ class ArchiveReader {
   std::uint64_t pos_ = 0;
   std::string entryName_;
   std::string password_;
-  std::unique_ptr<Unpacker> unpacker_;
+  Unpacker* unpacker_ = nullptr;  // the process's, once this extraction needs it
   PackedReader packed_;
   std::unique_ptr<std::uint8_t, FreeDeleter> output_;
   std::uint64_t written_ = 0;
@@ -183,11 +191,12 @@ bool ArchiveReader::scan() {
         // The window is only needed once there is something to decompress.
         if (!unpacker_) {
           try {
-            unpacker_ = std::make_unique<Unpacker>();
+            unpacker_ = &processUnpacker();
           } catch (const std::bad_alloc&) {
             logMessage("Can't allocate memory for decompression!");
             return false;
           }
+          unpacker_->startExtraction();
         }
         UnpackOutput out{output_.get(), header->unpackedSize, 0};
         const UnpackEntry entry{header->unpackedSize, packedAvailable, (header->flags & kEntrySolid) != 0};
@@ -259,7 +268,7 @@ bool ArchiveReader::readStored(const FileHeader& header) {
     std::size_t got;
     std::size_t take;
     if (header.flags & kEntryEncrypted) {
-      if (staging.empty()) staging.resize(kStoredChunk);
+      if (staging.empty()) staging.resize(std::size_t(std::min<std::uint64_t>((count + 15) & ~std::uint64_t(15), kStoredChunk)));
       const std::size_t request = std::size_t(std::min<std::uint64_t>((need + 15) & ~std::uint64_t(15), kStoredChunk));
       got = packed_.readPacked(staging.data(), request);
       take = std::size_t(std::min<std::uint64_t>(got, need));

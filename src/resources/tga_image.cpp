@@ -126,14 +126,17 @@ TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
   image.height = header.height;
   image.bits = header.bits;
   const int n = header.bits / 8;
-  image.pixels.assign(static_cast<size_t>(header.width) * header.height * n, 0);
+  const size_t total = static_cast<size_t>(header.width) * header.height;
 
   const auto data = bytes.subspan(kTgaHeaderSize);
   if (header.imageType == 2) {
-    // A short stream leaves the rest zero.
-    std::copy_n(data.begin(), std::min(data.size(), image.pixels.size()), image.pixels.begin());
-    for (size_t i = 0; i + 2 < image.pixels.size(); i += n) std::swap(image.pixels[i], image.pixels[i + 2]);
+    // A short stream leaves the rest zero; only pixels that got bytes need their order turned.
+    const size_t copied = std::min(data.size(), total * n);
+    image.pixels.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(copied));
+    image.pixels.resize(total * n, 0);
+    for (size_t i = 0; i < copied; i += n) std::swap(image.pixels[i], image.pixels[i + 2]);
   } else {
+    image.pixels.assign(total * n, 0);  // a short stream leaves the rest zero
     decodeRunLength(data, n, image.pixels);
   }
   if (header.descriptor != 0) flipRows(image);

@@ -59,6 +59,10 @@ HeightField parseHeightField(std::span<const std::uint8_t> file, std::int32_t si
 
 std::vector<TerrainMeshVertex> terrainMesh(std::span<const std::uint8_t> heights, std::int32_t size, std::int32_t step) {
   std::vector<TerrainMeshVertex> mesh;
+  if (size > 0 && step > 0) {
+    const auto side = static_cast<size_t>((std::int64_t{size} + step - 1) / step);
+    mesh.reserve(side * side * 4);
+  }
   forEachTerrainQuad(size, step, [&](std::int32_t x, std::int32_t z) {
     for (const TerrainVertex& v : terrainQuad(x, z, step, size)) {
       const int h = terrainHeightAt(heights, v.heightIndex);

@@ -1,6 +1,7 @@
-// libFuzzer target: any bytes as a level file, read by the level reader and its faces
-// selected as a frame would draw them from a few eyes: the origin, the first vertex and every
-// node plane's foot, with and without a box test.
+// libFuzzer target: any bytes as a level file, read by the level reader; the camera's leaf
+// found from a few eyes (the origin, the first vertex and the first node planes' feet), and
+// the faces selected as a frame would draw them from the first two, with and without a box
+// test.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -22,13 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     eyes.push_back({plane.normal[0] * plane.distance, plane.normal[1] * plane.distance, plane.normal[2] * plane.distance});
   }
   const world::BoxInView halfSpace = [](float x0, float, float, float x1, float, float) { return x0 <= 0.0f || x1 <= 0.0f; };
+  for (const auto& eye : eyes) world::findCameraLeaf(level, eye);
   world::FaceSelection selection;
-  for (const auto& eye : eyes) {
+  for (size_t i = 0; i < eyes.size() && i < 2; ++i) {
     // Every drawn fan has vertices of its own: a frame draws no more vertices than there are.
     std::int64_t fanVertices = 0;
-    for (const std::int32_t face : selection.select(level, eye, {})) fanVertices += level.faces[face].vertexCount;
+    for (const std::int32_t face : selection.select(level, eyes[i], {})) fanVertices += level.faces[face].vertexCount;
     if (fanVertices > static_cast<std::int64_t>(level.vertices.size())) std::abort();
-    selection.select(level, eye, halfSpace);
+    selection.select(level, eyes[i], halfSpace);
   }
   return 0;
 }
