@@ -12,19 +12,6 @@ bool writeJpeg(const std::string& path, int width, int height, int components,
   return !bytes.empty() && platform::writeWholeFile(path, bytes.data(), bytes.size());
 }
 
-std::unique_ptr<testing_support::GlTestContext> GlTest::context_;
-
-void GlTest::SetUpTestSuite() {
-  context_ = std::make_unique<testing_support::GlTestContext>(256, 128);
-}
-
-void GlTest::TearDownTestSuite() { context_.reset(); }
-
-void GlTest::SetUp() {
-  if (!context_ || !context_->ok())
-    GTEST_SKIP() << "no OpenGL window (run the drawing tests under xvfb-run -a)";
-}
-
 Bytes GlTest::readTexture(GLuint name, int* width, int* height) {
   glBindTexture(GL_TEXTURE_2D, name);
   GLint w = 0;

@@ -1,16 +1,15 @@
-// Builders for the files the resource tests feed to the loaders, and an OpenGL fixture that
-// reads textures back.
+// Builders for the files the resource tests feed to the loaders, and the drawing fixture
+// with a texture read-back.
 #pragma once
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 
 namespace resources_test {
 
@@ -39,21 +38,12 @@ inline std::string asString(const Bytes& bytes) { return std::string(bytes.begin
 bool writeJpeg(const std::string& path, int width, int height, int components,
                const Bytes& pixels, int quality = 100);
 
-// A whole window's worth of drawing tests share one context per suite.
-class GlTest : public ::testing::Test {
+// The resource tests draw in a 256 x 128 window and read textures back.
+class GlTest : public testing_support::DrawingTest<256, 128> {
  protected:
-  static void SetUpTestSuite();
-  static void TearDownTestSuite();
-  void SetUp() override;
-
-  static testing_support::GlTestContext& gl() { return *context_; }
-
   // Level 0 of the texture as RGBA, first row (t = 0) first.
   static Bytes readTexture(GLuint name, int* width = nullptr, int* height = nullptr);
   static GLint texParameter(GLuint name, GLenum parameter);
-
- private:
-  static std::unique_ptr<testing_support::GlTestContext> context_;
 };
 
 }  // namespace resources_test

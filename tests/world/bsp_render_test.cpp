@@ -12,7 +12,7 @@
 #include "picture_files.h"
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "support/temp_folder.h"
 #include "world/bsp_level.h"
 #include "world/camera_path.h"
@@ -28,30 +28,13 @@ namespace bsp = world::bsp;
 
 constexpr int kSide = 64;
 
-struct Rgb {
-  int r, g, b;
-};
-
-class LevelRender : public ::testing::Test {
+class LevelRender : public testing_support::DrawingTest<kSide, kSide> {
  protected:
-  static void SetUpTestSuite() { context_ = std::make_unique<testing_support::GlTestContext>(kSide, kSide); }
-  static void TearDownTestSuite() { context_.reset(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)";
-    glViewport(0, 0, kSide, kSide);
+  void prepare() override {
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     gluPerspective(90.0, 1.0, 0.1, 100.0);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     frustum_.extract();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
   }
   void TearDown() override { level_.destroy(); }
 
@@ -62,29 +45,24 @@ class LevelRender : public ::testing::Test {
     }, lightmaps, textures);
   }
   // Pixel at fractions of the window from the top left.
-  static Rgb pixel(float fx, float fy) {
-    const auto pixels = context_->readPixels();
-    const size_t at = (static_cast<size_t>(fy * (kSide - 1)) * kSide + static_cast<size_t>(fx * (kSide - 1))) * 4;
-    return {pixels[at], pixels[at + 1], pixels[at + 2]};
+  static testing_support::Rgba pixel(float fx, float fy) {
+    return DrawingTest::pixel(static_cast<int>(fx * (kSide - 1)), static_cast<int>(fy * (kSide - 1)));
   }
   std::vector<std::int32_t> drawn() const {
     const auto faces = level_.lastDrawnFaces();
     return {faces.begin(), faces.end()};
   }
 
-  static std::unique_ptr<testing_support::GlTestContext> context_;
   fx::ViewFrustum frustum_;
   world::BspLevel level_;
 };
 
-std::unique_ptr<testing_support::GlTestContext> LevelRender::context_;
-
-#define EXPECT_RGB(actual, R, G, B)        \
-  do {                                     \
-    const Rgb px = (actual);               \
-    EXPECT_NEAR(px.r, (R), 2) << "red";   \
-    EXPECT_NEAR(px.g, (G), 2) << "green"; \
-    EXPECT_NEAR(px.b, (B), 2) << "blue";  \
+#define EXPECT_RGB(actual, R, G, B)          \
+  do {                                       \
+    const testing_support::Rgba px = (actual); \
+    EXPECT_NEAR(px.r, (R), 2) << "red";      \
+    EXPECT_NEAR(px.g, (G), 2) << "green";    \
+    EXPECT_NEAR(px.b, (B), 2) << "blue";     \
   } while (0)
 
 // One node: scene z >= -100 is the front (leaf 0, where the camera is), the rest the back.
@@ -212,7 +190,7 @@ TEST_F(LevelRender, SwitchesGovernTheTwoUnitsAndFacesAlwaysDraw) {
   glColor4f(0.5f, 0.5f, 0.5f, 1);
   struct Case {
     std::uint8_t lightmaps, textures;
-    Rgb left;
+    testing_support::Rgba left;
   };
   // 128 x 200 / 255 = 100: the lightmap modulates the colour (or the texture) on unit 1.
   for (const Case c : {Case{0, 0, {128, 128, 128}}, Case{0, 1, {128, 0, 0}}, Case{1, 0, {100, 100, 100}},
