@@ -228,7 +228,8 @@ TEST(Md3Reading, HeaderOffsetsOutsideTheFileAreIgnored) {
   m.surfaces.back().frames.push_back(m.surfaces.back().frames[0]);
   Bytes bytes = md3_testing::writeMd3(m);
   // Offsets of frames, tags, surfaces and end pointing anywhere: the same model.
-  for (std::size_t field = 92; field < 108; field += 4) md3_testing::putInt32(bytes, field, 0x7fff0000);
+  for (std::size_t field = offsetof(md3::Md3Header, framesOffset); field < sizeof(md3::Md3Header); field += 4)
+    md3_testing::putInt32(bytes, field, 0x7fff0000);
   const auto data = world::parseMd3(bytes);
   ASSERT_EQ(data.surfaces.size(), 2u);
   EXPECT_EQ(data.surfaces[0].name, "hinge");

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
-#include <sstream>
 
 #include "model_checks.h"
 #include "resources/jpeg_texture.h"
@@ -89,7 +88,7 @@ TEST(ShowModels, FileCheckFindsDamage) {
   std::vector<std::uint8_t> bad = good;
   // First triangle's first index pointed past the vertices.
   world::md3::Md3SurfaceHeader sh{};
-  const size_t surface = 108 + 56;
+  const size_t surface = sizeof(world::md3::Md3Header) + sizeof(world::md3::Md3Frame);  // one frame, no tags
   std::memcpy(&sh, bad.data() + surface, sizeof sh);
   const std::int32_t huge = sh.vertexCount;
   std::memcpy(bad.data() + surface + static_cast<size_t>(sh.trianglesOffset), &huge, 4);
@@ -98,7 +97,7 @@ TEST(ShowModels, FileCheckFindsDamage) {
   EXPECT_NE(modelkit::checkMd3File("boat", shortFile), std::vector<std::string>{});
   std::vector<std::uint8_t> sized = good;
   const std::int32_t tooBig = sh.endOffset + 8;
-  std::memcpy(sized.data() + surface + 104, &tooBig, 4);
+  std::memcpy(sized.data() + surface + offsetof(world::md3::Md3SurfaceHeader, endOffset), &tooBig, 4);
   EXPECT_NE(modelkit::checkMd3File("boat", sized), std::vector<std::string>{});
   EXPECT_NE(modelkit::checkMd3File("empty", {}), std::vector<std::string>{});
 }
