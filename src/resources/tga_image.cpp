@@ -11,25 +11,13 @@
 namespace resources {
 namespace {
 
-struct TgaHeader {
-  int imageType = 0;
-  int width = 0;
-  int height = 0;
-  int bits = 0;
-  int descriptor = 0;
-};
-
 int signed16(const std::uint8_t* p) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
 }
 
 TgaStatus parseHeader(std::span<const std::uint8_t> bytes, TgaHeader& header) {
   if (bytes.size() < static_cast<size_t>(kTgaHeaderSize)) return TgaStatus::BadType;
-  header.imageType = bytes[2];
-  header.width = signed16(&bytes[12]);
-  header.height = signed16(&bytes[14]);
-  header.bits = bytes[16];
-  header.descriptor = bytes[17];
+  header = readTgaHeader(bytes.first<kTgaHeaderSize>());
   if (header.imageType != 2 && header.imageType != 10) return TgaStatus::BadType;
   if (header.bits != 24 && header.bits != 32) return TgaStatus::BadDepth;
   if (header.width <= 0 || header.height <= 0 || header.width > kTgaMaxSide ||
@@ -111,6 +99,22 @@ bool streamCanHold(const TgaHeader& header, size_t streamBytes) {
 
 }  // namespace
 
+TgaHeader readTgaHeader(std::span<const std::uint8_t, kTgaHeaderSize> bytes) {
+  return {bytes[2], signed16(&bytes[12]), signed16(&bytes[14]), bytes[16], bytes[17]};
+}
+
+std::array<std::uint8_t, kTgaHeaderSize> writeTgaHeader(const TgaHeader& header) {
+  std::array<std::uint8_t, kTgaHeaderSize> bytes{};
+  bytes[2] = static_cast<std::uint8_t>(header.imageType);
+  bytes[12] = static_cast<std::uint8_t>(header.width & 0xff);
+  bytes[13] = static_cast<std::uint8_t>((header.width >> 8) & 0xff);
+  bytes[14] = static_cast<std::uint8_t>(header.height & 0xff);
+  bytes[15] = static_cast<std::uint8_t>((header.height >> 8) & 0xff);
+  bytes[16] = static_cast<std::uint8_t>(header.bits);
+  bytes[17] = static_cast<std::uint8_t>(header.descriptor);
+  return bytes;
+}
+
 TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
   TgaDecodeResult result;
   TgaHeader header;
@@ -186,13 +190,8 @@ bool writeTga(std::string_view path, int width, int height, int bits,
   if (pixels.size() < stride * height) return false;
 
   std::vector<std::uint8_t> file(kTgaHeaderSize + stride * height, 0);
-  file[2] = 2;
-  file[12] = static_cast<std::uint8_t>(width & 0xff);
-  file[13] = static_cast<std::uint8_t>(width >> 8);
-  file[14] = static_cast<std::uint8_t>(height & 0xff);
-  file[15] = static_cast<std::uint8_t>(height >> 8);
-  file[16] = static_cast<std::uint8_t>(bits);
-  file[17] = bits == 32 ? 0x28 : 0;
+  const auto header = writeTgaHeader({2, width, height, bits, bits == 32 ? 0x28 : 0});
+  std::copy(header.begin(), header.end(), file.begin());
   for (int row = 0; row < height; ++row) {
     const int source = bits == 32 ? height - 1 - row : row;
     const std::uint8_t* in = &pixels[source * stride];

@@ -9,23 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "resources/tga_image.h"
 #include "support/drawing_test.h"
 
 namespace resources_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// An 18-byte TGA header followed by `payload`.
+// A TGA header followed by `payload`: the files the writer would not make (run-length
+// packets, other types and depths, odd descriptors).
 inline Bytes tgaFile(int type, int width, int height, int bits, int descriptor,
                      const Bytes& payload) {
-  Bytes file(18, 0);
-  file[2] = static_cast<std::uint8_t>(type);
-  file[12] = static_cast<std::uint8_t>(width & 0xff);
-  file[13] = static_cast<std::uint8_t>((width >> 8) & 0xff);
-  file[14] = static_cast<std::uint8_t>(height & 0xff);
-  file[15] = static_cast<std::uint8_t>((height >> 8) & 0xff);
-  file[16] = static_cast<std::uint8_t>(bits);
-  file[17] = static_cast<std::uint8_t>(descriptor);
+  const auto header = resources::writeTgaHeader({type, width, height, bits, descriptor});
+  Bytes file(header.begin(), header.end());
   file.insert(file.end(), payload.begin(), payload.end());
   return file;
 }
