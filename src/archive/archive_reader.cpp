@@ -285,6 +285,17 @@ bool ArchiveReader::readStored(const FileHeader& header) {
   return written_ == count;
 }
 
+// The archive file's bytes: only its marker when that is not one the reader takes, so that
+// whatever else a file is, it is refused without being read.
+std::optional<std::vector<std::uint8_t>> readArchiveFile(const char* path) {
+  auto start = platform::readFileStart(path, kMarker.size());
+  if (!start || start->size() < kMarker.size() ||
+      (!std::equal(kMarker.begin(), kMarker.end(), start->begin()) &&
+       !std::equal(kAlternativeMarker.begin(), kAlternativeMarker.end(), start->begin())))
+    return start;
+  return platform::readFileStart(path, SIZE_MAX);
+}
+
 // One extraction over the archive's bytes, or over the file `archiveName` when there are none.
 int extract(std::uint8_t** data, std::uint32_t* size, const char* entryName, const char* archiveName,
             const std::span<const std::uint8_t>* archiveBytes, const char* password) {
@@ -305,7 +316,7 @@ int extract(std::uint8_t** data, std::uint32_t* size, const char* entryName, con
       std::span<const std::uint8_t> bytes;
       if (archiveBytes) {
         bytes = *archiveBytes;
-      } else if ((file = platform::readFileStart(archiveName, SIZE_MAX))) {
+      } else if ((file = readArchiveFile(archiveName))) {
         bytes = *file;
       } else {
         logMessage("Error opening file.");
