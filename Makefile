@@ -38,9 +38,10 @@ endif
 run: show
 	cd $(BUILD)/show && ../bin/tolvek
 
-# The whole-show tests and the contact sheets look at the kit's show folder.
+# The whole-show tests and the contact sheets look at the kit's show folder (CTest tells them
+# where it is).
 test: show
-	cd $(BUILD) && TOLVEK_SHOW_DIR=$(abspath $(BUILD)/show) $(XVFB) ctest --output-on-failure -j2 --timeout 600
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j2 --timeout 600
 
 # The tests and two runs of the show under AddressSanitizer, UBSan and LeakSanitizer (clang,
 # build dir build-sanitize); see scripts/sanitize.

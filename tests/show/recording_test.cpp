@@ -60,7 +60,7 @@ class Recording : public ::testing::Test {
  protected:
   void SetUp() override {
     if (capture("command -v ffprobe").empty()) GTEST_SKIP() << "needs ffmpeg";
-    if (!folder_.linkKitShow("show")) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
+    if (!folder_.linkKitShow("show")) GTEST_SKIP() << "needs the kit's show folder (make show, or TOLVEK_SHOW_DIR)";
   }
   std::string show() const { return folder_.file("show"); }
   // Files the run left beside the output, other than the output itself.

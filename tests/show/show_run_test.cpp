@@ -64,7 +64,7 @@ class WholeShow : public ::testing::Test {
   }
   static void TearDownTestSuite() { delete folder_; }
   void SetUp() override {
-    if (!folder_) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
+    if (!folder_) GTEST_SKIP() << "needs the kit's show folder (make show, or TOLVEK_SHOW_DIR)";
   }
   static PngImage frame(const std::string& name) {
     auto png = testing_support::readPng(folder_->file(name));
