@@ -56,6 +56,10 @@ page() { gzip -dc "$prefix/share/man/$1.gz" 2>/dev/null | sed 's/\\-/-/g'; }
 for entry in man6/tolvek.6:libexec/tolvek/tolvek man1/tolvek-pack.1:bin/tolvek-pack man1/tolvek-view.1:bin/tolvek-view; do
   man=${entry%%:*} program=${entry#*:}
   expect "$man installed" test -s "$prefix/share/man/$man.gz"
+  for flag in --help --version; do
+    expect "$program $flag exits 0" "$prefix/$program" $flag >/dev/null
+  done
+  expect "$program --version names it" grep -q "^${program##*/} [0-9]" <("$prefix/$program" --version)
   for option in $("$prefix/$program" --help 2>&1 | grep -o -- '--[a-z][a-z-]*' | sort -u); do
     expect "$man documents $option" grep -q -- "$option" <(page "$man")
   done
