@@ -1,5 +1,6 @@
 #include "app/frame_stats.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
@@ -83,8 +84,8 @@ std::string FrameStats::report(int width, int height) const {
 void FrameStats::endPass(int pass) {
   const ProcessHoldings h = processHoldings();
   char line[160];
-  std::snprintf(line, sizeof line, "pass %d: %.1f MB resident, %d open files, %d threads\n", pass, h.residentMb,
-                h.openFiles, h.threads);
+  std::snprintf(line, sizeof line, "pass %d: %.1f MB resident (%.1f MB allocated), %d open files, %d threads\n",
+                pass, h.residentMb, h.heapMb, h.openFiles, h.threads);
   passes_.push_back(line);
 }
 
@@ -96,6 +97,8 @@ ProcessHoldings processHoldings() {
     if (line.rfind("VmRSS:", 0) == 0) h.residentMb = std::atof(line.c_str() + 6) / 1024.0;
     if (line.rfind("Threads:", 0) == 0) h.threads = std::atoi(line.c_str() + 8);
   }
+  const struct mallinfo2 heap = mallinfo2();
+  h.heapMb = static_cast<double>(heap.uordblks + heap.hblkhd) / (1024.0 * 1024.0);
   std::error_code ec;
   for (auto it = std::filesystem::directory_iterator("/proc/self/fd", ec); !ec && it != std::filesystem::directory_iterator();
        it.increment(ec))

@@ -63,6 +63,7 @@ double peakMemoryMb();
 // What the process holds now: resident memory in megabytes, open files, threads.
 struct ProcessHoldings {
   double residentMb = 0.0;
+  double heapMb = 0.0;  // what the C heap has handed out and not had back: a leak grows it, fragmentation does not
   int openFiles = 0;
   int threads = 0;
 };

@@ -230,6 +230,28 @@ TEST_F(ShowTest, TheFinalSetUpLastsOneFrameAndTheShowEndsAfterItsLastMillisecond
   EXPECT_TRUE(show.finished());
 }
 
+// The virtual clock at any rate hands every scene over with the first frame strictly after
+// its time, however far into the show (no drift of the frame grid, also where a frame is not
+// a whole number of milliseconds).
+TEST_F(ShowTest, EverySceneChangeComesWithTheFirstFrameAfterItsTimeAtAnyRate) {
+  loadShow();
+  const int before[] = {0, 1, 2, 3, 5};
+  const int after[] = {1, 2, 3, 5, 6};
+  for (const int rate : {30, 144, 240}) {
+    platform::useFrameRateCounter(rate);
+    const double grid = 1000.0 / rate;
+    for (size_t i = 0; i < std::size(cue::kSceneChangesMs); ++i) {
+      const double first = std::floor(cue::kSceneChangesMs[i] * rate / 1000.0) + 1.0;
+      show.seek((first - 1.0) * grid);
+      show.frame();
+      EXPECT_EQ(script.sceneState, before[i]) << rate << " fps, frame before the change at " << cue::kSceneChangesMs[i];
+      show.seek(first * grid);
+      show.frame();
+      EXPECT_EQ(script.sceneState, after[i]) << rate << " fps, first frame after " << cue::kSceneChangesMs[i];
+    }
+  }
+}
+
 // The final scene's pictures, dark, so that the show makes its FinalScene.
 void writeFinalPictures(const testing_support::TempFolder& folder) {
   platform::createFolders(folder.file("Textures/Morvan"));
