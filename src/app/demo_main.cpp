@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 #include <SDL.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -160,6 +161,9 @@ int runDemo(const Options& options) {
     if (stats) stats->endPass(pass);
     if (quit || code != 0 || !options.loop || pass == *options.loop) break;
     show.unload();
+    // What the pass freed goes back to the system before the next pass loads, so that a
+    // party screen running for days holds what one pass needs.
+    malloc_trim(0);
   }
   const double stoppedAtMs = show.demoTimeMs();
   show.unload(reportFrameRate);
