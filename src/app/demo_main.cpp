@@ -12,6 +12,7 @@
 #include "app/authoring_controls.h"
 #include "app/demo_config.h"
 #include "app/demo_window.h"
+#include "app/window_picture.h"
 #include "app/frame_stats.h"
 #include "app/setup_dialog.h"
 #include "app/workbench.h"
@@ -120,7 +121,9 @@ int runDemo(const Options& options) {
   if (!findVideoEncoder(options, encoder)) return 1;
   auto& s = platform::settings;
   applyChoices(options, s);
-  if (options.desktopMode && !desktopDisplaySize(s.screenWidth, s.screenHeight))
+  // Full screen without a size covers the desktop as it is, with no mode switch.
+  const bool atDesktopSize = options.desktopMode || (options.fullscreen && !options.width);
+  if (atDesktopSize && !desktopDisplaySize(s.screenWidth, s.screenHeight))
     std::fprintf(stderr, "tolvek: the display's size is unknown; playing at %dx%d\n", s.screenWidth, s.screenHeight);
   // "Bye Bye" and the close box end the run before anything is read or made.
   if (!options.skipsSetupDialog() && runSetupDialog(s) == DialogResult::Bye) return 0;
@@ -129,11 +132,21 @@ int runDemo(const Options& options) {
                              platform::BoxIcon::Information);
     return 0;
   }
-  const int letterbox = computeLetterboxHeight(s.screenWidth, s.screenHeight);
+  // The show draws a 16:9 picture or a taller one; a wider window shows it with bars, and a
+  // recording or a benchmark run is that picture alone.
+  Size window{s.screenWidth, s.screenHeight};
+  if (const Size picture = pictureSizeFor(window);
+      !(picture == window) && (options.recording() || options.benchmarkRun())) {
+    std::fprintf(stderr, "tolvek: the show's picture is 16:9 at most: %dx%d for %dx%d\n", picture.width, picture.height,
+                 window.width, window.height);
+    window = picture;
+    s.screenWidth = picture.width;
+    s.screenHeight = picture.height;
+  }
 
   capture::Presenter presenter(captureRequest(options, encoder), swapDemoWindow);
   if (!presenter.ok()) return 1;
-  if (!openDemoWindow(s.screenWidth, s.screenHeight, 32, s.fullscreen, s.windowTitle)) {
+  if (!openDemoWindow(window.width, window.height, 32, s.fullscreen, s.windowTitle, atDesktopSize)) {
     std::fprintf(stderr, "tolvek: could not open the OpenGL window (%s)\n", SDL_GetError());
     closeDemoWindow();
     return 1;
@@ -145,6 +158,7 @@ int runDemo(const Options& options) {
     return 1;
   }
   initRenderState();
+  const int letterbox = computeLetterboxHeight(s.screenWidth, s.screenHeight);
 
   demo::Show show;
   const demo::ShowHost host{[&] { presenter.present(show.demoTimeMs()); }, letterbox};

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/window_picture.h"
 #include "platform/gl_extensions.h"
 #include "platform/keyboard.h"
 #include "platform/message_box.h"
@@ -22,6 +23,7 @@ struct WindowState {
   bool videoStarted = false;
   bool fullscreen = false;
   bool cursorHidden = false;
+  WindowPicture picture;  // the show's picture, apart from the window when their sizes differ
   std::string title;
   bool depthFallbackReported = false;
 };
@@ -55,9 +57,39 @@ bool createWindowAndContext(int width, int height, int depthBits, Uint32 flags) 
   return true;
 }
 
+// The window's size in pixels (more than its size on a scaled desktop).
+Size drawableSize() {
+  Size size;
+  SDL_GL_GetDrawableSize(windowState.window, &size.width, &size.height);
+  return size;
+}
+
+void hideCursor(bool hide) {
+  if (hide == windowState.cursorHidden) return;
+  SDL_ShowCursor(hide ? SDL_DISABLE : SDL_ENABLE);
+  windowState.cursorHidden = hide;
+}
+
+// Alt+Enter and F11: full screen at the desktop's size, without a mode switch, or back to the
+// window. The picture and the show go on as they were; only where the picture lands changes.
+void toggleFullscreen() {
+  if (!windowState.window) return;
+  const bool full = !windowState.fullscreen;
+  if (SDL_SetWindowFullscreen(windowState.window, full ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
+  windowState.fullscreen = full;
+  hideCursor(full);
+  windowState.picture.windowResized(drawableSize());
+}
+
+bool isFullscreenToggle(const SDL_KeyboardEvent& key) {
+  if (key.repeat) return false;
+  return key.keysym.sym == SDLK_F11 ||
+         ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT));
+}
+
 }  // namespace
 
-bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title) {
+bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title, bool atDesktopSize) {
   windowState.fullscreen = fullscreen;
   windowState.title = title;
 
@@ -67,11 +99,11 @@ bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std:
   }
   windowState.videoStarted = true;
 
-  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
+  // On a scaled desktop the window gets its real pixels, and the picture is drawn at them.
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (fullscreen) {
-    flags |= SDL_WINDOW_FULLSCREEN;
-    SDL_ShowCursor(SDL_DISABLE);
-    windowState.cursorHidden = true;
+    flags |= atDesktopSize ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
+    hideCursor(true);
   }
 
   const int depthBits = platform::settings.depthBits;
@@ -89,7 +121,7 @@ bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std:
     return false;
   }
 
-  if (fullscreen) {
+  if (fullscreen && !atDesktopSize) {
     SDL_DisplayMode mode{};
     mode.format = bits == 16 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB888;
     mode.w = width;
@@ -102,7 +134,21 @@ bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std:
   SDL_GL_SetSwapInterval(0);  // frames as fast as they come
   SDL_DisableScreenSaver();
   SDL_RaiseWindow(windowState.window);
-  resizeViewport(width, height);
+
+  // The picture is the window's size, or the 16:9 part of a wider window, which shows it
+  // with bars. A scaled desktop's window has more pixels than it was asked for: there the
+  // picture is drawn at those.
+  auto& s = platform::settings;
+  const Size drawable = drawableSize();
+  const bool scaledDesktop = !fullscreen && drawable.width > width && drawable.height > height;
+  const Size picture = pictureSizeFor(scaledDesktop ? drawable : Size{width, height});
+  s.screenWidth = picture.width;
+  s.screenHeight = picture.height;
+  GLint madeDepthBits = 24;
+  glGetIntegerv(GL_DEPTH_BITS, &madeDepthBits);
+  windowState.picture.start({s.screenWidth, s.screenHeight}, madeDepthBits);
+  resizeViewport(s.screenWidth, s.screenHeight);
+  if (!(drawable == windowState.picture.picture())) windowState.picture.windowResized(drawable);
 
   if (!fullscreen) windowState.fpsTimer = SDL_AddTimer(1000, postFpsTick, nullptr);
 
@@ -125,11 +171,10 @@ void closeDemoWindow() {
   }
   if (windowState.window && windowState.fullscreen)
     SDL_SetWindowFullscreen(windowState.window, 0);  // gives the desktop its mode back
-  if (windowState.cursorHidden) {
-    SDL_ShowCursor(SDL_ENABLE);
-    windowState.cursorHidden = false;
-  }
+  windowState.fullscreen = false;
+  hideCursor(false);
   if (windowState.context) {
+    windowState.picture.stop();
     SDL_GL_MakeCurrent(windowState.window, nullptr);
     SDL_GL_DeleteContext(windowState.context);
     windowState.context = nullptr;
@@ -173,15 +218,21 @@ void updateFpsTitle() {
 void handleWindowEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_WINDOWEVENT:
-      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
-        resizeViewport(event.window.data1, event.window.data2);
-      else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+      // The picture keeps its size and its viewport: only where it is shown changes.
+      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        if (windowState.window) windowState.picture.windowResized(drawableSize());
+      } else if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
         SDL_Event quit{};
         quit.type = SDL_QUIT;
         SDL_PushEvent(&quit);
       }
       break;
     case SDL_KEYDOWN:
+      if (isFullscreenToggle(event.key)) {
+        toggleFullscreen();
+        break;
+      }
+      [[fallthrough]];
     case SDL_KEYUP:
       if (int vk = platform::virtualKeyFromScancode(event.key.keysym.scancode)) {
         platform::keys.down[vk] = event.type == SDL_KEYDOWN;
@@ -213,8 +264,10 @@ void setVsync(bool on) {
 
 SDL_Window* demoWindow() { return windowState.window; }
 
-void swapDemoWindow() {
-  if (windowState.window) SDL_GL_SwapWindow(windowState.window);
-}
+void swapDemoWindow() { windowState.picture.present(windowState.window); }
+void composeDemoWindow() { windowState.picture.compose(); }
+
+bool demoWindowFullscreen() { return windowState.fullscreen; }
+bool demoPictureApart() { return windowState.picture.apart(); }
 
 }  // namespace app

@@ -10,7 +10,12 @@ struct SDL_Window;
 
 namespace app {
 
-bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title);
+// A window of `width` x `height` showing the show's picture: the window's size, or the 16:9
+// part of a wider window (window_picture.h), which it writes into the settings' screen size.
+// Full screen switches the display to that mode, as the setup dialog's choice does, or with
+// `atDesktopSize` covers the desktop at its own size without a mode switch.
+bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title,
+                    bool atDesktopSize = false);
 void closeDemoWindow();  // safe on a half-made or closed window
 void resizeViewport(int width, int height);
 // The standard rendering state the scenes start from (the show loads its textures itself).
@@ -25,7 +30,8 @@ struct FrameRateCounter {
 };
 extern FrameRateCounter frameRate;
 
-// What the window procedure does with one event: keys, resize, close, the FPS timer.
+// What the window procedure does with one event: keys (Alt+Enter and F11 toggle full
+// screen), resize, close, the FPS timer.
 void handleWindowEvent(const SDL_Event& event);
 
 // The caption update of the once-a-second timer (windowed only).
@@ -37,7 +43,13 @@ bool desktopDisplaySize(int& width, int& height);
 void setVsync(bool on);
 
 SDL_Window* demoWindow();
+// Shows the finished frame: the window's buffers swapped, the picture first copied into the
+// window with its bars when it is drawn apart.
 void swapDemoWindow();
+// What the next swap shows, in the window's back buffer, without swapping (for checks).
+void composeDemoWindow();
+bool demoWindowFullscreen();
+bool demoPictureApart();
 
 // SDL user event code of the once-a-second timer.
 constexpr int kFpsTimerId = 1;

@@ -22,7 +22,7 @@ bool parseInt(std::string_view text, int& value) {
   return ec == std::errc() && ptr == end;
 }
 
-// "WxH" within the accepted sizes, 16:9 or taller; otherwise the reason.
+// "WxH" within the accepted sizes; otherwise the reason.
 std::string parseMode(const std::string& value, Options& o) {
   const size_t x = value.find_first_of("xX");
   int w = 0, h = 0;
@@ -30,10 +30,7 @@ std::string parseMode(const std::string& value, Options& o) {
       !parseInt(std::string_view(value).substr(x + 1), h))
     return "--mode needs WIDTHxHEIGHT (such as 640x480) or 'desktop', not '" + value + "'";
   if (w < kMinWidth || h < kMinHeight || w > kMaxWidth || h > kMaxHeight)
-    return "mode " + value + " is outside the sizes the show plays at (320x240 to 3840x2160)";
-  // The show's picture is 16:9; a wider window would cut it.
-  if (static_cast<long>(w) * 9 > static_cast<long>(h) * 16)
-    return "mode " + value + " is wider than the show's 16:9 picture; choose a size of 16:9 or taller";
+    return "mode " + value + " is outside the sizes the show plays at (320x240 to 7680x4320)";
   o.width = w;
   o.height = h;
   return {};
@@ -45,10 +42,12 @@ std::string versionText() { return std::string("tolvek ") + TOLVEK_VERSION + "\n
 
 std::string usageText() {
   return "usage: tolvek [options]\n"
-         "  --mode WxH         window size from 320x240 to 3840x2160, 16:9 or taller (skips the setup dialog)\n"
+         "  --mode WxH         window size from 320x240 to 7680x4320; wider than 16:9, the picture gets bars\n"
+         "                     at its sides (skips the setup dialog)\n"
          "  --mode desktop     full screen at the display's own size (skips the setup dialog)\n"
          "  --depth 16|32      depth-buffer bits (skips the setup dialog)\n"
-         "  --fullscreen       full screen (skips the setup dialog)\n"
+         "  --fullscreen       full screen: at the desktop's size, or with --mode in that display mode\n"
+         "                     (skips the setup dialog); Alt+Enter or F11 toggles it while the show plays\n"
          "  --vsync            wait for the display's refresh at every frame (default: as fast as it draws)\n"
          "  --unattended       no dialog; message boxes are written to standard error\n"
          "  --until MS         end the show when the demo clock passes MS milliseconds\n"

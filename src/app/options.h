@@ -48,8 +48,8 @@ struct ParsedOptions {
   std::string error;  // empty when the command line was understood
 };
 
-// Window sizes --mode accepts: the picture must be 16:9 or taller.
-constexpr int kMinWidth = 320, kMinHeight = 240, kMaxWidth = 3840, kMaxHeight = 2160;
+// Window sizes --mode accepts (a window wider than 16:9 shows the 16:9 picture with bars).
+constexpr int kMinWidth = 320, kMinHeight = 240, kMaxWidth = 7680, kMaxHeight = 4320;
 
 ParsedOptions parseOptions(const std::vector<std::string>& args);
 std::string usageText();

@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 #include "platform/keyboard.h"
@@ -62,16 +63,26 @@ TEST_F(DemoWindowTest, OpensAtTheChosenSizeWithTheConfiguredProjection) {
   EXPECT_STREQ(SDL_GetWindowTitle(app::demoWindow()), "Tolvek");
 }
 
-TEST_F(DemoWindowTest, ResizeToHeightZeroGivesAViewportOfOneRow) {
+// A resized window keeps the picture it was opened with: its viewport and projection stay,
+// and it is drawn apart and shown scaled; back at the picture's size it is drawn directly.
+TEST_F(DemoWindowTest, AResizeKeepsThePictureItsViewportAndItsProjection) {
   ASSERT_TRUE(app::openDemoWindow(640, 480, 32, false, "Tolvek"));
-  app::handleWindowEvent(windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 0));
+  GLfloat projection[16], after[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+  const auto resizeTo = [](int w, int h) {
+    SDL_SetWindowSize(app::demoWindow(), w, h);
+    for (SDL_Event e; SDL_WaitEventTimeout(&e, 300);) app::handleWindowEvent(e);
+  };
+  resizeTo(800, 300);
+  EXPECT_TRUE(app::demoPictureApart());
   GLint viewport[4];
   glGetIntegerv(GL_VIEWPORT, viewport);
   EXPECT_EQ(viewport[2], 640);
-  EXPECT_EQ(viewport[3], 1);
-  GLfloat projection[16];
-  glGetFloatv(GL_PROJECTION_MATRIX, projection);
-  for (float v : projection) EXPECT_TRUE(std::isfinite(v));
+  EXPECT_EQ(viewport[3], 480);
+  glGetFloatv(GL_PROJECTION_MATRIX, after);
+  EXPECT_TRUE(std::equal(projection, projection + 16, after));
+  resizeTo(640, 480);
+  EXPECT_FALSE(app::demoPictureApart());
 }
 
 TEST_F(DemoWindowTest, KeysAreRecordedByVirtualKeyCodeWhileDown) {
