@@ -1,6 +1,6 @@
 #include "platform/frame_timer.h"
 
-#include <SDL.h>
+#include "platform/performance_counter.h"
 
 namespace platform {
 namespace {
@@ -26,12 +26,12 @@ FrameTimerState timer;
 
 std::int64_t readCounter() {
   if (counter.isVirtual) return counter.virtualCount;
-  return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+  return readPerformanceCounter();
 }
 
 std::int64_t readFrequency() {
   if (counter.isVirtual) return counter.virtualFrequency;
-  return static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+  return readPerformanceFrequency();
 }
 
 }  // namespace
