@@ -18,7 +18,7 @@ import puppeteer from 'puppeteer-core';
 
 // Mean absolute difference per channel (0-255) and share of pixels whose largest channel
 // difference exceeds kFar.
-export const kTolerance = { mean: 6, farShare: 0.04 };
+export const kTolerance = { mean: 2, farShare: 0.005 };
 const kFar = 48;
 const kFps = 10, kWidth = 640, kHeight = 480, kLoadingFrames = 7;
 const kOffsetFrames = 5;  // 500 ms at 10 frames a second
@@ -38,7 +38,7 @@ export const kMoments = [
   { ms: 103000, what: 'island: first camera, fog by height' },
   { ms: 118000, what: 'island: flight, sea and terrain' },
   { ms: 133000, what: 'island: waterfall and mist' },
-  { ms: 145000, what: 'final scene: first picture' },
+  { ms: 149000, what: 'final scene: the first picture melting' },
   { ms: 157000, what: 'final scene: the stencil window' },
   { ms: 170000, what: 'final scene: second picture, outlines' },
   { ms: 185000, what: 'end scene: credits' },
