@@ -304,7 +304,9 @@ void setTexCoord(int unit, float s, float t) {
 }
 
 void setColour(float r, float g, float b, float a) {
-  setCurrent(kTouchedColour, [r, g, b, a](CurrentGroup& c) { c.colour[0] = r, c.colour[1] = g, c.colour[2] = b, c.colour[3] = a; });
+  setCurrent(kTouchedColour, [r, g, b, a](CurrentGroup& c) {
+    c.colour[0] = r, c.colour[1] = g, c.colour[2] = b, c.colour[3] = a;
+  });
 }
 
 void addVertex(float x, float y, float z) {

@@ -6,6 +6,18 @@
 // The picture is drawn into a framebuffer of the layer's own, as big as the window, which
 // keeps what a frame leaves for the next frame's copies (a WebGL canvas forgets it once the
 // browser has shown it); presentFrame puts it on the canvas.
+//
+// Where WebGL cannot do what OpenGL 1.1 defines, the closest result:
+//   - lines wider than a pixel are bands across their minor axis (WebGL draws one pixel);
+//     antialiased lines are drawn aliased;
+//   - the depth buffer has 24 bits whatever was asked (WebGL has no 16-bit depth with a
+//     stencil), and the colour buffer keeps no alpha, as a window without alpha bits;
+//   - GL_CLAMP clamps to the edge (no border colour); luminance and alpha images are kept as
+//     RGB(A);
+//   - left out, as the show never asks for them: spot lights, specular light, two-sided
+//     lighting, colour material, texture coordinate generation, flat shading, point polygons
+//     (drawn as outlines), GL_ATI_texture_env_combine3 (not advertised, so the echo trail adds
+//     its layers one by one).
 #pragma once
 
 #include <GL/gl.h>

@@ -487,20 +487,16 @@ void glPopMatrix() {
 
 void glTranslatef(GLfloat x, GLfloat y, GLfloat z) {
   GL_LISTED(glTranslatef(x, y, z));
-  Mat4 t;
-  t.m[12] = x, t.m[13] = y, t.m[14] = z;
-  multiplyCurrent(t);
+  multiplyCurrent(fromFloats(std::array<GLfloat, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1}.data()));
 }
 
+// The double forms work in single precision, as the matrices are kept.
 void glTranslated(GLdouble x, GLdouble y, GLdouble z) {
   glTranslatef(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
 }
-
 void glScalef(GLfloat x, GLfloat y, GLfloat z) {
   GL_LISTED(glScalef(x, y, z));
-  Mat4 t;
-  t.m[0] = x, t.m[5] = y, t.m[10] = z;
-  multiplyCurrent(t);
+  multiplyCurrent(fromFloats(std::array<GLfloat, 16>{x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}.data()));
 }
 
 void glScaled(GLdouble x, GLdouble y, GLdouble z) {

@@ -133,7 +133,8 @@ GLint gluBuild2DMipmaps(GLenum target, GLint internalFormat, GLsizei width, GLsi
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
   int w = std::min(mipmapSide(width), static_cast<int>(maxSize));
   int h = std::min(mipmapSide(height), static_cast<int>(maxSize));
-  std::vector<std::uint8_t> level = (w == width && h == height) ? std::move(tight) : rescale(tight.data(), width, height, n, w, h);
+  std::vector<std::uint8_t> level =
+      (w == width && h == height) ? std::move(tight) : rescale(tight.data(), width, height, n, w, h);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   for (int index = 0;; ++index) {
     glTexImage2D(target, index, internalFormat, w, h, 0, format, GL_UNSIGNED_BYTE, level.data());

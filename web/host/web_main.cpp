@@ -25,6 +25,7 @@
 #include "app/authoring_controls.h"
 #include "app/demo_config.h"
 #include "app/frame_stats.h"
+#include "app/options.h"
 #include "demo/cue_sheet.h"
 #include "demo/show.h"
 #include "gl/gl_frame.h"
@@ -66,7 +67,10 @@ WebRun parseArguments(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     int w = 0, h = 0;
-    if (std::sscanf(a.c_str(), "%dx%d", &w, &h) == 2 && w >= 320 && h >= 240 && w <= 3840 && h <= 2160)
+    // The sizes the show plays at: as --mode takes them, 16:9 or taller.
+    if (std::sscanf(a.c_str(), "%dx%d", &w, &h) == 2 && w >= app::kMinWidth && h >= app::kMinHeight && w <= app::kMaxWidth &&
+        h <= app::kMaxHeight &&
+        static_cast<long>(h) * 16 >= static_cast<long>(w) * 9)
       run.width = w, run.height = h;
     else if (a == "depth=16") run.depthBits = 16;
     else if (a.rfind("fps=", 0) == 0) run.fps = std::max(0, std::atoi(a.c_str() + 4));

@@ -11,15 +11,15 @@ const query = new URLSearchParams(location.search);
 const hooks = window.tolvekHooks || {};
 const pageStart = performance.now();
 
-// The picture size: the chosen mode, or the window's own size in device pixels, made no wider
-// than 16:9 (the show's picture; taller windows get the show's bars) and within the sizes the
-// show plays at.
-function pictureSize(mode) {
+// The picture size: the chosen mode, or the window's (the screen's, for full screen) own size
+// in device pixels, made no wider than 16:9 (the show's picture; taller windows get the show's
+// bars) and within the sizes the show plays at.
+function pictureSize(mode, fullscreen) {
   const fixed = /^(\d+)x(\d+)$/.exec(mode || '');
   if (fixed) return [Number(fixed[1]), Number(fixed[2])];
   const ratio = window.devicePixelRatio || 1;
-  let height = Math.round(window.innerHeight * ratio);
-  let width = Math.round(window.innerWidth * ratio);
+  let height = Math.round((fullscreen ? screen.height : window.innerHeight) * ratio);
+  let width = Math.round((fullscreen ? screen.width : window.innerWidth) * ratio);
   width = Math.min(width, Math.floor((height * 16) / 9));
   const scale = Math.min(1, 3840 / width, 2160 / height);
   width = Math.max(320, Math.floor(width * scale));
@@ -146,13 +146,14 @@ async function loadShow() {
 function start() {
   const form = document.getElementById('options');
   const mode = query.get('mode') || form.elements.mode.value;
-  const [width, height] = pictureSize(mode);
+  const fullscreen = form.elements.fullscreen.checked;
+  const [width, height] = pictureSize(mode, fullscreen);
   const args = [width + 'x' + height];
   if ((query.get('depth') || form.elements.depth.value) === '16') args.push('depth=16');
   if (query.has('fps')) args.push('fps=' + Number(query.get('fps')));
   if (query.has('until')) args.push('until=' + Number(query.get('until')));
   if (query.has('stats')) args.push('stats');
-  if (form.elements.fullscreen.checked) document.documentElement.requestFullscreen().catch(() => {});
+  if (fullscreen) document.documentElement.requestFullscreen().catch(() => {});
   // The click is the page's leave to play sound; a run on the virtual clock is silent.
   if (!query.has('fps') && !query.has('autostart')) soundtrack.open();
   document.getElementById('start').remove();

@@ -1,18 +1,18 @@
 // The page's numbers for the report: plays build/web in headless Chromium on the virtual
-// clock at 60 frames a second and 640 x 480, as `tolvek --fps 60 --stats` does on the
-// desktop, and prints the frame times per scene state, the time from opening the page to the
-// first show frame, and the page's size.
+// clock at FPS frames a second (10 unless given) and 640 x 480, as `tolvek --fps FPS --stats
+// --mode 640x480` does on the desktop, and prints the frame times per scene state, the time
+// from opening the page to the first show frame, and the page's size.
 //
-//   node measure.mjs PAGE_DIR
+//   node measure.mjs PAGE_DIR [FPS]
 import { execSync } from 'node:child_process';
 import { playPage } from './browser_test.mjs';
 
-const pageDir = process.argv[2];
+const [pageDir, fps = '10'] = process.argv.slice(2);
 if (!pageDir) {
-  console.error('usage: node measure.mjs PAGE_DIR');
+  console.error('usage: node measure.mjs PAGE_DIR [FPS]');
   process.exit(2);
 }
-const { result } = await playPage(pageDir, 'fps=60&mode=640x480&autostart&stats', new Set());
+const { result } = await playPage(pageDir, `fps=${Number(fps)}&mode=640x480&autostart&stats`, new Set());
 console.log(result.report);
 console.log(`show folder loaded ${result.showLoadedMs.toFixed(0)} ms after the page opened; ` +
             `first show frame at ${result.firstShowFrameMs.toFixed(0)} ms (loading sequence from ${result.startedMs.toFixed(0)} ms)`);
