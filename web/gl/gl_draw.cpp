@@ -188,10 +188,8 @@ void drawWideLines(const std::vector<Vertex>& segments, float width) {
     for (int k : {0, 1, 2, 0, 2, 3}) band.push_back(corner[k]);
   }
   if (band.empty()) return;
-  const Program& p = useProgram(true);
-  (void)p;
-  emscripten_glBindVertexArray(l.streamArray);
-  emscripten_glBindBuffer(kWebglArrayBuffer, l.streamBuffer);
+  useProgram(true);
+  bindArrays(l.streamArray, l.streamBuffer);
   emscripten_glBufferData(kWebglArrayBuffer, static_cast<GLsizeiptr>(band.size() * sizeof(Vertex)), band.data(),
                           kWebglStreamDraw);
   emscripten_glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(band.size()));
@@ -201,8 +199,7 @@ void drawStream(GLenum mode, const Vertex* v, std::size_t n) {
   if (n == 0) return;
   const Layer& l = layer();
   useProgram(false);
-  emscripten_glBindVertexArray(l.streamArray);
-  emscripten_glBindBuffer(kWebglArrayBuffer, l.streamBuffer);
+  bindArrays(l.streamArray, l.streamBuffer);
   emscripten_glBufferData(kWebglArrayBuffer, static_cast<GLsizeiptr>(n * sizeof(Vertex)), v, kWebglStreamDraw);
   emscripten_glDrawArrays(mode, 0, static_cast<GLsizei>(n));
 }
@@ -362,9 +359,15 @@ void drawVertices(GLenum mode, const Vertex* v, std::size_t n) {
   }
 }
 
+void bindArrays(GLuint vertexArray, GLuint buffer) {
+  Layer& l = layer();
+  if (l.boundArray != vertexArray) emscripten_glBindVertexArray(vertexArray);
+  if (l.boundBuffer != buffer) emscripten_glBindBuffer(kWebglArrayBuffer, buffer);
+  l.boundArray = vertexArray, l.boundBuffer = buffer;
+}
+
 void setupVertexArray(GLuint vertexArray, GLuint buffer) {
-  emscripten_glBindVertexArray(vertexArray);
-  emscripten_glBindBuffer(kWebglArrayBuffer, buffer);
+  bindArrays(vertexArray, buffer);
   const auto stride = static_cast<GLsizei>(sizeof(Vertex));
   const struct {
     GLuint index;
@@ -405,7 +408,7 @@ void drawListGeometry(const ListGeometry& g) {
     return;
   }
   useProgram(false);
-  emscripten_glBindVertexArray(g.vertexArray);
+  bindArrays(g.vertexArray, g.buffer);
   emscripten_glDrawArrays(g.drawMode, 0, g.count);
 }
 
@@ -577,6 +580,7 @@ void glDeleteLists(GLuint list, GLsizei range) {
     auto it = layer().lists.find(list + static_cast<GLuint>(i));
     if (it == layer().lists.end()) continue;
     for (auto& g : it->second.geometry) {
+      if (g->vertexArray == layer().boundArray) bindArrays(0, 0);
       if (g->buffer) emscripten_glDeleteBuffers(1, &g->buffer);
       if (g->vertexArray) emscripten_glDeleteVertexArrays(1, &g->vertexArray);
     }

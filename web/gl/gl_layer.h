@@ -200,6 +200,7 @@ struct Program {
   GLint envColour[kUnits] = {-1, -1}, envScale[kUnits] = {-1, -1};
   GLint fogColour = -1, fogParams = -1, sceneColour = -1, alphaRef = -1;
   GLint lightPosition = -1, lightAmbient = -1, lightDiffuse = -1, lightAttenuation = -1;
+  mutable std::unordered_map<GLint, std::vector<float>> sent;  // what each uniform was last given
 };
 
 struct ProgramKey {
@@ -242,6 +243,8 @@ struct Layer {
   std::unordered_map<ProgramKey, Program, ProgramKeyHash> programs;
   const Program* usedProgram = nullptr;
   GLuint streamBuffer = 0, streamArray = 0;
+  GLuint boundArray = 0, boundBuffer = 0;  // as WebGL has them, so that binds are not repeated
+  std::unordered_map<GLenum, bool> webglCapabilities;
 
   // The frame: a colour and a depth-stencil buffer of the window's size.
   GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
@@ -260,6 +263,7 @@ void drawVertices(GLenum mode, const Vertex* vertices, std::size_t count);
 void drawListGeometry(const ListGeometry& geometry);
 void compileGeometry(ListGeometry& geometry);
 void setupVertexArray(GLuint vertexArray, GLuint buffer);
+void bindArrays(GLuint vertexArray, GLuint buffer);
 
 // Programs: chosen from the state, uniforms filled in.
 const Program& useProgram(bool pretransformed);

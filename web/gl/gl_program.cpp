@@ -12,6 +12,7 @@
 #include <GL/glext.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -310,38 +311,61 @@ std::array<float, 9> normalMatrix(const Mat4& mv) {
           C * k, -(a * h - b * g) * k, (a * e - b * d) * k};
 }
 
+// Sends a uniform only when it differs from what the program was last given: each call goes
+// through JavaScript and the browser's command buffer, and most draws change only a matrix.
+template <typename Send>
+void send(const Program& p, GLint location, const float* v, std::size_t n, Send upload) {
+  if (location < 0) return;
+  std::vector<float>& last = p.sent[location];
+  if (last.size() == n && std::equal(v, v + n, last.begin())) return;
+  last.assign(v, v + n);
+  upload(location, v);
+}
+
+void sendMatrix4(const Program& p, GLint location, const float* m) {
+  send(p, location, m, 16, [](GLint at, const float* v) { emscripten_glUniformMatrix4fv(at, 1, GL_FALSE, v); });
+}
+
+void sendVec(const Program& p, GLint location, const float* v, int size, int count = 1) {
+  send(p, location, v, static_cast<std::size_t>(size * count), [size, count](GLint at, const float* values) {
+    switch (size) {
+      case 1: emscripten_glUniform1f(at, values[0]); break;
+      case 2: emscripten_glUniform2fv(at, count, values); break;
+      case 3: emscripten_glUniform3fv(at, count, values); break;
+      default: emscripten_glUniform4fv(at, count, values);
+    }
+  });
+}
+
 void setUniforms(const Program& p, const ProgramKey& key) {
   Layer& l = layer();
   const ServerState& s = l.s;
-  // A uniform the program does not use has no location and is skipped.
-  if (p.modelview >= 0) emscripten_glUniformMatrix4fv(p.modelview, 1, GL_FALSE, l.modelview.back().m.data());
-  if (p.projection >= 0) emscripten_glUniformMatrix4fv(p.projection, 1, GL_FALSE, l.projection.back().m.data());
+  sendMatrix4(p, p.modelview, l.modelview.back().m.data());
+  sendMatrix4(p, p.projection, l.projection.back().m.data());
   for (int u = 0; u < kUnits; ++u) {
-    if (p.texMatrix[u] >= 0) emscripten_glUniformMatrix4fv(p.texMatrix[u], 1, GL_FALSE, l.texMatrix[u].back().m.data());
+    sendMatrix4(p, p.texMatrix[u], l.texMatrix[u].back().m.data());
     if (!unitEnabled(u)) continue;
     bindForDraw(u, textureObject(s.texture.binding[u]).webgl);
     const TexEnv& env = s.texture.env[u];
-    if (p.envColour[u] >= 0) emscripten_glUniform4fv(p.envColour[u], 1, env.colour);
-    if (p.envScale[u] >= 0) {
-      const GLfloat scale[2] = {env.rgbScale, env.alphaScale};
-      emscripten_glUniform2fv(p.envScale[u], 1, scale);
-    }
+    sendVec(p, p.envColour[u], env.colour, 4);
+    const GLfloat scale[2] = {env.rgbScale, env.alphaScale};
+    sendVec(p, p.envScale[u], scale, 2);
   }
-  if (((key.a >> 53) & 3) && p.fogParams >= 0) {
-    emscripten_glUniform4fv(p.fogColour, 1, s.fog.colour);
+  if ((key.a >> 53) & 3) {
+    sendVec(p, p.fogColour, s.fog.colour, 4);
     const float range = s.fog.end - s.fog.start;
     const GLfloat params[3] = {s.fog.density, s.fog.end, range != 0 ? 1.0f / range : 0.0f};
-    emscripten_glUniform3fv(p.fogParams, 1, params);
+    sendVec(p, p.fogParams, params, 3);
   }
-  if (p.alphaRef >= 0) emscripten_glUniform1f(p.alphaRef, s.colour.alphaRef);
-  if (((key.a >> 44) & 1) && p.sceneColour >= 0) {
+  sendVec(p, p.alphaRef, &s.colour.alphaRef, 1);
+  if ((key.a >> 44) & 1) {
     const LightingGroup& lg = s.lighting;
     const auto nm = normalMatrix(l.modelview.back());
-    emscripten_glUniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, nm.data());
+    send(p, p.normalMatrix, nm.data(), 9, [](GLint at, const float* v) { emscripten_glUniformMatrix3fv(at, 1, GL_FALSE, v); });
     GLfloat scene[4];
     for (int i = 0; i < 3; ++i) scene[i] = lg.materialEmission[i] + lg.materialAmbient[i] * lg.modelAmbient[i];
     scene[3] = lg.materialDiffuse[3];
-    emscripten_glUniform4fv(p.sceneColour, 1, scene);
+    sendVec(p, p.sceneColour, scene, 4);
     GLfloat position[kLights * 4], ambient[kLights * 3], diffuse[kLights * 3], attenuation[kLights * 3];
     for (int i = 0; i < kLights; ++i) {
       const Light& light = lg.light[i];
@@ -352,10 +376,10 @@ void setUniforms(const Program& p, const ProgramKey& key) {
         attenuation[i * 3 + k] = light.attenuation[k];
       }
     }
-    emscripten_glUniform4fv(p.lightPosition, kLights, position);
-    emscripten_glUniform3fv(p.lightAmbient, kLights, ambient);
-    emscripten_glUniform3fv(p.lightDiffuse, kLights, diffuse);
-    emscripten_glUniform3fv(p.lightAttenuation, kLights, attenuation);
+    sendVec(p, p.lightPosition, position, 4, kLights);
+    sendVec(p, p.lightAmbient, ambient, 3, kLights);
+    sendVec(p, p.lightDiffuse, diffuse, 3, kLights);
+    sendVec(p, p.lightAttenuation, attenuation, 3, kLights);
   }
 }
 

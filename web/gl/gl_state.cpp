@@ -78,12 +78,17 @@ Mat4 fromDoubles(const GLdouble* m) {
   return r;
 }
 
-void applyCapability(GLenum cap, bool on) {
+// The capabilities WebGL keeps, told only when they change: the show switches them often.
+void applyCapability(GLenum cap, bool on, bool always = false) {
   switch (cap) {
     case GL_BLEND: case GL_DEPTH_TEST: case GL_CULL_FACE: case GL_SCISSOR_TEST: case GL_STENCIL_TEST:
-    case GL_DITHER:
+    case GL_DITHER: {
+      auto [it, added] = layer().webglCapabilities.emplace(cap, on);
+      if (!added && !always && it->second == on) return;
+      it->second = on;
       (on ? emscripten_glEnable : emscripten_glDisable)(cap);
       break;
+    }
     default: break;
   }
 }
@@ -185,7 +190,7 @@ Mat4& topMatrix(GLenum mode) { return stack(mode).back(); }
 void syncRasterState() {
   const ServerState& s = layer().s;
   for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_DITHER})
-    applyCapability(cap, *capability(cap));
+    applyCapability(cap, *capability(cap), true);
   emscripten_glBlendFunc(s.colour.blendSrc, s.colour.blendDst);
   // The frame has no alpha to keep (as a window without alpha bits): it stays 1.
   emscripten_glColorMask(s.colour.mask[0], s.colour.mask[1], s.colour.mask[2], GL_FALSE);
