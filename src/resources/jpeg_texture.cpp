@@ -2,7 +2,15 @@
 // uploaded with the shared settings.
 #include "resources/jpeg_texture.h"
 
+#include "platform/file_system.h"
+
 namespace resources {
+
+bool decodeJpegFile(std::string_view path, JpegImage& image) {
+  image = JpegImage{};
+  const auto bytes = platform::readWholeFile(path);
+  return bytes && decodeJpegBytes(*bytes, image);
+}
 
 TextureRecord loadJpegTexture(std::string_view path) {
   TextureRecord record;

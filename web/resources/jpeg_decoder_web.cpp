@@ -14,7 +14,6 @@
 
 #include <cstring>
 
-#include "platform/file_system.h"
 #include "resources/jpeg_texture.h"
 
 namespace resources {
@@ -45,12 +44,6 @@ bool decodeJpegBytes(std::span<const std::uint8_t> bytes, JpegImage& image) {
   image.pixels.assign(pixels, pixels + static_cast<std::size_t>(width) * height * wanted);
   stbi_image_free(pixels);
   return true;
-}
-
-bool decodeJpegFile(std::string_view path, JpegImage& image) {
-  image = JpegImage{};
-  const auto bytes = platform::readWholeFile(path);
-  return bytes && decodeJpegBytes(*bytes, image);
 }
 
 }  // namespace resources
