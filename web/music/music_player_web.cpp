@@ -22,6 +22,8 @@
 EM_JS(int, tolvekSoundAvailable, (), { return Module.soundtrack && Module.soundtrack.ready() ? 1 : 0; });
 EM_JS(void, tolvekSoundStart, (), { if (Module.soundtrack) Module.soundtrack.start(); });
 EM_JS(void, tolvekSoundStop, (), { if (Module.soundtrack) Module.soundtrack.stop(); });
+EM_JS(void, tolvekSoundSeek, (double ms), { if (Module.soundtrack) Module.soundtrack.seek(ms); });
+EM_JS(void, tolvekSoundPause, (int paused), { if (Module.soundtrack) Module.soundtrack.pause(!!paused); });
 EM_JS(double, tolvekSoundPositionMs, (), { return Module.soundtrack ? Module.soundtrack.positionMs() : -1; });
 
 namespace music {
@@ -35,6 +37,8 @@ struct SongState {
   std::vector<RowMark> rows;
   bool playing = false;
   bool audible = false;
+  bool paused = false;
+  double heldMs = 0;  // the position a paused song holds
   std::uint32_t startTick = 0;
 };
 
@@ -49,6 +53,7 @@ struct Device {
 Device device;
 
 double positionMs(const SongState& s) {
+  if (s.paused) return s.heldMs;
   if (s.audible) {
     const double ms = tolvekSoundPositionMs();
     if (ms >= 0) return ms;
@@ -107,6 +112,41 @@ int musicGetOrder(Song* song) {
 int musicGetRow(Song* song) {
   const RowMark* m = markAt(song);
   return m ? m->row : 0;
+}
+
+void musicPause(Song* song, bool paused) {
+  if (!song) return;
+  SongState& s = *song->state;
+  if (s.paused == paused) return;
+  if (paused) {
+    s.heldMs = positionMs(s);
+  } else {
+    // On from where it stopped: its start moves by the time it was held.
+    s.startTick = platform::tickCount() - static_cast<std::uint32_t>(s.heldMs);
+  }
+  s.paused = paused;
+  if (s.audible) tolvekSoundPause(paused ? 1 : 0);
+}
+
+void musicSetPosition(Song* song, double seconds) {
+  if (!song) return;
+  SongState& s = *song->state;
+  if (seconds < 0) {
+    // Back before its start: the next musicPlaySong starts it again.
+    if (s.audible) tolvekSoundStop();
+    s.playing = s.audible = false;
+    s.heldMs = 0;
+    return;
+  }
+  const double ms = seconds * 1000.0;
+  s.playing = true;
+  s.heldMs = ms;
+  s.startTick = platform::tickCount() - static_cast<std::uint32_t>(ms);
+  s.audible = device.open;
+  if (s.audible) {
+    tolvekSoundSeek(ms);
+    if (s.paused) tolvekSoundPause(1);
+  }
 }
 
 bool musicFreeSong(SongHandle& song) {

@@ -35,6 +35,8 @@ const soundtrack = {
   buffer: null,
   source: null,
   startedAt: null,  // page time at which the song started
+  paused: false,    // held by the author's pause
+  heldMs: 0,        // the song's position while held
   contextStart: 0,  // audio time at which the song's first sample plays
   ready() { return this.context !== null; },
   open() {
@@ -51,7 +53,7 @@ const soundtrack = {
     this.play();
   },
   play() {
-    if (!this.buffer || this.startedAt === null || this.source) return;
+    if (!this.buffer || this.startedAt === null || this.source || this.paused) return;
     const offset = (performance.now() - this.startedAt) / 1000;
     if (offset >= this.buffer.duration) return;
     const source = this.context.createBufferSource();
@@ -62,13 +64,34 @@ const soundtrack = {
     this.contextStart = this.context.currentTime - offset;
   },
   stop() {
-    if (this.source) this.source.stop();
-    this.source = null;
+    this.silence();
     this.startedAt = null;
   },
-  positionMs() { return this.source ? (this.context.currentTime - this.contextStart) * 1000 : -1; },
+  silence() {
+    if (this.source) this.source.stop();
+    this.source = null;
+  },
+  // The author's jumps and pause: the song taken up at `ms`, or held where it is.
+  seek(ms) {
+    this.startedAt = performance.now() - ms;
+    this.heldMs = ms;
+    this.silence();
+    this.play();
+  },
+  pause(held) {
+    if (held === this.paused || this.startedAt === null) return;
+    if (held) this.heldMs = performance.now() - this.startedAt;
+    else this.startedAt = performance.now() - this.heldMs;
+    this.paused = held;
+    if (held) this.silence();
+    else this.play();
+  },
+  positionMs() {
+    if (this.paused) return this.heldMs;
+    return this.source ? (this.context.currentTime - this.contextStart) * 1000 : -1;
+  },
   keepInStep() {
-    if (!this.source) return;
+    if (!this.source || this.paused) return;
     const drift = this.positionMs() - (performance.now() - this.startedAt);
     if (Math.abs(drift) <= 40) return;
     this.source.stop();
