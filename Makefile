@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
 
-.PHONY: all deps configure build show run test sanitize bench fuzz clean install deb
+.PHONY: all deps configure build show run test sanitize bench fuzz clean install deb web serve-web web-test
 
 all: build
 
@@ -58,6 +58,24 @@ FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?=
 fuzz: show
 	TOLVEK_BUILD=$(abspath $(BUILD)) bash scripts/fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# The show as a web page in $(BUILD)/web: the same sources compiled by emscripten (Debian's),
+# with the page's data. emscripten's JavaScript optimiser finds Debian's acorn through
+# NODE_PATH, which a node from elsewhere does not look in.
+WEB_BUILD ?= $(BUILD)/web-build
+WEB_NODE_PATH := $(or $(shell dpkg -L node-acorn 2>/dev/null | grep -m1 '/nodejs$$'),/usr/share/nodejs)
+web: show
+	cmake --build $(BUILD) --target tolvek-web-assets -j$(JOBS)
+	NODE_PATH=$(WEB_NODE_PATH) emcmake cmake -S web -B $(WEB_BUILD) -DTOLVEK_NATIVE_BUILD=$(abspath $(BUILD))
+	NODE_PATH=$(WEB_NODE_PATH) cmake --build $(WEB_BUILD) -j$(JOBS)
+
+# Serves the page on http://localhost:8000/ (any static file server will do).
+serve-web: web
+	cd $(BUILD)/web && python3 -m http.server 8000 --bind 127.0.0.1
+
+# The page in headless Chromium against the desktop program's frames; see scripts/web-test.
+web-test: web
+	TOLVEK_BUILD=$(abspath $(BUILD)) bash scripts/web-test
 
 # Installs the demo (started by the `tolvek` launcher), the tools, the show, the desktop entry
 # and the icon under PREFIX; DESTDIR is honoured.

@@ -190,13 +190,7 @@ void closeDemoWindow() {
 }
 
 void resizeViewport(int width, int height) {
-  if (height == 0) height = 1;
-  glViewport(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  gluPerspective(platform::settings.fieldOfView, platform::settings.aspectRatio, 1.0, 3000.0);
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
+  platform::setWindowProjection(width, height == 0 ? 1 : height);
 }
 
 FrameRateCounter frameRate;

@@ -1,6 +1,6 @@
 #include "platform/frame_timer.h"
 
-#include <SDL.h>
+#include "platform/performance_counter.h"
 
 namespace platform {
 namespace {
@@ -31,7 +31,7 @@ FrameTimerState timer;
 
 std::int64_t readCounter() {
   if (counter.isVirtual) return counter.virtualCount;
-  return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+  return readPerformanceCounter();
 }
 
 // What the demo and effect clocks read: the counter, or where it stood when they stopped.
@@ -39,7 +39,7 @@ std::int64_t readClockCounter() { return timer.paused ? timer.pausedReading : re
 
 std::int64_t readFrequency() {
   if (counter.isVirtual) return counter.virtualFrequency;
-  return static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+  return readPerformanceFrequency();
 }
 
 }  // namespace

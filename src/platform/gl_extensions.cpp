@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <cstring>
-#include <memory>
 
 namespace platform {
 
@@ -47,23 +46,5 @@ const char* loadGlExtensions() {
     missing = "glFogCoordfEXT";
   return missing;
 }
-
-namespace {
-struct QuadricDeleter {
-  void operator()(GLUquadric* q) const { gluDeleteQuadric(q); }
-};
-std::unique_ptr<GLUquadric, QuadricDeleter> quadric;
-}  // namespace
-
-void createSharedQuadric() {
-  quadric.reset(gluNewQuadric());
-  if (!quadric) return;
-  gluQuadricNormals(quadric.get(), GLU_SMOOTH);
-  gluQuadricTexture(quadric.get(), GL_TRUE);
-}
-
-GLUquadric* sharedQuadric() { return quadric.get(); }
-
-void releaseSharedQuadric() { quadric.reset(); }
 
 }  // namespace platform

@@ -1,7 +1,5 @@
 #include "platform/message_box.h"
 
-#include <SDL.h>
-
 #include <cstdio>
 
 namespace platform {
@@ -18,15 +16,6 @@ MessageBoxState& boxState() {
   return state;
 }
 
-Uint32 sdlFlags(BoxIcon icon) {
-  switch (icon) {
-    case BoxIcon::Error: return SDL_MESSAGEBOX_ERROR;
-    case BoxIcon::Warning: return SDL_MESSAGEBOX_WARNING;
-    case BoxIcon::Information: break;
-  }
-  return SDL_MESSAGEBOX_INFORMATION;
-}
-
 }  // namespace
 
 void showMessageBox(const std::string& caption, const std::string& text, BoxIcon icon,
@@ -35,9 +24,7 @@ void showMessageBox(const std::string& caption, const std::string& text, BoxIcon
     boxState().sink(caption, text);
     return;
   }
-  if (!boxState().unattended &&
-      SDL_ShowSimpleMessageBox(sdlFlags(icon), caption.c_str(), text.c_str(), owner) == 0)
-    return;
+  if (!boxState().unattended && showBoxOnScreen(caption, text, icon, owner)) return;
   std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
   std::fflush(stderr);
 }

@@ -21,4 +21,8 @@ bool isUnattended();
 using MessageBoxSink = std::function<void(const std::string& caption, const std::string& text)>;
 void setMessageBoxSink(MessageBoxSink sink);
 
+// Inside the layer: the box shown to the viewer (SDL's dialog on the desktop, the page's box
+// in a browser). False when none could be shown.
+bool showBoxOnScreen(const std::string& caption, const std::string& text, BoxIcon icon, SDL_Window* owner);
+
 }  // namespace platform

@@ -1,8 +1,10 @@
 #include "platform/render_state.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include "platform/gl_extensions.h"
+#include "platform/settings.h"
 
 namespace platform {
 
@@ -24,6 +26,15 @@ void applyStandardRenderState() {
   glFogf(GL_FOG_START, 1.0f);
   glFogf(GL_FOG_END, 500.0f);
   glEnable(GL_FOG);
+}
+
+void setWindowProjection(int width, int height) {
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(settings.fieldOfView, settings.aspectRatio, 1.0, 3000.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
 }
 
 ScopedClientArrays::ScopedClientArrays() {

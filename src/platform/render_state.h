@@ -8,6 +8,10 @@ namespace platform {
 // blend function (blending itself off), front faces culled, grey exponential fog on.
 void applyStandardRenderState();
 
+// The window's viewport and projection, as a resize sets them: the whole window, the
+// configured field of view and aspect, near 1, far 3000; the modelview matrix starts afresh.
+void setWindowProjection(int width, int height);
+
 // Client vertex arrays for one draw of immediate-mode geometry put through arrays: saves the
 // caller's array state (a level leaves its arrays enabled), starts with every array off and
 // client texture unit 0 selected, and puts the caller's state back when it goes.
