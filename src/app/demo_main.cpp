@@ -51,7 +51,8 @@ capture::CaptureRequest captureRequest(const Options& options, const std::string
   r.video = options.recordVideo;
   r.encoder = encoder;
   // Recordings and benchmark runs draw on the virtual clock.
-  if (options.recording() || options.benchmarkRun()) r.fps = options.recordFps();
+  if (options.recording() || options.benchmarkRun()) r.rate = options.recordFps();
+  r.quality = options.quality.value_or(capture::VideoQuality::Good);
   r.width = s.screenWidth;
   r.height = s.screenHeight;
   r.lengthMs = std::min(options.untilMs.value_or(demo::cue::kShowEndMs), demo::cue::kShowEndMs);

@@ -12,7 +12,7 @@
 
 namespace capture {
 
-FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(folder)), fps_(fps) {
+FrameRecorder::FrameRecorder(std::string folder, platform::FrameRate rate) : folder_(std::move(folder)), rate_(rate) {
   if (!platform::createFolders(folder_)) {
     error_ = "cannot create the recording folder '" + folder_ + "'";
     return;
@@ -20,7 +20,7 @@ FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(fo
   ok_ = true;
 }
 
-void FrameRecorder::startClock() const { platform::useFrameRateCounter(fps_); }
+void FrameRecorder::startClock() const { platform::useFrameRateCounter(rate_); }
 
 void FrameRecorder::advanceClock() const { platform::advanceVirtualFrame(); }
 

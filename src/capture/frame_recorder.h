@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "platform/frame_timer.h"
+
 namespace capture {
 
 class FrameRecorder {
  public:
   // Creates the folder (and its parents). Check ok() afterwards.
-  FrameRecorder(std::string folder, int fps);
+  FrameRecorder(std::string folder, platform::FrameRate rate);
 
   bool ok() const { return ok_; }
   const std::string& error() const { return error_; }
@@ -24,7 +26,7 @@ class FrameRecorder {
 
  private:
   std::string folder_;
-  int fps_;
+  platform::FrameRate rate_;
   int frames_ = 0;
   bool ok_ = false;
   std::string error_;

@@ -11,7 +11,7 @@ namespace capture {
 Presenter::Presenter(CaptureRequest request, std::function<void()> showOnScreen)
     : request_(std::move(request)), showOnScreen_(std::move(showOnScreen)) {
   if (!request_.folder.empty()) {
-    frames_ = std::make_unique<FrameRecorder>(request_.folder, request_.fps);
+    frames_ = std::make_unique<FrameRecorder>(request_.folder, *request_.rate);
     if (!frames_->ok()) {
       std::fprintf(stderr, "tolvek: %s\n", frames_->error().c_str());
       ok_ = false;
@@ -19,8 +19,8 @@ Presenter::Presenter(CaptureRequest request, std::function<void()> showOnScreen)
     }
     soundtrack_ = request_.folder + "/soundtrack.wav";
   } else if (!request_.video.empty()) {
-    video_ = std::make_unique<VideoRecorder>(request_.video, request_.width, request_.height, request_.fps,
-                                             request_.encoder);
+    video_ = std::make_unique<VideoRecorder>(request_.video, request_.width, request_.height, *request_.rate,
+                                             request_.quality, request_.encoder);
     if (!video_->ok()) {
       std::fprintf(stderr, "tolvek: %s\n", video_->error().c_str());
       ok_ = false;
@@ -28,7 +28,7 @@ Presenter::Presenter(CaptureRequest request, std::function<void()> showOnScreen)
     }
     soundtrack_ = video_->soundtrackPath();
   }
-  if (virtualClock()) platform::useFrameRateCounter(request_.fps);
+  if (virtualClock()) platform::useFrameRateCounter(*request_.rate);
   // A benchmark's clock is not the listener's: the song plays silently.
   music::allowSoundDevice(!virtualClock() || request_.recording());
   if (request_.recording()) progress_ = std::make_unique<RecordingProgress>(request_.lengthMs, stderr);
@@ -49,7 +49,8 @@ void Presenter::present(double demoMs) {
       failed_ = true;
     } else {
       const int written = frames_ ? frames_->framesWritten() : video_->framesWritten();
-      music::advanceOfflineRecording(written * 1000.0 / request_.fps);
+      music::advanceOfflineRecording(written * 1000.0 * static_cast<double>(request_.rate->den) /
+                                     static_cast<double>(request_.rate->num));
       if (progress_) progress_->frameDone(demoMs);
     }
   }
@@ -72,9 +73,9 @@ bool Presenter::finish(bool stoppedByViewer, double stoppedAtMs) {
   if (video_->framesWritten() == 0) {
     std::fprintf(stderr, "tolvek: the recording stopped before its first frame; no video was written\n");
   } else {
-    std::fprintf(stderr, "tolvek: %s %s: %.1f s of the show, %d frames at %d fps\n",
+    std::fprintf(stderr, "tolvek: %s %s: %.1f s of the show, %d frames at %s fps\n",
                  stoppedByViewer ? "recording stopped; what was done is in" : "recorded", request_.video.c_str(),
-                 stoppedAtMs / 1000.0, video_->framesWritten(), request_.fps);
+                 stoppedAtMs / 1000.0, video_->framesWritten(), rateText(*request_.rate).c_str());
   }
   return true;
 }

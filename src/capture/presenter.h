@@ -11,11 +11,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "capture/frame_recorder.h"
 #include "capture/recording_progress.h"
+#include "capture/video_codec.h"
 #include "capture/video_recorder.h"
+#include "platform/frame_timer.h"
 
 namespace capture {
 
@@ -23,7 +26,8 @@ struct CaptureRequest {
   std::string folder;    // PNG frames and soundtrack.wav
   std::string video;     // one .mp4, .mkv or .webm file (needs `encoder`)
   std::string encoder;   // ffmpeg
-  int fps = 0;           // the virtual clock's frame rate; 0: the real clock
+  std::optional<platform::FrameRate> rate;  // the virtual clock's frame rate; none: the real clock
+  VideoQuality quality = VideoQuality::Good;
   int width = 0, height = 0;
   double lengthMs = 0.0;  // demo time the recording will reach, for the progress line
   bool recording() const { return !folder.empty() || !video.empty(); }
@@ -36,7 +40,7 @@ class Presenter {
 
   // False (with the reason on standard error) when the recording's outputs cannot be made.
   bool ok() const { return ok_; }
-  bool virtualClock() const { return request_.fps > 0; }
+  bool virtualClock() const { return request_.rate.has_value(); }
 
   // Starts the soundtrack of a recording. False (told) when it cannot be written.
   bool start();

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "capture/child_process.h"
+#include "capture/video_codec.h"
+#include "platform/frame_timer.h"
 
 namespace capture {
 
@@ -22,7 +24,8 @@ class VideoRecorder {
   // The encoder program, or empty when ffmpeg is not installed.
   static std::string findEncoder();
 
-  VideoRecorder(std::string outputPath, int width, int height, int fps, std::string encoder);
+  VideoRecorder(std::string outputPath, int width, int height, platform::FrameRate rate, VideoQuality quality,
+                std::string encoder);
   ~VideoRecorder();  // an unfinished recording is abandoned: no output, no working files
 
   bool ok() const { return error_.empty(); }
@@ -46,7 +49,9 @@ class VideoRecorder {
 
   std::string output_, encoder_, workFolder_;
   std::string container_;  // "mp4", "mkv" or "webm"
-  int width_, height_, fps_;
+  int width_, height_;
+  platform::FrameRate rate_;
+  VideoQuality quality_;
   int frames_ = 0;
   ChildProcess encoding_;
   std::string error_;
