@@ -2,6 +2,7 @@
 
 #include "demo/intro_overlay.h"
 #include "demo/loading_sequence.h"
+#include "fx/pixel_scale.h"
 #include "platform/frame_timer.h"
 #include "platform/gl_extensions.h"
 #include "resources/texture_table.h"
@@ -21,8 +22,10 @@ void Show::load(ShowHost host) {
   setFramePresenter(std::move(host.present));
   loaded_ = true;
 
-  resources::loadTextureTable();
+  fx::setPixelScale(host.pixelScale);
+  resources::loadTextureTable(resources::kTargetTextureSize * fx::pixelScale());
   textures_ = true;
+  fx::setLineWidth(1.0f);
   platform::createSharedQuadric();
   quadric_ = true;
 

@@ -46,7 +46,7 @@ void rayVeil() {
 
 void drawIntroPicture(bool echo) {
   if (echo) {
-    glViewport(0, 0, resources::kTargetTextureSize, resources::kTargetTextureSize);
+    glViewport(0, 0, resources::textureTable.targetSize, resources::textureTable.targetSize);
     glDisable(GL_SCISSOR_TEST);
   }
   SceneObjects& o = sceneObjects;
