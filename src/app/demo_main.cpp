@@ -11,6 +11,7 @@
 #include "app/demo_config.h"
 #include "app/demo_window.h"
 #include "app/frame_stats.h"
+#include "app/offscreen_frame.h"
 #include "app/setup_dialog.h"
 #include "capture/presenter.h"
 #include "demo/cue_sheet.h"
@@ -44,8 +45,8 @@ bool findVideoEncoder(const Options& options, std::string& encoder) {
   return false;
 }
 
-capture::CaptureRequest captureRequest(const Options& options, const std::string& encoder) {
-  const auto& s = platform::settings;
+// The recorded picture's size; the show draws it `supersample` times larger.
+capture::CaptureRequest captureRequest(const Options& options, const std::string& encoder, int width, int height) {
   capture::CaptureRequest r;
   r.folder = options.recordDir;
   r.video = options.recordVideo;
@@ -53,8 +54,11 @@ capture::CaptureRequest captureRequest(const Options& options, const std::string
   // Recordings and benchmark runs draw on the virtual clock.
   if (options.recording() || options.benchmarkRun()) r.rate = options.recordFps();
   r.quality = options.quality.value_or(capture::VideoQuality::Good);
-  r.width = s.screenWidth;
-  r.height = s.screenHeight;
+  r.width = width;
+  r.height = height;
+  r.supersample = options.supersample;
+  r.motionBlur = options.motionBlur;
+  r.shutter = options.shutterDegrees.value_or(Options::kDefaultShutterDegrees) / 360.0;
   r.lengthMs = std::min(options.untilMs.value_or(demo::cue::kShowEndMs), demo::cue::kShowEndMs);
   return r;
 }
@@ -71,6 +75,7 @@ void reportFrameRate() {
 // tells whether the viewer (Escape, the close box, a signal) ended the run.
 int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& presenter, FrameStats* stats,
                 bool& quit) {
+  bool endAfterThisFrame = false;
   for (;;) {
     // A signal (interrupt, terminate, hang-up) quits like the close box.
     if (platform::stopRequested()) {
@@ -90,7 +95,10 @@ int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& pr
       quit = true;
       return 0;
     }
-    if (options.untilMs && show.started() && show.demoTimeMs() > *options.untilMs) return 0;
+    // A recorded frame is ended only once all its pictures are drawn (several with motion
+    // blur), and the show ends on the frame whose start passes the end, as without.
+    const bool frameStart = presenter.atFrameStart();
+    if (frameStart && options.untilMs && show.started() && show.demoTimeMs() > *options.untilMs) return 0;
     if (stats) stats->beginFrame();
     const bool drawn = show.frame();
     // The last step of every frame, on the finished picture before it is shown.
@@ -102,7 +110,8 @@ int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& pr
     }
     ++frameRate.frameCount;
     if (presenter.failed()) return 1;
-    if (show.finished()) return 0;
+    if (frameStart && show.finished()) endAfterThisFrame = true;
+    if (endAfterThisFrame && presenter.atFrameStart()) return 0;
   }
 }
 
@@ -124,34 +133,64 @@ int runDemo(const Options& options) {
                              platform::BoxIcon::Information);
     return 0;
   }
-  const int letterbox = computeLetterboxHeight(s.screenWidth, s.screenHeight);
+  const int recordedWidth = s.screenWidth, recordedHeight = s.screenHeight;
+  const int scale = options.supersample;
+  // Supersampled, the bars are the recorded size's, drawn as much larger as the rest.
+  const int letterbox = computeLetterboxHeight(recordedWidth, recordedHeight) * scale;
 
-  capture::Presenter presenter(captureRequest(options, encoder), swapDemoWindow);
-  if (!presenter.ok()) return 1;
-  if (!openDemoWindow(s.screenWidth, s.screenHeight, 32, s.fullscreen, s.windowTitle)) {
+  // Recordings and benchmark runs draw into a framebuffer of their own, with or without a
+  // display; the show is played in a window only for people.
+  const bool offscreen = options.recording() || options.benchmarkRun();
+  OffscreenFrame frame;
+  if (offscreen) {
+    const int drawnWidth = recordedWidth * scale, drawnHeight = recordedHeight * scale;
+    std::string reason;
+    const OffscreenDrawing drawing = openOffscreenContext(drawnWidth, drawnHeight, s.windowTitle, reason);
+    if (drawing == OffscreenDrawing::FramebufferObject && !frame.create(drawnWidth, drawnHeight, s.depthBits)) {
+      reason = frame.reason();
+      closeDemoWindow();
+    }
+    if (drawing == OffscreenDrawing::None || !reason.empty()) {
+      std::fprintf(stderr, "tolvek: cannot draw %dx%d%s: %s\n", recordedWidth, recordedHeight,
+                   scale > 1 ? (" supersampled " + std::to_string(scale) + " times").c_str() : "", reason.c_str());
+      return 1;
+    }
+    // Everything the show sizes reads the settings: it draws at the offscreen picture's size.
+    s.screenWidth = drawnWidth;
+    s.screenHeight = drawnHeight;
+    resizeViewport(s.screenWidth, s.screenHeight);
+  } else if (!openDemoWindow(s.screenWidth, s.screenHeight, 32, s.fullscreen, s.windowTitle)) {
     std::fprintf(stderr, "tolvek: could not open the OpenGL window (%s)\n", SDL_GetError());
     closeDemoWindow();
     return 1;
   }
+
+  capture::Presenter presenter(captureRequest(options, encoder, recordedWidth, recordedHeight),
+                               offscreen ? std::function<void()>() : swapDemoWindow);
   // Drawn on a virtual clock, a frame waits for nothing.
   setVsync(options.vsync && !presenter.virtualClock());
-  if (!presenter.start()) {
+  if (!presenter.ok() || !presenter.start()) {
+    frame.destroy();
     closeDemoWindow();
     return 1;
   }
   initRenderState();
 
   demo::Show show;
-  show.load({[&] { presenter.present(show.demoTimeMs()); }, letterbox});
+  show.load({[&] { presenter.present(show.demoTimeMs(), true); }, letterbox, scale});
   std::unique_ptr<FrameStats> stats = options.stats ? std::make_unique<FrameStats>() : nullptr;
   bool quit = false;
   int code = runMainLoop(options, show, presenter, stats.get(), quit);
   const double stoppedAtMs = show.demoTimeMs();
   show.unload(reportFrameRate);
+  frame.destroy();
   closeDemoWindow();
 
   if (!presenter.finish(quit, stoppedAtMs)) code = 1;
-  if (stats) std::fputs(stats->report(s.screenWidth, s.screenHeight).c_str(), stdout);
+  if (stats) {
+    std::fputs(stats->report(s.screenWidth, s.screenHeight).c_str(), stdout);
+    std::fputs(presenter.profileReport().c_str(), stdout);
+  }
   return code;
 }
 

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <vector>
 
-#include "resources/screenshot.h"
 
 namespace capture {
 namespace {
@@ -111,15 +110,9 @@ void VideoRecorder::removeWorkFolder() {
   workFolder_.clear();
 }
 
-bool VideoRecorder::saveFrame() {
+bool VideoRecorder::writeFrame(const std::uint8_t* rgb) {
   if (!ok()) return false;
-  const std::vector<std::uint8_t> pixels = resources::readBackBuffer(width_, height_);
-  // The encoder wants the top row first.
-  const size_t row = static_cast<size_t>(width_) * 3;
-  std::vector<std::uint8_t> topDown(pixels.size());
-  for (int y = 0; y < height_; ++y)
-    std::memcpy(topDown.data() + row * y, pixels.data() + row * (height_ - 1 - y), row);
-  if (!encoding_.write(topDown.data(), topDown.size())) {
+  if (!encoding_.write(rgb, static_cast<std::size_t>(width_) * height_ * 3)) {
     encoding_.finish();
     return fail("the video encoder stopped" + encoderLogTail());
   }
@@ -129,6 +122,7 @@ bool VideoRecorder::saveFrame() {
 
 bool VideoRecorder::finish() {
   const int encoded = encoding_.finish();
+  encoderCpuS_ = encoding_.cpuSeconds();
   bool done = ok();
   if (done && encoded != 0) done = fail("the video encoder failed" + encoderLogTail());
   if (done && frames_ > 0) {

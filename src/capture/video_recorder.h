@@ -6,6 +6,7 @@
 // failed recording leaves the finished video or nothing.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -33,9 +34,11 @@ class VideoRecorder {
   // Where the soundtrack of the recording is to be written.
   std::string soundtrackPath() const;
 
-  // Reads the back buffer of the current context and hands it to the encoder.
-  bool saveFrame();
+  // Hands one frame (top-down RGB rows, width x height x 3) to the encoder.
+  bool writeFrame(const std::uint8_t* rgb);
   int framesWritten() const { return frames_; }
+  // CPU seconds the encoder has used, once finish() has waited for it.
+  double encoderCpuSeconds() const { return encoderCpuS_; }
 
   // Ends the encoding and joins the picture and the finished soundtrack into the output.
   // With no frames nothing is made. False with error() when it failed; the working folder is
@@ -53,6 +56,7 @@ class VideoRecorder {
   platform::FrameRate rate_;
   VideoQuality quality_;
   int frames_ = 0;
+  double encoderCpuS_ = 0.0;
   ChildProcess encoding_;
   std::string error_;
 };
