@@ -84,6 +84,8 @@ bool Presenter::start() {
 bool Presenter::failed() const { return failed_ || (pipeline_ && pipeline_->failed()); }
 
 void Presenter::record(bool completesFrame, std::uint32_t weight) {
+  // The driver may still be drawing: what it takes to finish counts as drawing.
+  glFinish();
   drawingS_ += secondsSince(lastHandOver_);
   std::uint8_t* picture = pipeline_->acquire();
   const auto reading = Clock::now();
