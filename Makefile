@@ -22,15 +22,26 @@ build: configure
 
 # The show folder is written by the content kit; again only when the kit changed. The build's
 # show_folder target does it (and stamps $(BUILD)/show/.made), so installs ship the same folder.
+# `make show ONLY=paths` (or pictures, levels, models, music, texts, comma-separated) builds
+# only the kit and rewrites only that kind of data in the folder: an author's quick turn
+# before the reload key (F5 with --author).
+ONLY ?=
+ifeq ($(ONLY),)
 show: build
 	cmake --build $(BUILD) --target show_folder
+else
+show: configure
+	cmake --build $(BUILD) --target tolvek-showkit -j$(JOBS)
+	$(BUILD)/bin/tolvek-showkit --only $(ONLY) $(BUILD)/show
+endif
 
 run: show
 	cd $(BUILD)/show && ../bin/tolvek
 
-# The whole-show tests and the contact sheets look at the kit's show folder.
+# The whole-show tests and the contact sheets look at the kit's show folder (CTest tells them
+# where it is).
 test: show
-	cd $(BUILD) && TOLVEK_SHOW_DIR=$(abspath $(BUILD)/show) $(XVFB) ctest --output-on-failure -j2 --timeout 600
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j2 --timeout 600
 
 # The tests and two runs of the show under AddressSanitizer, UBSan and LeakSanitizer (clang,
 # build dir build-sanitize); see scripts/sanitize.
@@ -53,9 +64,20 @@ fuzz: show
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# The Debian package $(BUILD)/tolvek_<version>_<arch>.deb, installing under /usr.
-deb: build
-	cd $(BUILD) && cpack -G DEB
+# The Debian package $(BUILD)/tolvek_<version>_<arch>.deb, installing under /usr: built in a
+# folder of its own with Debian's hardening flags (fortify, stack protector, relro, bind-now),
+# without the tests and benchmarks, the programs in /usr/games as Debian has it for a game.
+DEB_BUILD ?= build-deb
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+deb: deps
+	cmake -S . -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVEK_TESTS=OFF -DTOLVEK_BENCH=OFF \
+	  -DCMAKE_INSTALL_BINDIR=games \
+	  -DCMAKE_C_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CFLAGS)" \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)"
+	cmake --build $(DEB_BUILD) -j$(JOBS)
+	cd $(DEB_BUILD) && cpack -G DEB
+	mkdir -p $(BUILD) && cp $(DEB_BUILD)/tolvek_*.deb $(BUILD)/
 
 clean:
 	rm -rf $(BUILD)

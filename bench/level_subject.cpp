@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "level_writer.h"
+#include "level_builder.h"
 #include "platform/file_system.h"
 
 namespace bench_support {
@@ -22,10 +22,11 @@ LevelSubject findLevelSubject(const std::string& benchName) {
   const char* dir = mkdtemp(pattern.data());
   if (!dir) return {};
   LevelSubject generated{dir, "corridor.bsp", "corridor.trj", true};
-  level_testing::writeFile(generated.folder + "/corridor.bsp", level_testing::corridorLevel(16, 6).bytes());
-  const std::string path = level_testing::corridorPath(16, 26);
-  level_testing::writeFile(generated.folder + "/corridor.trj", level_testing::Bytes(path.begin(), path.end()));
-  level_testing::writeCorridorTextures(generated.folder);
+  const auto level = levelc::corridorLevel(16, 6).bytes();
+  platform::writeWholeFile(generated.folder + "/corridor.bsp", level.data(), level.size());
+  const std::string path = levelc::corridorPath(16, 26);
+  platform::writeWholeFile(generated.folder + "/corridor.trj", path.data(), path.size());
+  levelc::writeCorridorTextures(generated.folder);
   return generated;
 }
 

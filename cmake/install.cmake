@@ -29,6 +29,28 @@ install(SCRIPT ${PROJECT_SOURCE_DIR}/cmake/install_show.cmake)
 
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/tolvek.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_BINARY_DIR}/tolvek.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tolvek)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tolvek)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/tolvek.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo
+  RENAME io.github.tolvek.tolvek.metainfo.xml)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+  RENAME tolvek)
+
+# The manual pages and the changelog, compressed as Debian wants them (gzip -9n: no name or
+# time stamp, so the same bytes on every build).
+set(gzipped)
+foreach(page IN ITEMS man/tolvek.6 man/tolvek-pack.1 man/tolvek-view.1 changelog)
+  get_filename_component(name ${page} NAME)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/${name}.gz
+    COMMAND sh -c "gzip -9nc '${PROJECT_SOURCE_DIR}/packaging/${page}' > '${CMAKE_BINARY_DIR}/packaging/${name}.gz'"
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/${page}
+    VERBATIM)
+  list(APPEND gzipped ${CMAKE_BINARY_DIR}/packaging/${name}.gz)
+endforeach()
+add_custom_target(packaging_pages ALL DEPENDS ${gzipped})
+install(FILES ${CMAKE_BINARY_DIR}/packaging/tolvek.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/tolvek-pack.1.gz ${CMAKE_BINARY_DIR}/packaging/tolvek-view.1.gz
+  DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tolvek)
 
 include(${CMAKE_CURRENT_LIST_DIR}/package.cmake)

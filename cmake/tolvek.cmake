@@ -24,7 +24,8 @@ function(tolvek_library name)
 endfunction()
 
 # tolvek_test(NAME SOURCES... LIBS libs...)
-# A GoogleTest binary whose cases CTest discovers when the tests run.
+# A GoogleTest binary whose cases CTest discovers when the tests run. Under CTest every case
+# finds the programs and the show folder this build makes (TOLVEK_BIN, TOLVEK_SHOW_DIR).
 function(tolvek_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -33,5 +34,6 @@ function(tolvek_test name)
   tolvek_warnings(${name})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "TOLVEK_BIN=${CMAKE_BINARY_DIR}/bin")
+    PROPERTIES ENVIRONMENT "TOLVEK_BIN=${CMAKE_BINARY_DIR}/bin"
+      ENVIRONMENT_MODIFICATION "TOLVEK_SHOW_DIR=set:${CMAKE_BINARY_DIR}/show")
 endfunction()

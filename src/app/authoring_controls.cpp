@@ -136,7 +136,9 @@ void authoringControls() {
     platform::writeWholeFile("objposition.txt", record.data(), record.size());
     return;
   }
-  moveFreeCamera(script.freeEye, script.freeTarget, script.frameDelta);
+  // The frame's real time: the same as its delta, but for a paused show (the workbench), where
+  // the camera still flies while the script stands still.
+  moveFreeCamera(script.freeEye, script.freeTarget, platform::realFrameDeltaMs());
   onPress('C', a.latchC,
           [&] { platform::appendToFile("camoutput.txt", cameraRecord(script.freeEye, script.freeTarget)); });
 }

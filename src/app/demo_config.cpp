@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <vector>
 
-#include "platform/path_resolver.h"
+#include "platform/file_system.h"
 
 namespace app {
 namespace {
@@ -19,19 +19,15 @@ bool isBlank(int c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The next whitespace-separated word, or false at the end of the file. Only the first
-// `limit` bytes of a word are kept, so a huge file without blanks costs no memory.
-bool nextWord(std::FILE* file, std::string& word, size_t limit) {
+// The next whitespace-separated word from `at`, or false at the end of the text. Only the
+// first `limit` bytes of a word are kept.
+bool nextWord(std::string_view text, size_t& at, std::string& word, size_t limit) {
   word.clear();
-  int c;
-  do {
-    c = std::fgetc(file);
-  } while (c != EOF && isBlank(c));
-  if (c == EOF) return false;
-  while (c != EOF && !isBlank(c)) {
-    if (word.size() < limit) word.push_back(static_cast<char>(c));
-    c = std::fgetc(file);
-  }
+  while (at < text.size() && isBlank(static_cast<unsigned char>(text[at]))) ++at;
+  if (at == text.size()) return false;
+  const size_t start = at;
+  while (at < text.size() && !isBlank(static_cast<unsigned char>(text[at]))) ++at;
+  word.assign(text.substr(start, std::min(at - start, limit)));
   return true;
 }
 
@@ -43,13 +39,14 @@ std::string numericWord(const std::string& word) {
 
 }  // namespace
 
-void readDemoConfig(std::FILE* file, platform::Settings& settings) {
+void parseDemoConfig(std::string_view text, platform::Settings& settings) {
   // Titles are one word of any reasonable length; a caption longer than this is of no use.
   constexpr size_t kTitleMax = 4096;
   std::string word;
+  size_t at = 0;
   for (int index = 1; index <= kWordsRead; ++index) {
     const size_t limit = index == 2 ? kTitleMax : kNumericWordMax + 1;
-    if (!nextWord(file, word, limit)) return;
+    if (!nextWord(text, at, word, limit)) return;
     switch (index) {
       case 2:
         settings.windowTitle = word.substr(0, std::strlen(word.c_str()));
@@ -70,10 +67,10 @@ void readDemoConfig(std::FILE* file, platform::Settings& settings) {
 }
 
 bool loadDemoConfig(platform::Settings& settings, std::string_view path) {
-  std::FILE* file = platform::openFile(path, "rb");
-  if (!file) return false;
-  readDemoConfig(file, settings);
-  std::fclose(file);
+  // A read that fails part way leaves the words before it, as reading word by word did.
+  const auto bytes = platform::readFileStart(path, SIZE_MAX);
+  if (!bytes) return false;
+  parseDemoConfig(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), settings);
   return true;
 }
 

@@ -3,7 +3,6 @@
 // from the mode.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -13,11 +12,11 @@ namespace app {
 
 constexpr const char* kDemoConfigFile = "Demo.conf";
 
-// Reads the words of an open file into the settings (title, field of view, aspect, FPS
-// report). Missing words keep the settings' current values.
-void readDemoConfig(std::FILE* file, platform::Settings& settings);
+// Reads the words of a Demo.conf held in memory into the settings (title, field of view,
+// aspect, FPS report). Missing words keep the settings' current values.
+void parseDemoConfig(std::string_view text, platform::Settings& settings);
 
-// Opens Demo.conf in the working directory and reads it. False when it cannot be opened.
+// Reads Demo.conf from the working directory and parses it. False when it cannot be read.
 bool loadDemoConfig(platform::Settings& settings, std::string_view path = kDemoConfigFile);
 
 // Height of each black bar above and below the picture.

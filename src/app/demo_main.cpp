@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 #include "app/authoring_controls.h"
@@ -13,6 +14,7 @@
 #include "app/frame_stats.h"
 #include "app/offscreen_frame.h"
 #include "app/setup_dialog.h"
+#include "app/workbench.h"
 #include "capture/presenter.h"
 #include "demo/cue_sheet.h"
 #include "demo/show.h"
@@ -73,8 +75,8 @@ void reportFrameRate() {
 
 // One event per pass; a frame only when the queue is empty. Returns the exit code; `quit`
 // tells whether the viewer (Escape, the close box, a signal) ended the run.
-int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& presenter, FrameStats* stats,
-                bool& quit) {
+int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& presenter, Workbench& workbench,
+                const std::function<void()>& reload, FrameStats* stats, bool& quit) {
   bool endAfterThisFrame = false;
   for (;;) {
     // A signal (interrupt, terminate, hang-up) quits like the close box.
@@ -103,10 +105,13 @@ int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& pr
     const bool drawn = show.frame();
     // The last step of every frame, on the finished picture before it is shown.
     authoringControls();
-    if (drawn) presenter.present(show.demoTimeMs());
+    if (drawn && workbench.afterFrame(show, reload)) {
+      workbench.drawOverlay(show);
+      presenter.present(show.demoTimeMs());
+    }
     if (stats) {
       glFinish();
-      stats->endFrame(show.state().sceneState);
+      stats->endFrame(show.state().sceneState, workbench.lastJumpMs());
     }
     ++frameRate.frameCount;
     if (presenter.failed()) return 1;
@@ -177,10 +182,21 @@ int runDemo(const Options& options) {
   initRenderState();
 
   demo::Show show;
-  show.load({[&] { presenter.present(show.demoTimeMs(), true); }, letterbox, scale});
+  const demo::ShowHost host{[&] { presenter.present(show.demoTimeMs(), true); }, letterbox, scale};
+  Workbench workbench(options, options.recording());
+  const auto reload = [&] { reloadShow(show, host); };
   std::unique_ptr<FrameStats> stats = options.stats ? std::make_unique<FrameStats>() : nullptr;
   bool quit = false;
-  int code = runMainLoop(options, show, presenter, stats.get(), quit);
+  int code = 0;
+  // One pass, or with --loop the show again and again, each pass loaded afresh.
+  for (int pass = 1;; ++pass) {
+    show.load(host);
+    workbench.newPass();
+    code = runMainLoop(options, show, presenter, workbench, reload, stats.get(), quit);
+    if (stats) stats->endPass(pass);
+    if (quit || code != 0 || !options.loop || pass == *options.loop) break;
+    show.unload();
+  }
   const double stoppedAtMs = show.demoTimeMs();
   show.unload(reportFrameRate);
   frame.destroy();

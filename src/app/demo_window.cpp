@@ -253,8 +253,10 @@ void handleWindowEvent(const SDL_Event& event) {
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-      if (int vk = platform::virtualKeyFromScancode(event.key.keysym.scancode))
+      if (int vk = platform::virtualKeyFromScancode(event.key.keysym.scancode)) {
         platform::keys.down[vk] = event.type == SDL_KEYDOWN;
+        if (event.type == SDL_KEYDOWN && !event.key.repeat) platform::keys.pressed[vk] = true;
+      }
       break;
     case SDL_USEREVENT:
       if (event.user.code == kFpsTimerId) updateFpsTitle();

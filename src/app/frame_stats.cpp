@@ -6,16 +6,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "demo/timeline.h"
 
 namespace app {
 
 namespace {
-
-constexpr const char* kStateNames[FrameStats::kStates] = {"loading",      "intro level",  "tunnel",
-                                                         "second level", "island",       "final set-up",
-                                                         "final scene",  "end scene"};
 
 double nearestRank(const std::vector<double>& sorted, double fraction) {
   const auto rank = static_cast<size_t>(std::ceil(fraction * static_cast<double>(sorted.size())));
@@ -40,8 +40,9 @@ FrameStats::FrameStats() : frameStart_(Clock::now()) {}
 
 void FrameStats::beginFrame() { frameStart_ = Clock::now(); }
 
-void FrameStats::endFrame(int state) {
-  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - frameStart_).count();
+void FrameStats::endFrame(int state, double jumpMs) {
+  const double ms = std::chrono::duration<double, std::milli>(Clock::now() - frameStart_).count() - jumpMs;
+  if (jumpMs > 0.0) jumps_.push_back(jumpMs);
   // The frame that ran the loading sequence counts as the loading state's one frame.
   if (!loaded_ && state != -1) {
     loaded_ = true;
@@ -62,7 +63,7 @@ std::string FrameStats::report(int width, int height) const {
   for (int i = 0; i < kStates; ++i) {
     if (frames_[static_cast<size_t>(i)].empty()) continue;
     const StateFrameSummary s = summariseFrames(i - 1, frames_[static_cast<size_t>(i)]);
-    std::snprintf(line, sizeof line, "%5d  %-12s %7d %8.2f %8.2f %8.2f\n", s.state, kStateNames[i], s.frames,
+    std::snprintf(line, sizeof line, "%5d  %-12s %7d %8.2f %8.2f %8.2f\n", s.state, demo::sceneStateName(s.state), s.frames,
                   s.medianMs, s.p95Ms, s.maxMs);
     out << line;
   }
@@ -70,7 +71,36 @@ std::string FrameStats::report(int width, int height) const {
   out << line;
   std::snprintf(line, sizeof line, "peak memory: %.1f MB\n", peakMemoryMb());
   out << line;
+  for (const std::string& pass : passes_) out << pass;
+  if (!jumps_.empty()) {
+    std::snprintf(line, sizeof line, "jumps: %zu, the longest %.0f ms\n", jumps_.size(),
+                  *std::max_element(jumps_.begin(), jumps_.end()));
+    out << line;
+  }
   return out.str();
+}
+
+void FrameStats::endPass(int pass) {
+  const ProcessHoldings h = processHoldings();
+  char line[160];
+  std::snprintf(line, sizeof line, "pass %d: %.1f MB resident, %d open files, %d threads\n", pass, h.residentMb,
+                h.openFiles, h.threads);
+  passes_.push_back(line);
+}
+
+ProcessHoldings processHoldings() {
+  ProcessHoldings h;
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmRSS:", 0) == 0) h.residentMb = std::atof(line.c_str() + 6) / 1024.0;
+    if (line.rfind("Threads:", 0) == 0) h.threads = std::atoi(line.c_str() + 8);
+  }
+  std::error_code ec;
+  for (auto it = std::filesystem::directory_iterator("/proc/self/fd", ec); !ec && it != std::filesystem::directory_iterator();
+       it.increment(ec))
+    ++h.openFiles;
+  return h;
 }
 
 double processAgeMs() {

@@ -31,8 +31,13 @@ class FrameStats {
 
   void beginFrame();
   // The frame just presented ended in `state`. The first frame (the one that loads) is the
-  // loading state's row and ends the loading time.
-  void endFrame(int state);
+  // loading state's row and ends the loading time. `jumpMs` of it went to a jump of the
+  // author's workbench: it is counted apart, as a jump, not as drawing.
+  void endFrame(int state, double jumpMs = 0.0);
+
+  // A pass of a looped show has ended: what the process holds then (memory, open files,
+  // threads), so that a long run shows whether it grows.
+  void endPass(int pass);
 
   // The table, the loading time and the peak memory.
   std::string report(int width, int height) const;
@@ -45,6 +50,8 @@ class FrameStats {
   bool loaded_ = false;
   double loadingMs_ = 0.0;
   std::array<std::vector<double>, kStates> frames_;
+  std::vector<double> jumps_;
+  std::vector<std::string> passes_;
 };
 
 // Milliseconds since the process started (from the kernel's start time of the process).
@@ -52,5 +59,13 @@ double processAgeMs();
 
 // Peak resident memory of the process so far, in megabytes.
 double peakMemoryMb();
+
+// What the process holds now: resident memory in megabytes, open files, threads.
+struct ProcessHoldings {
+  double residentMb = 0.0;
+  int openFiles = 0;
+  int threads = 0;
+};
+ProcessHoldings processHoldings();
 
 }  // namespace app

@@ -6,9 +6,17 @@
 #include <numeric>
 
 #include "capture/video_recorder.h"
+#include "demo/cue_sheet.h"
 
 namespace app {
 namespace {
+
+// A demo time in milliseconds within the show.
+bool parseMs(const std::string& text, double& ms) {
+  char* end = nullptr;
+  ms = std::strtod(text.c_str(), &end);
+  return end != text.c_str() && *end == '\0' && ms >= 0.0 && ms <= demo::cue::kShowEndMs;
+}
 
 bool parseInt(std::string_view text, int& value) {
   const char* end = text.data() + text.size();
@@ -116,6 +124,14 @@ std::string usageText() {
          "  --shutter DEG      with --motion-blur: the part of the frame the sub-frames span (1-360, default 180)\n"
          "  --quality Q        video: draft, good (default), high, or lossless (.mkv: FFV1 and FLAC)\n"
          "  --stats            print frame times per scene, the loading time and the peak memory at exit\n"
+         "  --loop [N]         play the show again after the credits, N times in all or forever\n"
+         "  --start MS         begin the show at demo time MS, as it stands there in a run from the start\n"
+         "  --section A:B      play the show from A to B ms over and over, with its music\n"
+         "  --author           the author's keys and a corner showing where the show is:\n"
+         "                       F1 pause / play   F2 one frame on (paused)   F3 / F4 1 s back / on\n"
+         "                       F6 / F7 10 s back / on   Page Up / Page Down previous / next scene\n"
+         "                       Home / End mark the section's start / end   F8 repeat the section or not\n"
+         "                       F5 reload the show folder and go on from the same moment\n"
          "  --version          print the version\n"
          "  --help             this text\n"
          "The demo runs in the working directory, which must hold Demo.conf and the show's data.\n"
@@ -177,6 +193,30 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.recordVideo.clear();
       (capture::videoContainer(target).empty() ? o.recordDir : o.recordVideo) = target;
       o.unattended = true;
+    } else if (arg == "--loop") {
+      int passes = 0;
+      // The count is optional: a next word that is no number is the next option.
+      if (hasValue && !args[i + 1].empty() && args[i + 1][0] != '-') {
+        if (!parseInt(args[++i], passes) || passes < 1)
+          return fail("--loop takes a number of passes of 1 or more, not '" + args[i] + "'");
+      }
+      o.loop = passes;
+    } else if (arg == "--author") {
+      o.author = true;
+    } else if (arg == "--start") {
+      double ms = 0.0;
+      if (!hasValue || !parseMs(args[++i], ms))
+        return fail("--start needs a demo time in milliseconds from 0 to the show's end (246882)");
+      o.startMs = ms;
+    } else if (arg == "--section") {
+      const std::string value = hasValue ? args[++i] : "";
+      const size_t colon = value.find(':');
+      double from = 0.0, to = 0.0;
+      if (colon == std::string::npos || !parseMs(value.substr(0, colon), from) ||
+          !parseMs(value.substr(colon + 1), to) || !(from < to))
+        return fail("--section needs A:B, two demo times in milliseconds with A before B, not '" + value + "'");
+      o.sectionFromMs = from;
+      o.sectionToMs = to;
     } else if (arg == "--fps") {
       if (!hasValue) return fail("--fps needs a frame rate");
       o.fps = parseFrameRate(args[++i]);

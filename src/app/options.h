@@ -28,6 +28,10 @@ struct Options {
   std::optional<capture::VideoQuality> quality;  // --quality
   bool vsync = false;                // --vsync: swaps wait for the display's refresh
   bool stats = false;                // --stats
+  std::optional<double> startMs;     // --start MS: the show begins at that demo time
+  bool author = false;               // --author: the workbench keys and overlay
+  std::optional<int> loop;           // --loop [N]: the show again after the credits, N passes (0: forever)
+  std::optional<double> sectionFromMs, sectionToMs;  // --section A:B, played over and over
   bool help = false;
   bool version = false;
 
@@ -43,8 +47,11 @@ struct Options {
   // writes nothing, so every run draws the same frames (a benchmark).
   bool benchmarkRun() const { return fps && !recording(); }
 
-  // Mode, depth, full screen or a frame rate given: the setup dialog is skipped.
-  bool skipsSetupDialog() const { return width || desktopMode || depthBits || fullscreen || unattended || fps; }
+  // Mode, depth, full screen, a frame rate or a workbench option given: the setup dialog is
+  // skipped.
+  bool skipsSetupDialog() const {
+    return width || desktopMode || depthBits || fullscreen || unattended || fps || startMs || author || sectionFromMs;
+  }
 };
 
 struct ParsedOptions {

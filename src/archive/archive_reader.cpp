@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,7 +15,7 @@
 #include "archive/debug_log.h"
 #include "archive/packed_reader.h"
 #include "archive/unpacker.h"
-#include "platform/path_resolver.h"
+#include "platform/file_system.h"
 
 namespace archive {
 namespace {
@@ -59,6 +60,14 @@ struct FreeDeleter {
   void operator()(std::uint8_t* p) const { std::free(p); }
 };
 
+// The window and decoder state are made once and kept: the window is 1 MiB, and an
+// extraction clears only what the one before it wrote.
+Unpacker& processUnpacker() {
+  static std::unique_ptr<Unpacker> unpacker;
+  if (!unpacker) unpacker = std::make_unique<Unpacker>();
+  return *unpacker;
+}
+
 // A file header with where its name, data and successor lie.
 struct FileHeader : BlockHeader {
   std::string name;
@@ -94,7 +103,7 @@ class ArchiveReader {
   std::uint64_t pos_ = 0;
   std::string entryName_;
   std::string password_;
-  std::unique_ptr<Unpacker> unpacker_;
+  Unpacker* unpacker_ = nullptr;  // the process's, once this extraction needs it
   PackedReader packed_;
   std::unique_ptr<std::uint8_t, FreeDeleter> output_;
   std::uint64_t written_ = 0;
@@ -182,11 +191,12 @@ bool ArchiveReader::scan() {
         // The window is only needed once there is something to decompress.
         if (!unpacker_) {
           try {
-            unpacker_ = std::make_unique<Unpacker>();
+            unpacker_ = &processUnpacker();
           } catch (const std::bad_alloc&) {
             logMessage("Can't allocate memory for decompression!");
             return false;
           }
+          unpacker_->startExtraction();
         }
         UnpackOutput out{output_.get(), header->unpackedSize, 0};
         const UnpackEntry entry{header->unpackedSize, packedAvailable, (header->flags & kEntrySolid) != 0};
@@ -258,7 +268,7 @@ bool ArchiveReader::readStored(const FileHeader& header) {
     std::size_t got;
     std::size_t take;
     if (header.flags & kEntryEncrypted) {
-      if (staging.empty()) staging.resize(kStoredChunk);
+      if (staging.empty()) staging.resize(std::size_t(std::min<std::uint64_t>((count + 15) & ~std::uint64_t(15), kStoredChunk)));
       const std::size_t request = std::size_t(std::min<std::uint64_t>((need + 15) & ~std::uint64_t(15), kStoredChunk));
       got = packed_.readPacked(staging.data(), request);
       take = std::size_t(std::min<std::uint64_t>(got, need));
@@ -275,17 +285,15 @@ bool ArchiveReader::readStored(const FileHeader& header) {
   return written_ == count;
 }
 
-// The archive file's bytes: as many as can be read (a read error ends them early, like a
-// short file); nothing when the file cannot be opened.
+// The archive file's bytes: only its marker when that is not one the reader takes, so that
+// whatever else a file is, it is refused without being read.
 std::optional<std::vector<std::uint8_t>> readArchiveFile(const char* path) {
-  std::FILE* file = platform::openFile(path, "rb");
-  if (!file) return std::nullopt;
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-  std::fclose(file);
-  return bytes;
+  auto start = platform::readFileStart(path, kMarker.size());
+  if (!start || start->size() < kMarker.size() ||
+      (!std::equal(kMarker.begin(), kMarker.end(), start->begin()) &&
+       !std::equal(kAlternativeMarker.begin(), kAlternativeMarker.end(), start->begin())))
+    return start;
+  return platform::readFileStart(path, SIZE_MAX);
 }
 
 // One extraction over the archive's bytes, or over the file `archiveName` when there are none.

@@ -30,15 +30,18 @@ void HuffmanTable::build(const std::uint8_t* lengths, int symbolCount) {
 
   // A quick entry is only kept when every 16-bit window with these first bits decodes to the
   // same length (at most kQuickBits), so the look-up never disagrees with the full decoding.
+  // The limits never decrease, so the prefixes of length l are one run: those whose lowest
+  // window is at or above the limit of l - 1 and whose highest (the lowest + 62, bit 0 being
+  // ignored) is below the limit of l.
   constexpr int kRestBits = 16 - kQuickBits;
-  for (std::uint32_t prefix = 0; prefix < quick_.size(); ++prefix) {
-    const std::uint32_t low = prefix << kRestBits;
-    const std::uint32_t high = (low | ((1u << kRestBits) - 1)) & 0xFFFE;
-    const unsigned l = codeLength(low);
-    quick_[prefix] = 0;
-    if (l <= unsigned(kQuickBits) && codeLength(high) == l) {
-      const Decoded d = decodeSlow(low);
-      quick_[prefix] = std::uint16_t(d.symbol << 4 | d.length);
+  quick_.fill(0);
+  for (unsigned l = 1; l <= unsigned(kQuickBits); ++l) {
+    const std::uint32_t first = (codeLimit_[l - 1] + (1u << kRestBits) - 1) >> kRestBits;
+    const std::uint32_t end = std::min<std::uint32_t>((codeLimit_[l] + 1) >> kRestBits, std::uint32_t(quick_.size()));
+    for (std::uint32_t prefix = first; prefix < end; ++prefix) {
+      std::uint32_t index = firstSlot_[l] + (((prefix << kRestBits) - codeLimit_[l - 1]) >> (16 - l));
+      if (index >= std::uint32_t(symbolCount_)) index = 0;
+      quick_[prefix] = std::uint16_t(sortedSymbols_[index] << 4 | l);
     }
   }
 }

@@ -92,25 +92,29 @@ void Unpacker::BitInput::start(PackedReader& source) {
   pos = 0;
   bit = 0;
   base = 0;
-  fill = source.readPacked(buffer.data(), kBufferSize);
+  fill = source.readPacked(buffer.get(), kBufferSize);
   sourceDone = fill < kBufferSize;
-  std::fill(buffer.begin() + fill, buffer.end(), std::uint8_t(0));
+  clearAfterFill();
   serviceAt = sourceDone ? fill : fill - kMargin;
+}
+
+void Unpacker::BitInput::clearAfterFill() {
+  std::fill(buffer.get() + fill, buffer.get() + std::min(kBufferSize + kPadding, fill + kMargin + kPadding), std::uint8_t(0));
 }
 
 bool Unpacker::BitInput::service(PackedReader& source) {
   if (pos < serviceAt) return true;
   if (!sourceDone) {
     const std::size_t keep = pos < fill ? fill - pos : 0;
-    std::memmove(buffer.data(), buffer.data() + pos, keep);
+    std::memmove(buffer.get(), buffer.get() + pos, keep);
     base += pos;
     pos = 0;
     // Whole blocks only, so decryption stays in step with the data.
     const std::size_t want = (kBufferSize - keep) & ~std::size_t(15);
-    const std::size_t got = source.readPacked(buffer.data() + keep, want);
+    const std::size_t got = source.readPacked(buffer.get() + keep, want);
     fill = keep + got;
     sourceDone = got < want;
-    std::fill(buffer.begin() + fill, buffer.end(), std::uint8_t(0));
+    clearAfterFill();
     serviceAt = sourceDone ? fill : fill - kMargin;
     if (!sourceDone) return true;
   }
@@ -125,8 +129,8 @@ Unpacker::Unpacker()
 }
 
 void Unpacker::resetState() {
-  if (windowDirty_) std::memset(window_.get(), 0, kWindowSize);
-  windowDirty_ = false;
+  std::memset(window_.get(), 0, dirtyEnd_);
+  dirtyEnd_ = 0;
   writePos_ = 0;
   flushPos_ = 0;
   distRing_.fill(0);
@@ -137,6 +141,16 @@ void Unpacker::resetState() {
   channels_ = {};
   channelIndex_ = 0;
   crossDelta_ = 0;
+}
+
+void Unpacker::startExtraction() {
+  resetState();
+  outLeft_ = 0;
+  audioMode_ = false;
+  channelCount_ = 1;
+  mainTable_ = distTable_ = repLenTable_ = lenCodeTable_ = HuffmanTable{};
+  audioTables_ = {};
+  trackedStart_ = trackedEnd_ = packedAvailable_ = 0;
 }
 
 void Unpacker::trackRefill(std::size_t threshold) {
@@ -156,7 +170,7 @@ void Unpacker::trackRefill(std::size_t threshold) {
 bool Unpacker::readTables(PackedReader& source) {
   trackRefill(kRefillAtTables);
   if (!in_.service(source)) return false;
-  const std::uint8_t* buffer = in_.buffer.data();
+  const std::uint8_t* buffer = in_.buffer.get();
   auto peek = [&] { return peekBits(buffer, in_.pos, in_.bit); };
   auto skip = [&](unsigned n) { skipBits(in_.pos, in_.bit, n); };
 
@@ -306,7 +320,7 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
                                UnpackOutput* output) {
   packedAvailable_ = entry.packedAvailable;
   if (!entry.solid) resetState();
-  windowDirty_ = true;
+  const std::uint32_t startPos = writePos_;
   in_.start(source);
   trackedStart_ = 0;
   trackedEnd_ = std::min<std::uint64_t>(packedAvailable_, kTrackedBufferSize);
@@ -318,7 +332,7 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
   // member and force reloads on each symbol. Bits are taken from a 64-bit container that holds
   // at least 56 unread bits after each refill, enough for the longest step (51 bits).
   std::uint8_t* const window = window_.get();
-  const std::uint8_t* const buffer = in_.buffer.data();
+  const std::uint8_t* const buffer = in_.buffer.get();
   std::uint64_t bits = 0;      // unread bits, most significant first
   unsigned avail = 0;          // how many
   std::size_t loadPos = 0;     // next buffer byte to load into the container
@@ -450,12 +464,17 @@ bool Unpacker::decompressEntry(PackedReader& source, const UnpackEntry& entry,
   }
   store();
   writePos_ &= kWindowMask;
+  // Every byte written counts down outLeft_ (a forced end only counts more), so this bounds
+  // the part of the window a reset has to clear.
+  const std::uint64_t produced = std::uint64_t(std::max<std::int64_t>(std::int64_t(entry.unpackedSize) - 1 - outLeft_, 0));
+  dirtyEnd_ = startPos + produced >= kWindowSize ? kWindowSize
+                                                 : std::max<std::uint32_t>(dirtyEnd_, std::uint32_t(startPos + produced));
 
   if (!complete) {
     logMessage("Packed data ended before the entry was complete.");
   } else if (trackedEnd_ >= in_.streamPos() + 5) {
     // A table change right after the entry's last byte belongs to the next (solid) entry.
-    const std::uint8_t* buf = in_.buffer.data();
+    const std::uint8_t* buf = in_.buffer.get();
     const HuffmanTable& table = audioMode_ ? audioTables_[channelIndex_] : mainTable_;
     const HuffmanTable::Decoded d = table.decode(peekBits(buf, in_.pos, in_.bit));
     skipBits(in_.pos, in_.bit, d.length);

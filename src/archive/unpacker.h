@@ -2,7 +2,8 @@
 // coded with canonical Huffman tables that travel in the data themselves, plus an audio mode in
 // which up to four interleaved byte channels are predicted by adaptive linear filters and only
 // the prediction errors are coded. One Unpacker serves all entries of one extraction: a solid
-// entry continues the window, tables and filters of the entry before it.
+// entry continues the window, tables and filters of the entry before it. The reader keeps one
+// for the whole process and starts it afresh for every extraction.
 #pragma once
 
 #include <array>
@@ -38,6 +39,10 @@ class Unpacker {
   // Allocates the window; throws std::bad_alloc when it cannot.
   Unpacker();
 
+  // Puts everything back as a new Unpacker has it, so that no extraction sees anything of the
+  // one before (a damaged first entry flagged solid continues nothing).
+  void startExtraction();
+
   // Decodes one entry. Output is copied only when `output` is given (the wanted entry); entries
   // before it in a solid archive only fill the window. Returns false when the packed data ran
   // out before the entry was complete or the output would have overflowed.
@@ -59,7 +64,8 @@ class Unpacker {
     static constexpr std::size_t kMargin = 64;   // bytes one step may need past its start
     static constexpr std::size_t kPadding = 64;  // zeros after the buffer for look-ahead
 
-    std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(kBufferSize + kPadding);
+    // Not cleared when made: only the bytes read into it and those just past them are looked at.
+    std::unique_ptr<std::uint8_t[]> buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize + kPadding);
     std::size_t pos = 0;        // byte index in buffer
     unsigned bit = 0;           // bit 0..7 within it
     std::size_t fill = 0;       // valid bytes in buffer
@@ -68,6 +74,8 @@ class Unpacker {
     bool sourceDone = false;
 
     void start(PackedReader& source);
+    // Zeros the bytes past the valid ones that a step can look at.
+    void clearAfterFill();
     // Refills when the look-ahead runs short. Returns false once the read position has passed
     // the end of the packed data (a truncated or damaged stream).
     bool service(PackedReader& source);
@@ -87,9 +95,10 @@ class Unpacker {
     void operator()(std::uint8_t* p) const { std::free(p); }
   };
   // From calloc: fresh zero pages, so the first entry needs no clearing and small entries touch
-  // only the pages they use.
+  // only the pages they use; a reset clears only the bytes from 0 that entries may have
+  // written since the last one (all of them once the write position has gone round).
   std::unique_ptr<std::uint8_t, FreeDeleter> window_;
-  bool windowDirty_ = false;
+  std::uint32_t dirtyEnd_ = 0;
   std::uint32_t writePos_ = 0;
   std::uint32_t flushPos_ = 0;
   std::int64_t outLeft_ = 0;

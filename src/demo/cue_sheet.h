@@ -21,16 +21,8 @@ constexpr double kIslandEndMs = 141990.0;
 constexpr double kFinalEndMs = 175000.0;
 constexpr double kShowEndMs = 246882.0;
 
-// The scene state the script is in at a demo time (the loading state -1 aside), for hosts
-// that look at a given moment.
-constexpr int sceneStateAt(double nowMs) {
-  return nowMs <= introEndMs ? 0
-         : nowMs <= kTunnelEndMs ? 1
-         : nowMs <= kSecondLevelEndMs ? 2
-         : nowMs <= kIslandEndMs ? 3
-         : nowMs <= kFinalEndMs ? 5
-                                : 6;
-}
+// Where one scene hands over to the next: the author's workbench jumps between them.
+constexpr double kSceneChangesMs[] = {introEndMs, kTunnelEndMs, kSecondLevelEndMs, kIslandEndMs, kFinalEndMs};
 
 // ---- music ----
 

@@ -35,6 +35,11 @@ constexpr CubeCorner kCube[24] = {
 float endScrollOffset(float scrollMs) { return scrollMs * cue::kEndScrollPerMs - 25.0f; }
 
 void drawEndScene() {
+  if (!script.drawing) {
+    script.endSpin = static_cast<float>(platform::effectClockMs());
+    script.endScroll += script.frameDelta;
+    return;
+  }
   setShowProjection(150.0f, platform::settings.aspectRatio, 0.1, 700.0);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_BLEND);

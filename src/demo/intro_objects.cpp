@@ -53,6 +53,10 @@ void drawCharacter() {
   }
   const float s = script.sceneClock;  // the runner covers 120 units a second along -z
   if (!(now() < cue::kRunnerEndMs && inView(0.0f, 25.0f, -s))) return;
+  if (!script.drawing) {
+    character->advance(script.frameDelta * 1.5f);
+    return;
+  }
   glPushMatrix();
   setLights({{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 74.0f, 34.0f, 1.0f}},
             {{1.0f, 1.0f, 1.0f, 0.0f}, {0.0f, 68.0f, -260.0f, 1.0f}});
@@ -66,6 +70,10 @@ void drawCharacter() {
 
 void drawMonks() {
   if (!(insideWindow(kMonkGroup, now()) && inView(kMonkGroup.x, kMonkGroup.y, kMonkGroup.z))) return;
+  if (!script.drawing) {
+    if (fx::ParticleSystem* fire = sceneObjects.particles.get()) fire->update(script.frameDelta / 2.8f);
+    return;
+  }
   setLights({{1.0f, 0.8f, 0.8f, 0.0f}, {-325.0f, 20.0f, -227.0f, 0.6f}},
             {{1.0f, 1.0f, 1.0f, 0.0f}, {-325.0f, 20.0f, -227.0f, 0.5f}});
   if (world::Md3Model* monk = sceneObjects.monk.get()) {
@@ -136,6 +144,7 @@ MonkPlace monkPlace(int index, double nowMs) {
 void drawIntroObjects() {
   drawCharacter();
   drawMonks();
+  if (!script.drawing) return;
   drawColumn();
   // From black (1 on the 0..255 scale) over the first two seconds.
   if (now() < cue::kOpeningFadeDrawnUntilMs) {

@@ -101,6 +101,10 @@ void drawIntroOverlay() {
   const float w = static_cast<float>(platform::settings.screenWidth);
   const float h = static_cast<float>(platform::settings.screenHeight);
   advanceIntroLogos(o, script.frameDelta);
+  if (!script.drawing) {
+    if (platform::demoClockMs() > cue::kPanelStartMs) advanceIntroCaption(o, platform::demoClockMs(), script.frameDelta);
+    return;
+  }
 
   fx::pushPixelProjection();
   glEnable(GL_BLEND);  // with the scene's additive blend function

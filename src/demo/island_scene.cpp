@@ -108,18 +108,20 @@ void drawIslandMist() {
   fx::ParticleSystem* mist = sceneObjects.particles.get();
   if (!mist) return;
   const float dt = script.frameDelta;
-  glPushMatrix();
+  const bool drawing = script.drawing;
+  if (drawing) glPushMatrix();
   mist->setColours({0.8f, 0.8f, 0.8f}, {0.5f, 0.7f, 1.0f});
   mist->setActiveCount(105);
   const struct {
     float x, y, z, slowdown;
   } emitters[4] = {{1040, 40, 1140, 14.8f}, {15, 0, -6, 14.5f}, {15, 0, 6, 15}, {-15, -9, 10, 15}};
+  // Each emitter shows the set as its own update leaves it.
   for (const auto& e : emitters) {
-    glTranslatef(e.x, e.y, e.z);
+    if (drawing) glTranslatef(e.x, e.y, e.z);
     mist->update(dt / e.slowdown);
-    mist->draw();
+    if (drawing) mist->draw();
   }
-  glPopMatrix();
+  if (drawing) glPopMatrix();
 }
 
 float boatSway(float s) { return 2.0f * (0.04f * std::sin(s + 5.0f) + std::sin(0.04f * s + 5.0f)); }
@@ -134,6 +136,10 @@ IslandFog islandFog(float eyeHeight) {
 }
 
 void drawIslandScene(float s, float fogEyeHeight) {
+  if (!script.drawing) {
+    drawIslandMist();
+    return;
+  }
   drawBoat(s);
   drawTerrain(fogEyeHeight);
   drawSea(s);

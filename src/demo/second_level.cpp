@@ -11,6 +11,12 @@ namespace demo {
 
 void drawSecondLevel() {
   SceneObjects& o = sceneObjects;
+  const float step = script.frameDelta * cue::kSecondLevelPathRate;
+  if (!script.drawing) {
+    if (o.firstCamera) o.firstCamera->advance(step);
+    if (o.lightSprites) o.lightSprites->path.advance(step);
+    return;
+  }
   const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
   glFogi(GL_FOG_MODE, GL_EXP2);
   glFogfv(GL_FOG_COLOR, black);
@@ -19,7 +25,6 @@ void drawSecondLevel() {
   glFogf(GL_FOG_START, 1.0f);
   glFogf(GL_FOG_END, 300.0f);
 
-  const float step = script.frameDelta * cue::kSecondLevelPathRate;
   if (o.firstCamera) {
     o.firstCamera->advance(step);
     o.firstCamera->applyLookAt();

@@ -12,9 +12,15 @@
 // The window is the host's: it is opened before load and closed after unload. There is one
 // show at a time (it draws into the one current context and plays through the one sound
 // system); a loaded show is unloaded when its owner goes.
+//
+// The author's workbench adds a jump to any moment (seek), a pause and a single step. A jump
+// replays the script from the end of loading to the moment without drawing (but for the last
+// two frames, drawn and not presented, so that what a frame leaves to the next is there), on
+// the frame grid of the virtual clock, or of 60 frames a second on the real clock.
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "demo/scene_objects.h"
 #include "demo/timeline.h"
@@ -36,7 +42,7 @@ struct ShowHost {
 
 class Show {
  public:
-  Show() = default;
+  Show();
   ~Show();
   Show(const Show&) = delete;
   Show& operator=(const Show&) = delete;
@@ -59,15 +65,36 @@ class Show {
 
   bool loaded() const { return loaded_; }
 
+  // ---- the author's workbench (the show as designed makes none of these calls) ----
+
+  // Brings the show to demo time `ms` (rounded to the frame grid, at least its first frame
+  // after loading) with every state a run from the start has there; the next frame draws it.
+  // The music is placed there too (silent before its cue). A paused show stays paused.
+  void seek(double ms);
+  // Stops or restarts the demo clock, the effect clock and the music; the frames go on being
+  // drawn, with a frame delta of 0.
+  void setPaused(bool paused);
+  bool paused() const { return paused_; }
+  // While paused, the next frame moves on by one frame of the grid.
+  void step();
+  // One frame of the grid, in milliseconds.
+  double frameMs() const;
+
   // The slots and the script state, for hosts that stage one scene with objects of their
   // own; unload releases whatever is in the slots.
   SceneObjects& objects() { return sceneObjects; }
   ScriptState& state() { return script; }
+  const SceneObjects& objects() const { return sceneObjects; }
+  const ScriptState& state() const { return script; }
 
  private:
   bool loaded_ = false;
   bool textures_ = false;
   bool quadric_ = false;
+  bool paused_ = false;
+  // What moves in the show, as the loading frame left it: where every jump starts from.
+  struct Snapshot;
+  std::unique_ptr<Snapshot> start_;
 };
 
 }  // namespace demo

@@ -45,6 +45,7 @@ void rayVeil() {
 }  // namespace
 
 void drawIntroPicture(bool echo) {
+  echo = echo && script.drawing;
   if (echo) {
     glViewport(0, 0, resources::textureTable.targetSize, resources::textureTable.targetSize);
     glDisable(GL_SCISSOR_TEST);
@@ -55,7 +56,7 @@ void drawIntroPicture(bool echo) {
     o.firstCamera->applyLookAt();
   }
   if (o.frustum) o.frustum->extract();
-  if (o.firstLevel && o.firstCamera)
+  if (o.firstLevel && o.firstCamera && script.drawing)
     o.firstLevel->render(*o.firstCamera, frustumBoxTest(), script.lightmapsOn, script.texturesOn);
   drawIntroObjects();
   if (echo) fx::echoTrail(fx::introEchoLayerCount(now()), 0.016f, 0.0f, fx::introEchoStartAlpha(now()));
@@ -63,17 +64,25 @@ void drawIntroPicture(bool echo) {
 
 namespace {
 
+// The song is asked for on every frame of its cue; a jump places it afterwards instead.
+void askForSong() {
+  if (script.songCueMs < 0.0) script.songCueMs = now();
+  if (!script.replaying) music::musicPlaySong(music::musicState.songHandle.get());
+}
+
 void runIntroState() {
   const float end = static_cast<float>(cue::introEndMs);
   if (now() < end) {
-    if (musicCueOpen(now())) music::musicPlaySong(music::musicState.songHandle.get());
+    if (musicCueOpen(now())) askForSong();
     // One decision for both sides of the flight, so a frame that straddles the window's end
     // never leaves the picture in the corner without its replay.
     drawIntroPicture(echoTrailOpen(now()));
     drawIntroOverlay();
-    rayVeil();
-    fx::fadeOut(cue::kIntroFadeOutStartMs, end, kWhite, kWhite, kWhite, 0);
-    fx::resetSceneState();
+    if (script.drawing) {
+      rayVeil();
+      fx::fadeOut(cue::kIntroFadeOutStartMs, end, kWhite, kWhite, kWhite, 0);
+      fx::resetSceneState();
+    }
   }
   // Set at the end of the frame: the intro's last two seconds are drawn with it.
   if (now() > cue::kCloseNearPlaneFromMs) setWindowProjection(0.1, 2000.0);
@@ -81,12 +90,13 @@ void runIntroState() {
 }
 
 void runTunnelState() {
-  drawTunnelScene();
+  if (script.drawing) drawTunnelScene();
   if (now() - cue::kTunnelStartMs > cue::kTunnelLengthMs) {
     setWindowProjection(1.0, 3000.0);
     replaceFirstCamera("cam2.trj");
     script.sceneState = 2;
   }
+  if (!script.drawing) return;
   fx::fadeOut(cue::kTunnelFadeOutStartMs, cue::kTunnelFadeOutEndMs, kWhite, kWhite, kWhite, 0);
   fx::resetSceneState();
 }
@@ -98,6 +108,7 @@ void runSecondLevelState() {
     replaceFirstCamera("cam3.trj");
     script.sceneState = 3;
   }
+  if (!script.drawing) return;
   fx::fadeIn(cue::kSecondLevelFadeInStartMs, cue::kSecondLevelFadeInEndMs, kWhite, kWhite, kWhite, 0);
   fx::resetSceneState();
   if (now() > cue::kSecondLevelFadeOutFromMs) {
@@ -112,17 +123,19 @@ void runIslandState() {
   world::CameraPath* camera = now() > cue::kSecondCameraMs ? o.secondCamera.get() : o.firstCamera.get();
   if (camera) {
     camera->advance(script.frameDelta * cue::kIslandPathRate);
-    camera->applyLookAt();
+    if (script.drawing) camera->applyLookAt();
   }
   // The fog follows the "cam3.trj" camera for the whole scene, also once cam32.trj flies.
   const float fogEyeHeight = o.firstCamera ? o.firstCamera->eye().y : 0.0f;
   drawIslandScene(script.sceneClock, fogEyeHeight);
-  fx::fadeInWindow(cue::kIslandFlashStartMs, cue::kIslandFlashEndMs, kWhite, kWhite, kWhite, 0);
-  fx::resetSceneState();
-  fx::fadeInWindow(cue::kSecondCameraFlashStartMs, cue::kSecondCameraFlashEndMs, kWhite, kWhite, kWhite, 0);
-  fx::resetSceneState();
-  fx::noiseOverlay(kWhite, kWhite, kWhite, 6.0f);
-  fx::resetSceneState();
+  if (script.drawing) {
+    fx::fadeInWindow(cue::kIslandFlashStartMs, cue::kIslandFlashEndMs, kWhite, kWhite, kWhite, 0);
+    fx::resetSceneState();
+    fx::fadeInWindow(cue::kSecondCameraFlashStartMs, cue::kSecondCameraFlashEndMs, kWhite, kWhite, kWhite, 0);
+    fx::resetSceneState();
+    fx::noiseOverlay(kWhite, kWhite, kWhite, 6.0f);
+    fx::resetSceneState();
+  }
   if (now() > cue::kIslandEndMs) {
     setShowProjection(150.0f, platform::settings.aspectRatio, 1.0, 700.0);
     gluLookAt(0.0, 0.0, 2.0, 0.0, 0.0, -10.0, 0.0, 1.0, 0.0);
@@ -142,12 +155,12 @@ void runFinalState() {
   // The backdrop is only ever seen through the window phase; before and after it the pass
   // would draw and copy a picture that nothing shows, so only its projection is set.
   FinalScene* scene = sceneObjects.finalScene.get();
-  if (!scene || scene->showsBackdrop(static_cast<float>(now() * 0.001)))
+  if (script.drawing && (!scene || scene->showsBackdrop(static_cast<float>(now() * 0.001))))
     drawFinalBackdrop(script.sceneClock);
   else
     setWindowProjection(1.0, 700.0);
-  if (scene) scene->draw(static_cast<float>(now() * 0.001));
-  if (now() > cue::kFinalFlashFromMs) {
+  if (scene && script.drawing) scene->draw(static_cast<float>(now() * 0.001));
+  if (now() > cue::kFinalFlashFromMs && script.drawing) {
     // The outline pass ends on its wire sphere and leaves polygons drawn as lines, which
     // would reduce the flash to the outline of a quad beyond the window's edges.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -155,7 +168,7 @@ void runFinalState() {
     fx::resetSceneState();
   }
   if (now() > cue::kFinalEndMs) {
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    if (script.drawing) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     // Read as the design does, though no later frame flies it.
     replaceFirstCamera("cam4.trj");
     script.sceneState = 6;
@@ -175,6 +188,12 @@ void runScript() {
 }
 
 }  // namespace
+
+const char* sceneStateName(int state) {
+  static constexpr const char* kNames[] = {"loading",      "intro level", "tunnel",      "second level",
+                                           "island",       "final set-up", "final scene", "end scene"};
+  return state >= -1 && state <= 6 ? kNames[state + 1] : "";
+}
 
 bool musicCueOpen(double nowMs) { return cue::kMusicCueStartMs < nowMs && nowMs < cue::kMusicCueEndMs; }
 
@@ -208,6 +227,16 @@ void runFrame() {
   }
 
   glDisable(GL_SCISSOR_TEST);
+}
+
+void replayFrame() {
+  script.drawing = false;
+  script.frameDelta = platform::frameDeltaMs();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  runScript();
+  if (platform::demoClockMs() > cue::kShowEndMs) script.ended = true;
+  script.drawing = true;
 }
 
 }  // namespace demo

@@ -28,6 +28,11 @@ namespace demo {
 struct ScriptState {
   int sceneState = -1;  // -1 not loaded, 0 intro level ... 6 end scene
   bool ended = false;   // the clock has passed the end of the show
+  // False while the script is replayed without its pictures (a jump to another moment): the
+  // scenes then do only what moves their state on, the same steps in the same order.
+  bool drawing = true;
+  bool replaying = false;  // the frames of a jump: the song is not asked for, but placed after
+  double songCueMs = -1.0;  // demo time of the first frame that asked for the song
   int letterboxHeight = 0;  // the black bars above and below the picture, set at load
   float frameDelta = 0.0f;
   float sceneClock = 0.0f;      // 120 units a second of script frames
@@ -46,6 +51,10 @@ struct ScriptState {
 };
 extern ScriptState script;
 
+// "loading", "intro level", "tunnel", "second level", "island", "final set-up", "final scene",
+// "end scene" for -1 .. 6; "" for any other.
+const char* sceneStateName(int state);
+
 // Whether the song is asked for at `nowMs`.
 bool musicCueOpen(double nowMs);
 
@@ -55,6 +64,11 @@ bool echoTrailOpen(double nowMs);
 // One frame of the show; the first runs the loading sequence. The authoring controls (app)
 // follow it as the frame's last step. Hosts call it through the Show.
 void runFrame();
+
+// One frame of the script as runFrame would run it at the clock's time, without its picture.
+// The matrices the scenes leave for the next frame (the projections, the view the frustum is
+// taken from) are set all the same.
+void replayFrame();
 
 // The first level as the intro draws it now: "cam.trj" advanced and applied, the frustum, the
 // level and its objects; with `echo` drawn into the 512 x 512 corner and replayed over the

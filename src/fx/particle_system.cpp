@@ -71,6 +71,14 @@ void ParticleSystem::create(int capacity, std::string_view textureFile, unsigned
   if (!textureFile.empty()) texture_ = resources::loadTgaTexture(textureFile);
 }
 
+void ParticleSystem::restore(const Snapshot& snapshot) {
+  if (snapshot.particles.size() != particles_.size()) return;
+  particles_ = snapshot.particles;
+  activeCount_ = snapshot.activeCount;
+  start_ = snapshot.start;
+  end_ = snapshot.end;
+}
+
 void ParticleSystem::setColours(const Rgb& start, const Rgb& end) {
   start_ = start;
   end_ = end;

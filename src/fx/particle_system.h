@@ -84,6 +84,15 @@ class ParticleSystem {
   // Gives the sprite texture back (needs the rendering context); the records stay.
   void destroy();
 
+  // What moves: the records, how many are active, the colours.
+  struct Snapshot {
+    std::vector<Particle> particles;
+    int activeCount = 0;
+    Rgb start, end;
+  };
+  Snapshot snapshot() const { return {particles_, activeCount_, start_, end_}; }
+  void restore(const Snapshot& snapshot);
+
   int capacity() const { return static_cast<int>(particles_.size()); }
   int activeCount() const { return activeCount_; }
   float spread() const { return spread_; }

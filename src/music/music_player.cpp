@@ -36,6 +36,7 @@ struct SongState {
   bool started = false;  // window thread only
   // Changed under the mixer lock; the renderer reads it under the same lock.
   Output output = Output::None;
+  bool paused = false;    // kept where it is, rendering nothing
   bool finished = false;  // the module has nothing more to render
   // Clock playback (window thread only).
   std::chrono::steady_clock::time_point clockStart;
@@ -93,7 +94,7 @@ void mixChunk(std::int16_t* stereo, std::size_t frames, int rate) {
   const std::size_t values = frames * 2;
   std::fill_n(mixer.sum.begin(), values, 0);
   for (SongState* song : mixer.started) {
-    if (song->output != Output::Mixer) continue;
+    if (song->output != Output::Mixer || song->paused) continue;
     const std::size_t done = song->render(mixer.songBuffer.data(), frames, rate);
     for (std::size_t i = 0; i < done * 2; ++i) mixer.sum[i] += mixer.songBuffer[i];
   }
@@ -115,7 +116,7 @@ void forget(SongState* song) {
 
 // Clock playback: bring the song to the sample of the time elapsed since it started.
 void catchUpWithClock(SongState& song) {
-  if (song.output != Output::Clock || song.finished) return;
+  if (song.output != Output::Clock || song.finished || song.paused) return;
   const auto elapsed = std::chrono::steady_clock::now() - song.clockStart;
   const double seconds = std::chrono::duration<double>(elapsed).count();
   const auto target = static_cast<std::int64_t>(seconds * song.clockRate);
@@ -217,6 +218,53 @@ int musicGetRow(Song* song) {
   if (!song) return 0;
   catchUpWithClock(*song->state);
   return song->state->row.load(std::memory_order_relaxed);
+}
+
+void musicPause(Song* handle, bool paused) {
+  if (!handle) return;
+  SongState& song = *handle->state;
+  if (song.paused == paused) return;
+  catchUpWithClock(song);
+  std::lock_guard guard(mixer.lock);
+  song.paused = paused;
+  // A song on the clock goes on from the sample it stopped at.
+  if (!paused && song.output == Output::Clock)
+    song.clockStart = std::chrono::steady_clock::now() -
+                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                          std::chrono::duration<double>(static_cast<double>(song.clockFrames) / song.clockRate));
+}
+
+void musicSetPosition(Song* handle, double seconds) {
+  if (!handle) return;
+  SongState& song = *handle->state;
+  if (!(seconds >= 0.0)) {
+    forget(&song);
+    std::lock_guard guard(mixer.lock);
+    song.started = false;
+    song.finished = false;
+    try {
+      song.module->set_position_seconds(0.0);
+    } catch (const std::exception&) {
+    }
+    song.order.store(0, std::memory_order_relaxed);
+    song.row.store(0, std::memory_order_relaxed);
+    return;
+  }
+  musicPlaySong(handle);
+  std::lock_guard guard(mixer.lock);
+  try {
+    song.module->set_position_seconds(seconds);
+    song.finished = false;
+    song.order.store(song.module->get_current_order(), std::memory_order_relaxed);
+    song.row.store(song.module->get_current_row(), std::memory_order_relaxed);
+  } catch (const std::exception&) {
+    song.finished = true;
+  }
+  if (song.output == Output::Clock) {
+    song.clockFrames = static_cast<std::int64_t>(seconds * song.clockRate);
+    song.clockStart = std::chrono::steady_clock::now() -
+                      std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
+  }
 }
 
 bool musicFreeSong(SongHandle& song) {

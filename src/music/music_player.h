@@ -49,6 +49,15 @@ bool musicPlaySong(Song* song);
 int musicGetOrder(Song* song);
 int musicGetRow(Song* song);
 
+// ---- the author's controls (the show as designed makes none of these calls) ----
+
+// Holds a started song where it is (silent, its position kept) or lets it play on.
+void musicPause(Song* song, bool paused);
+// Puts a song at `seconds` from its start and lets it play from there, as if it had been
+// started that long ago; a negative time takes it back to before its start, so that the
+// next musicPlaySong starts it again.
+void musicSetPosition(Song* song, double seconds);
+
 // Stops the song and releases it; the handle is null afterwards. Returns whether there was
 // a song.
 bool musicFreeSong(SongHandle& song);

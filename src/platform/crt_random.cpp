@@ -4,14 +4,16 @@
 
 namespace platform {
 namespace {
-std::uint32_t crtRandState = 1;
+std::uint32_t crtRandState_ = 1;
 }
 
-void crtSrand(unsigned int seed) { crtRandState = seed; }
+void crtSrand(unsigned int seed) { crtRandState_ = seed; }
+
+unsigned int crtRandState() { return crtRandState_; }
 
 int crtRand() {
-  crtRandState = crtRandState * 214013u + 2531011u;
-  return static_cast<int>((crtRandState >> 16) & 0x7fff);
+  crtRandState_ = crtRandState_ * 214013u + 2531011u;
+  return static_cast<int>((crtRandState_ >> 16) & 0x7fff);
 }
 
 }  // namespace platform

@@ -8,5 +8,7 @@ constexpr int kCrtRandMax = 0x7fff;
 
 void crtSrand(unsigned int seed);
 int crtRand();  // 0 .. kCrtRandMax
+// The generator's whole state; crtSrand with it puts the generator back there.
+unsigned int crtRandState();
 
 }  // namespace platform

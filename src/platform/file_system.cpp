@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 #include "platform/path_resolver.h"
@@ -48,6 +50,18 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(std::string_view path) {
   const bool failed = std::ferror(f) != 0;
   std::fclose(f);
   if (failed) return std::nullopt;
+  return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> readFileStart(std::string_view path, std::size_t limit) {
+  std::FILE* f = openFile(path, "rb");
+  if (!f) return std::nullopt;
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t chunk[65536];
+  size_t n;
+  while (bytes.size() < limit && (n = std::fread(chunk, 1, std::min(sizeof chunk, limit - bytes.size()), f)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + n);
+  std::fclose(f);
   return bytes;
 }
 

@@ -21,6 +21,11 @@ struct FrameTimerState {
   double effectOrigin = 0.0;
   std::int64_t deltaReading = 0;
   float lastDelta = 0.0f;
+  float lastRealDelta = 0.0f;
+  // Stopped clocks read the counter as it stood when they stopped (plus any steps since).
+  bool paused = false;
+  std::int64_t pausedReading = 0;
+  std::int64_t pendingStep = 0;  // counts the next delta gives while stopped
 };
 
 CounterSource counter;
@@ -30,6 +35,9 @@ std::int64_t readCounter() {
   if (counter.isVirtual) return counter.virtualCount;
   return static_cast<std::int64_t>(SDL_GetPerformanceCounter());
 }
+
+// What the demo and effect clocks read: the counter, or where it stood when they stopped.
+std::int64_t readClockCounter() { return timer.paused ? timer.pausedReading : readCounter(); }
 
 std::int64_t readFrequency() {
   if (counter.isVirtual) return counter.virtualFrequency;
@@ -51,7 +59,7 @@ void resetDemoClock() {
 }
 
 double demoClockMs() {
-  timer.demoReading = readCounter();
+  timer.demoReading = readClockCounter();
   return (static_cast<double>(timer.demoReading) - timer.demoOrigin) /
          (static_cast<double>(timer.frequency) * 0.001);
 }
@@ -62,17 +70,29 @@ void resetEffectClock() {
 }
 
 double effectClockMs() {
-  timer.effectReading = readCounter();
+  timer.effectReading = readClockCounter();
   return (static_cast<double>(timer.effectReading) - timer.effectOrigin) /
          (static_cast<double>(timer.frequency) * 0.001);
 }
+
+namespace {
+float countsToMs(std::int64_t counts) {
+  return static_cast<float>(static_cast<double>(counts) * static_cast<double>(1000.0f) /
+                            static_cast<double>(timer.frequency));
+}
+}  // namespace
 
 float frameDeltaMs() {
   const std::int64_t reading = readCounter();
   const std::int64_t delta = reading - timer.deltaReading;
   timer.deltaReading = reading;
-  timer.lastDelta = static_cast<float>(static_cast<double>(delta) * static_cast<double>(1000.0f) /
-                                       static_cast<double>(timer.frequency));
+  timer.lastRealDelta = countsToMs(delta);
+  if (timer.paused) {
+    timer.lastDelta = countsToMs(timer.pendingStep);
+    timer.pendingStep = 0;
+  } else {
+    timer.lastDelta = timer.lastRealDelta;
+  }
   return timer.lastDelta;
 }
 
@@ -119,5 +139,48 @@ bool usingVirtualCounter() { return counter.isVirtual; }
 double virtualCounterMs() {
   return static_cast<double>(counter.virtualCount) * 1000.0 / static_cast<double>(counter.virtualFrequency);
 }
+
+double virtualFrameMs() {
+  return static_cast<double>(counter.countsPerFrame) * 1000.0 / static_cast<double>(counter.virtualFrequency);
+}
+
+namespace {
+std::int64_t msToCounts(double ms) { return static_cast<std::int64_t>(ms * static_cast<double>(timer.frequency) * 0.001); }
+}  // namespace
+
+void setClocksMs(double ms) {
+  const std::int64_t reading = readCounter();
+  const double origin = static_cast<double>(reading) - ms * (static_cast<double>(timer.frequency) * 0.001);
+  timer.demoReading = timer.effectReading = timer.deltaReading = reading;
+  timer.demoOrigin = timer.effectOrigin = origin;
+  timer.pausedReading = reading;
+  timer.pendingStep = 0;
+}
+
+void pauseClocks(bool paused) {
+  if (paused == timer.paused) return;
+  const std::int64_t reading = readCounter();
+  if (paused) {
+    timer.pausedReading = reading;
+    timer.pendingStep = 0;
+  } else {
+    // The time stood still: the origins move on by as much as the counter did.
+    const double stood = static_cast<double>(reading - timer.pausedReading);
+    timer.demoOrigin += stood;
+    timer.effectOrigin += stood;
+  }
+  timer.paused = paused;
+}
+
+bool clocksPaused() { return timer.paused; }
+
+void stepPausedClocks(double ms) {
+  if (!timer.paused) return;
+  const std::int64_t counts = msToCounts(ms);
+  timer.pausedReading += counts;
+  timer.pendingStep += counts;
+}
+
+float realFrameDeltaMs() { return timer.lastRealDelta; }
 
 }  // namespace platform

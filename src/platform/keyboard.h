@@ -36,6 +36,9 @@ enum VirtualKey : int {
 
 struct KeyState {
   std::array<bool, 256> down{};
+  // Set when a key goes down (not by its auto-repeat), until the author's workbench takes it:
+  // a press and release between two frames still counts there.
+  std::array<bool, 256> pressed{};
 };
 extern KeyState keys;
 

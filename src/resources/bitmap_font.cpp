@@ -103,6 +103,13 @@ bool BitmapFont::create(int height) {
   return ok;
 }
 
+bool BitmapFont::setText(std::span<const std::uint8_t> bytes) {
+  text.clear();
+  if (bytes.size() > static_cast<size_t>(kMaxTextSize)) return false;
+  text.assign(bytes.begin(), bytes.end());
+  return true;
+}
+
 void BitmapFont::loadText(std::string_view path) {
   text.clear();
   std::FILE* file = platform::openFile(path, "rb");
@@ -110,15 +117,17 @@ void BitmapFont::loadText(std::string_view path) {
     textBox("Cannot read the file");
     return;
   }
+  // The size first: a file over the limit is refused before anything is allocated for it.
   const long start = std::ftell(file);
   long end = -1;
   if (start >= 0 && std::fseek(file, 0, SEEK_END) == 0) end = std::ftell(file);
   const bool sized = end >= start && start >= 0 && std::fseek(file, start, SEEK_SET) == 0;
   const long size = sized ? end - start : -1;
+  std::vector<std::uint8_t> bytes;
   bool allocated = size >= 0 && size <= kMaxTextSize;
   if (allocated) {
     try {
-      text.resize(static_cast<size_t>(size));
+      bytes.resize(static_cast<size_t>(size));
     } catch (const std::bad_alloc&) {
       allocated = false;
     }
@@ -128,12 +137,13 @@ void BitmapFont::loadText(std::string_view path) {
     std::fclose(file);
     return;
   }
-  const size_t got = size > 0 ? std::fread(text.data(), 1, text.size(), file) : 0;
-  if (got < text.size()) {
+  const size_t got = size > 0 ? std::fread(bytes.data(), 1, bytes.size(), file) : 0;
+  if (got < bytes.size()) {
     textBox("Thats zarbi kan meme");
-    text.resize(got);
+    bytes.resize(got);
   }
   std::fclose(file);
+  setText(bytes);
 }
 
 void BitmapFont::destroy() {

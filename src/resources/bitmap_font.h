@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,9 +39,12 @@ class BitmapFont {
   // nothing is shown either way.
   bool create(int height);
 
-  // Reads the whole file (binary: carriage returns stay). Failures show an "Error" box:
-  // "Cannot read the file", "Allocation memory low" or, for a short read that keeps the bytes
-  // that arrived, "Thats zarbi kan meme".
+  // Takes a text's bytes exactly (carriage returns stay). False, leaving no text, when there
+  // are more than a text of the show can hold (64 MiB).
+  bool setText(std::span<const std::uint8_t> bytes);
+  // Reads the whole file into the text. Failures show an "Error" box: "Cannot read the file",
+  // "Allocation memory low" (also for a file over the limit, refused before it is read) or,
+  // for a short read that keeps the bytes that arrived, "Thats zarbi kan meme".
   void loadText(std::string_view path);
 
   // Deletes the lists (the demo keeps them to the end; tests and tools clean up).

@@ -1,13 +1,9 @@
 #include "resources/jpeg_texture.h"
 
-#include <csetjmp>
-#include <cstdio>
 #include <new>
 
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
-
-#include "platform/path_resolver.h"
+#include "platform/file_system.h"
+#include "resources/jpeg_errors.h"
 
 namespace resources {
 namespace {
@@ -18,44 +14,23 @@ constexpr int kMaxSide = 16384;
 // which the library would stretch into a whole grey picture of the claimed size.
 constexpr std::uint64_t kMaxPixelsPerByte = 512;
 
-// The library's standard handler ends the process on a damaged file; this one returns to
-// the decoder, which releases everything and reports failure instead.
-struct ErrorManager {
-  jpeg_error_mgr standard;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void errorExit(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-
-// Warnings about recoverable damage would only clutter standard error.
-void ignoreMessage(j_common_ptr) {}
-
 // Kept free of objects with destructors between setjmp and the library calls, so the jump
 // back skips nothing that needs cleaning up.
-// Reads from `file`, or from `bytes` when there is no file; `size` is the length of either.
-bool decodeStream(std::FILE* file, const std::uint8_t* bytes, std::size_t size, JpegImage& image,
-                  std::vector<JSAMPROW>& rows) {
+bool decode(std::span<const std::uint8_t> bytes, JpegImage& image, std::vector<JSAMPROW>& rows) {
   jpeg_decompress_struct cinfo{};
-  ErrorManager errors;
-  cinfo.err = jpeg_std_error(&errors.standard);
-  errors.standard.error_exit = errorExit;
-  errors.standard.output_message = ignoreMessage;
+  JpegErrors errors;
+  cinfo.err = useJpegErrors(errors);
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
   jpeg_create_decompress(&cinfo);
-  if (file)
-    jpeg_stdio_src(&cinfo, file);
-  else
-    jpeg_mem_src(&cinfo, bytes, static_cast<unsigned long>(size));
+  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
   jpeg_read_header(&cinfo, TRUE);
   // Checked before decompression starts: a progressive file would otherwise buffer the
   // whole claimed picture.
   if (cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide ||
-      std::uint64_t{cinfo.image_width} * cinfo.image_height > kMaxPixelsPerByte * size) {
+      std::uint64_t{cinfo.image_width} * cinfo.image_height > kMaxPixelsPerByte * bytes.size()) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -93,26 +68,15 @@ bool decodeStream(std::FILE* file, const std::uint8_t* bytes, std::size_t size, 
 
 bool decodeJpegFile(std::string_view path, JpegImage& image) {
   image = JpegImage{};
-  std::FILE* file = platform::openFile(path, "rb");
-  if (!file) return false;
-  long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-  if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-    std::fclose(file);
-    return false;
-  }
-  std::vector<JSAMPROW> rows;
-  const bool ok = decodeStream(file, nullptr, static_cast<std::size_t>(size), image, rows);
-  std::fclose(file);
-  if (!ok) image = JpegImage{};
-  return ok;
+  const auto bytes = platform::readWholeFile(path);
+  return bytes && decodeJpegBytes(*bytes, image);
 }
 
 bool decodeJpegBytes(std::span<const std::uint8_t> bytes, JpegImage& image) {
   image = JpegImage{};
   if (bytes.empty()) return false;
   std::vector<JSAMPROW> rows;
-  const bool ok = decodeStream(nullptr, bytes.data(), bytes.size(), image, rows);
+  const bool ok = decode(bytes, image, rows);
   if (!ok) image = JpegImage{};
   return ok;
 }

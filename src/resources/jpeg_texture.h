@@ -16,14 +16,20 @@ struct JpegImage {
   int height = 0;
   int components = 0;                // 3 for colour, 1 for greyscale
   std::vector<std::uint8_t> pixels;  // first scanline (top of the picture) first
+
+  // The components of pixel (x, y), y counted from the top.
+  const std::uint8_t* at(int x, int y) const {
+    return &pixels[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) *
+                   static_cast<std::size_t>(components)];
+  }
 };
 
-// Decodes the JPEG file at `path` (through the path resolver). False when the file cannot be
-// opened, the library rejects it, or it claims a side beyond 16384 pixels or more pixels than
-// its bytes could code (over 512 a byte).
-bool decodeJpegFile(std::string_view path, JpegImage& image);
-// The same from a JPEG held in memory.
+// Decodes a JPEG held in memory. False when the library rejects it, or it claims a side beyond
+// 16384 pixels or more pixels than its bytes could code (over 512 a byte).
 bool decodeJpegBytes(std::span<const std::uint8_t> bytes, JpegImage& image);
+// The same for the file at `path` (through the path resolver); false also when it cannot be
+// read.
+bool decodeJpegFile(std::string_view path, JpegImage& image);
 
 // Decodes and uploads with the shared texture settings; the first scanline lands at t = 0.
 // A missing or rejected file gives an empty record (name 0) and no message. A greyscale file

@@ -94,4 +94,11 @@ void releaseTextureTable() {
   for (TextureRecord& record : textureTable.entries) releaseTexture(record);
 }
 
+void releaseGeneratedTextures() {
+  for (std::uint32_t* name : {&textureTable.noiseTexture, &textureTable.trailTexture, &textureTable.backdropTexture}) {
+    if (*name != 0) glDeleteTextures(1, name);
+    *name = 0;
+  }
+}
+
 }  // namespace resources

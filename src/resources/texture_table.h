@@ -78,6 +78,9 @@ void loadTextureTable(int targetSize = kTargetTextureSize);
 // Deletes the 24 entries' textures in index order and clears them. The generated textures
 // are left to the context.
 void releaseTextureTable();
+// Deletes the noise, trail and backdrop textures too: for a host that loads the show again in
+// the same context (a reload, a loop), which would otherwise make three more each time.
+void releaseGeneratedTextures();
 
 // 256 x 256 RGBA grey noise, filled column by column from the C runtime generator
 // (value = rand() % 255, alpha 255), reseeded with the runtime's initial seed 1 first so

@@ -1,23 +1,15 @@
 #include "resources/tga_image.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdint>
 #include <new>
+#include <optional>
 
 #include "platform/file_system.h"
 #include "platform/message_box.h"
-#include "platform/path_resolver.h"
 
 namespace resources {
 namespace {
-
-struct TgaHeader {
-  int imageType = 0;
-  int width = 0;
-  int height = 0;
-  int bits = 0;
-  int descriptor = 0;
-};
 
 int signed16(const std::uint8_t* p) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
@@ -25,11 +17,7 @@ int signed16(const std::uint8_t* p) {
 
 TgaStatus parseHeader(std::span<const std::uint8_t> bytes, TgaHeader& header) {
   if (bytes.size() < static_cast<size_t>(kTgaHeaderSize)) return TgaStatus::BadType;
-  header.imageType = bytes[2];
-  header.width = signed16(&bytes[12]);
-  header.height = signed16(&bytes[14]);
-  header.bits = bytes[16];
-  header.descriptor = bytes[17];
+  header = readTgaHeader(bytes.first<kTgaHeaderSize>());
   if (header.imageType != 2 && header.imageType != 10) return TgaStatus::BadType;
   if (header.bits != 24 && header.bits != 32) return TgaStatus::BadDepth;
   if (header.width <= 0 || header.height <= 0 || header.width > kTgaMaxSide ||
@@ -111,6 +99,22 @@ bool streamCanHold(const TgaHeader& header, size_t streamBytes) {
 
 }  // namespace
 
+TgaHeader readTgaHeader(std::span<const std::uint8_t, kTgaHeaderSize> bytes) {
+  return {bytes[2], signed16(&bytes[12]), signed16(&bytes[14]), bytes[16], bytes[17]};
+}
+
+std::array<std::uint8_t, kTgaHeaderSize> writeTgaHeader(const TgaHeader& header) {
+  std::array<std::uint8_t, kTgaHeaderSize> bytes{};
+  bytes[2] = static_cast<std::uint8_t>(header.imageType);
+  bytes[12] = static_cast<std::uint8_t>(header.width & 0xff);
+  bytes[13] = static_cast<std::uint8_t>((header.width >> 8) & 0xff);
+  bytes[14] = static_cast<std::uint8_t>(header.height & 0xff);
+  bytes[15] = static_cast<std::uint8_t>((header.height >> 8) & 0xff);
+  bytes[16] = static_cast<std::uint8_t>(header.bits);
+  bytes[17] = static_cast<std::uint8_t>(header.descriptor);
+  return bytes;
+}
+
 TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
   TgaDecodeResult result;
   TgaHeader header;
@@ -126,14 +130,17 @@ TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
   image.height = header.height;
   image.bits = header.bits;
   const int n = header.bits / 8;
-  image.pixels.assign(static_cast<size_t>(header.width) * header.height * n, 0);
+  const size_t total = static_cast<size_t>(header.width) * header.height;
 
   const auto data = bytes.subspan(kTgaHeaderSize);
   if (header.imageType == 2) {
-    // A short stream leaves the rest zero.
-    std::copy_n(data.begin(), std::min(data.size(), image.pixels.size()), image.pixels.begin());
-    for (size_t i = 0; i + 2 < image.pixels.size(); i += n) std::swap(image.pixels[i], image.pixels[i + 2]);
+    // A short stream leaves the rest zero; only pixels that got bytes need their order turned.
+    const size_t copied = std::min(data.size(), total * n);
+    image.pixels.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(copied));
+    image.pixels.resize(total * n, 0);
+    for (size_t i = 0; i < copied; i += n) std::swap(image.pixels[i], image.pixels[i + 2]);
   } else {
+    image.pixels.assign(total * n, 0);  // a short stream leaves the rest zero
     decodeRunLength(data, n, image.pixels);
   }
   if (header.descriptor != 0) flipRows(image);
@@ -142,40 +149,29 @@ TgaDecodeResult decodeTga(std::span<const std::uint8_t> bytes) {
 
 TextureRecord loadTgaTexture(std::string_view path, long offset) {
   TextureRecord record;
-  std::FILE* file = platform::openFile(path, "rb");
-  if (!file) return record;
-
-  std::vector<std::uint8_t> bytes(kTgaHeaderSize);
-  size_t got = 0;
-  if (offset >= 0 && std::fseek(file, offset, SEEK_SET) == 0)
-    got = std::fread(bytes.data(), 1, bytes.size(), file);
-  bytes.resize(got);
-  TgaHeader header;
-  TgaStatus status = parseHeader(bytes, header);
+  // The header, then no more of the file than the picture can use, so neither a huge file
+  // nor a tiny one claiming a huge picture costs more than it must. A negative offset reads
+  // no header at all.
+  const size_t start = offset >= 0 ? static_cast<size_t>(offset) : SIZE_MAX;
+  auto fileStart = [&](size_t bytes) { return platform::readFileStart(path, start == SIZE_MAX ? 0 : start + bytes); };
+  auto fromStart = [&](std::optional<std::vector<std::uint8_t>> read) {
+    if (!read || read->size() <= start) return std::vector<std::uint8_t>{};
+    read->erase(read->begin(), read->begin() + static_cast<std::ptrdiff_t>(start));
+    return std::move(*read);
+  };
   TgaDecodeResult decoded;
-  if (status == TgaStatus::Ok) {
-    // Read no more than the picture can use, and grow only as bytes arrive, so neither a
-    // huge file nor a tiny one claiming a huge picture costs more than it must.
-    try {
-      const size_t end = kTgaHeaderSize + payloadLimit(header);
-      while (bytes.size() < end) {
-        const size_t before = bytes.size();
-        const size_t want = std::min<size_t>(end - before, 1 << 20);
-        bytes.resize(before + want);
-        const size_t read = std::fread(bytes.data() + before, 1, want, file);
-        bytes.resize(before + read);
-        if (read < want) break;
-      }
-      decoded = decodeTga(bytes);
-    } catch (const std::bad_alloc&) {
-      std::fclose(file);
-      return record;
-    }
-    status = decoded.status;
+  try {
+    auto head = fileStart(kTgaHeaderSize);
+    if (!head) return record;  // no file: no texture, no message
+    const std::vector<std::uint8_t> bytes = fromStart(std::move(head));
+    TgaHeader header;
+    decoded.status = parseHeader(bytes, header);
+    if (decoded.status == TgaStatus::Ok) decoded = decodeTga(fromStart(fileStart(kTgaHeaderSize + payloadLimit(header))));
+  } catch (const std::bad_alloc&) {
+    return record;
   }
-  std::fclose(file);
-  if (status != TgaStatus::Ok) {
-    showBadFormat(status);
+  if (decoded.status != TgaStatus::Ok) {
+    showBadFormat(decoded.status);
     return record;
   }
   record.width = decoded.image.width;
@@ -194,13 +190,8 @@ bool writeTga(std::string_view path, int width, int height, int bits,
   if (pixels.size() < stride * height) return false;
 
   std::vector<std::uint8_t> file(kTgaHeaderSize + stride * height, 0);
-  file[2] = 2;
-  file[12] = static_cast<std::uint8_t>(width & 0xff);
-  file[13] = static_cast<std::uint8_t>(width >> 8);
-  file[14] = static_cast<std::uint8_t>(height & 0xff);
-  file[15] = static_cast<std::uint8_t>(height >> 8);
-  file[16] = static_cast<std::uint8_t>(bits);
-  file[17] = bits == 32 ? 0x28 : 0;
+  const auto header = writeTgaHeader({2, width, height, bits, bits == 32 ? 0x28 : 0});
+  std::copy(header.begin(), header.end(), file.begin());
   for (int row = 0; row < height; ++row) {
     const int source = bits == 32 ? height - 1 - row : row;
     const std::uint8_t* in = &pixels[source * stride];

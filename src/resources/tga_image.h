@@ -8,6 +8,7 @@
 // stop there.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -25,6 +26,19 @@ enum class TgaStatus {
   BadType,   // header too short, image type other than 2 or 10, or an absurd size
   BadDepth,  // bits per pixel other than 24 or 32
 };
+
+// The 18-byte header as far as it is read and written: byte 2 the image type, 12-15 width and
+// height (signed 16-bit), 16 the bits per pixel, 17 the image descriptor. The rest (ID length,
+// colour map, origin) is written as 0 and ignored when read, so pixels follow the header.
+struct TgaHeader {
+  int imageType = 2;
+  int width = 0;
+  int height = 0;
+  int bits = 24;
+  int descriptor = 0;
+};
+TgaHeader readTgaHeader(std::span<const std::uint8_t, kTgaHeaderSize> bytes);
+std::array<std::uint8_t, kTgaHeaderSize> writeTgaHeader(const TgaHeader& header);
 
 struct TgaImage {
   int width = 0;

@@ -182,10 +182,12 @@ bool BspLevel::load(std::string_view fileName, float lightmapScale) {
 }
 
 void BspLevel::loadFromMemory(std::span<const std::uint8_t> file, float lightmapScale) {
+  upload(parseLevel(file), lightmapScale);
+}
+
+void BspLevel::upload(LevelData level, float lightmapScale) {
   destroy();
-  data_ = parseLevel(file);
-  faceDrawn_.assign(data_.faces.size(), 0);
-  drawnFaces_.reserve(data_.faces.size());
+  data_ = std::move(level);
   buildTextures(lightmapScale);
 }
 
@@ -224,11 +226,7 @@ BspLevel& BspLevel::operator=(BspLevel&& other) noexcept {
   textureFileNames_ = std::exchange(other.textureFileNames_, {});
   textures_ = std::exchange(other.textures_, {});
   lightmapTextures_ = std::exchange(other.lightmapTextures_, {});
-  faceDrawn_ = std::exchange(other.faceDrawn_, {});
-  nextLeafFace_ = std::exchange(other.nextLeafFace_, {});
-  drawnFaces_ = std::exchange(other.drawnFaces_, {});
-  cameraLeaf_ = std::exchange(other.cameraLeaf_, -1);
-  stats_ = std::exchange(other.stats_, {});
+  selection_ = std::exchange(other.selection_, {});
   return *this;
 }
 
@@ -241,16 +239,12 @@ void BspLevel::destroy() {
   textureFileNames_ = {};
   textures_ = {};
   lightmapTextures_ = {};
-  faceDrawn_ = {};
-  nextLeafFace_ = {};
-  drawnFaces_ = {};
-  cameraLeaf_ = -1;
-  stats_ = {};
+  selection_ = {};
 }
 
-std::span<const std::int32_t> BspLevel::selectFaces(const Vec3& eye, const BoxInView& inView) {
-  std::fill(faceDrawn_.begin(), faceDrawn_.end(), 0);
-  nextLeafFace_.resize(data_.leafFaces.size() + 1);
+std::span<const std::int32_t> FaceSelection::select(const LevelData& level, const Vec3& eye, const BoxInView& inView) {
+  faceDrawn_.assign(level.faces.size(), 0);
+  nextLeafFace_.resize(level.leafFaces.size() + 1);
   for (std::uint32_t i = 0; i < nextLeafFace_.size(); ++i) nextLeafFace_[i] = i;
   // The next entry not yet looked at, shortening the chain walked (path halving).
   auto unvisited = [this](std::uint32_t i) {
@@ -259,13 +253,13 @@ std::span<const std::int32_t> BspLevel::selectFaces(const Vec3& eye, const BoxIn
   };
   drawnFaces_.clear();
   stats_ = {};
-  cameraLeaf_ = findCameraLeaf(data_, eye);
-  const std::int32_t cameraCluster = cameraLeaf_ >= 0 ? data_.leaves[cameraLeaf_].cluster : -1;
+  cameraLeaf_ = findCameraLeaf(level, eye);
+  const std::int32_t cameraCluster = cameraLeaf_ >= 0 ? level.leaves[cameraLeaf_].cluster : -1;
 
-  const auto leafFaceCount = static_cast<std::int64_t>(data_.leafFaces.size());
-  const auto faceCount = static_cast<std::int64_t>(data_.faces.size());
-  for (const bsp::BspLeaf& leaf : data_.leaves) {
-    if (!clusterVisible(data_, cameraCluster, leaf.cluster)) continue;
+  const auto leafFaceCount = static_cast<std::int64_t>(level.leafFaces.size());
+  const auto faceCount = static_cast<std::int64_t>(level.faces.size());
+  for (const bsp::BspLeaf& leaf : level.leaves) {
+    if (!clusterVisible(level, cameraCluster, leaf.cluster)) continue;
     if (inView && !inView(static_cast<float>(leaf.mins[0]), static_cast<float>(leaf.mins[1]),
                           static_cast<float>(leaf.mins[2]), static_cast<float>(leaf.maxs[0]),
                           static_cast<float>(leaf.maxs[1]), static_cast<float>(leaf.maxs[2])))
@@ -282,14 +276,14 @@ std::span<const std::int32_t> BspLevel::selectFaces(const Vec3& eye, const BoxIn
     for (std::int64_t i = unvisited(static_cast<std::uint32_t>(first)); i < last;
          i = unvisited(static_cast<std::uint32_t>(i) + 1)) {
       nextLeafFace_[static_cast<size_t>(i)] = static_cast<std::uint32_t>(i) + 1;
-      const std::int32_t face = data_.leafFaces[i];
+      const std::int32_t face = level.leafFaces[i];
       if (face < 0 || face >= faceCount || faceDrawn_[face]) continue;
       faceDrawn_[face] = 1;
       // Only polygons are drawn; the flag keeps other types from being looked at again.
-      if (data_.faces[face].type != bsp::kPolygonFace) continue;
-      const bsp::BspFace& f = data_.faces[face];
+      if (level.faces[face].type != bsp::kPolygonFace) continue;
+      const bsp::BspFace& f = level.faces[face];
       const std::int64_t vertexEnd = std::int64_t{f.firstVertex} + f.vertexCount;
-      if (f.firstVertex < 0 || f.vertexCount <= 0 || vertexEnd > static_cast<std::int64_t>(data_.vertices.size()))
+      if (f.firstVertex < 0 || f.vertexCount <= 0 || vertexEnd > static_cast<std::int64_t>(level.vertices.size()))
         continue;  // a fan over vertices that do not exist
       drawnFaces_.push_back(face);
     }
@@ -317,14 +311,14 @@ void BspLevel::render(const Vec3& eye, const BoxInView& inView, std::uint8_t lig
   glTexCoordPointer(2, GL_FLOAT, kStride, base ? base + offsetof(bsp::BspVertex, lightmapCoord) : nullptr);
   glEnableClientState(GL_TEXTURE_COORD_ARRAY);
 
-  selectFaces(eye, inView);
+  selection_.select(data_, eye, inView);
   // Faces drawn one after another with the same base texture and lightmap go to the driver
   // as one list of their fans' triangles: the same triangles in the same order under the same
   // binds as one glDrawArrays per face, for a fraction of the calls.
   const bool lightmaps = lightmapsOn == 1, textures = texturesOn == 1;
   runIndices_.clear();
   std::pair<std::uint32_t, std::uint32_t> runBinds{};
-  for (const std::int32_t face : drawnFaces_) {
+  for (const std::int32_t face : selection_.faces()) {
     const bsp::BspFace& f = data_.faces[face];
     const std::pair<std::uint32_t, std::uint32_t> binds{baseTextureName(f), lightmapName(f)};
     if (!runIndices_.empty() && binds != runBinds) drawRun(runBinds, lightmaps, textures);
@@ -336,7 +330,7 @@ void BspLevel::render(const Vec3& eye, const BoxInView& inView, std::uint8_t lig
       runIndices_.insert(runIndices_.end(), {first, first + static_cast<std::uint32_t>(i),
                                              first + static_cast<std::uint32_t>(i) + 1});
   }
-  if (!drawnFaces_.empty()) drawRun(runBinds, lightmaps, textures);
+  if (!selection_.faces().empty()) drawRun(runBinds, lightmaps, textures);
 
   gl.activeTexture(GL_TEXTURE0_ARB);
   glDisable(GL_TEXTURE_2D);

@@ -69,6 +69,33 @@ bool clusterVisible(const LevelData& level, std::int32_t c, std::int32_t k);
 // (min x, min y, min z, max x, max y, max z), in whatever order the conversion left them.
 using BoxInView = std::function<bool(float, float, float, float, float, float)>;
 
+// The faces a frame draws from a level: the camera's leaf by the node walk, every leaf that
+// passes the cluster and box tests, each of their polygons once (an index outside its array
+// is skipped). Pure: no GL.
+class FaceSelection {
+ public:
+  struct Stats {
+    std::int32_t leavesPassed = 0;  // leaves that passed both tests
+    std::int32_t facesDrawn = 0;
+  };
+
+  // The faces to draw from `eye`, in drawing order; valid until the next call.
+  std::span<const std::int32_t> select(const LevelData& level, const Vec3& eye, const BoxInView& inView);
+
+  std::span<const std::int32_t> faces() const { return drawnFaces_; }
+  std::int32_t cameraLeaf() const { return cameraLeaf_; }
+  const Stats& stats() const { return stats_; }
+
+ private:
+  std::vector<std::uint8_t> faceDrawn_;  // one flag per face, cleared each selection
+  // Per selection: the first leaf-face index at or after i not yet looked at (entry i), so
+  // that leaves whose ranges overlap do not walk the same entries again.
+  std::vector<std::uint32_t> nextLeafFace_;
+  std::vector<std::int32_t> drawnFaces_;
+  std::int32_t cameraLeaf_ = -1;
+  Stats stats_;
+};
+
 class BspLevel {
  public:
   // One owner for the textures: a moved-from level is empty, and moving over a level gives
@@ -79,17 +106,17 @@ class BspLevel {
   BspLevel(BspLevel&& other) noexcept;
   BspLevel& operator=(BspLevel&& other) noexcept;
 
-  struct RenderStats {
-    std::int32_t leavesPassed = 0;  // leaves that passed both tests
-    std::int32_t facesDrawn = 0;    // glDrawArrays calls
-  };
+  using RenderStats = FaceSelection::Stats;
 
-  // Reads the level and its "<shader>.jpg" textures (relative to the working directory) and
-  // builds the lightmap textures, each byte scaled by `lightmapScale`. Needs a current GL
-  // context. False, with an empty level that draws nothing, when the file cannot be read.
+  // Reads the level file (parseLevel) and uploads it: its "<shader>.jpg" textures (relative
+  // to the working directory) and its lightmap textures, each byte scaled by
+  // `lightmapScale`. Needs a current GL context. False, with an empty level that draws
+  // nothing, when the file cannot be read.
   bool load(std::string_view fileName, float lightmapScale);
   // The same from bytes already in memory (tests, tools).
   void loadFromMemory(std::span<const std::uint8_t> file, float lightmapScale);
+  // The upload alone, of a level already parsed.
+  void upload(LevelData level, float lightmapScale);
 
   // Draws the visible leaves from `eye`. A switch is on only when it equals 1: lightmapsOn
   // governs texture unit 1, texturesOn unit 0. Leaves behind: vertex array and texture
@@ -106,13 +133,10 @@ class BspLevel {
   std::span<const resources::TextureRecord> textures() const { return textures_; }
   std::span<const std::string> textureFileNames() const { return textureFileNames_; }
   std::span<const std::uint32_t> lightmapTextures() const { return lightmapTextures_; }
-  std::int32_t cameraLeaf() const { return cameraLeaf_; }
-  const RenderStats& lastRenderStats() const { return stats_; }
+  std::int32_t cameraLeaf() const { return selection_.cameraLeaf(); }
+  const RenderStats& lastRenderStats() const { return selection_.stats(); }
   // Faces the last render drew, in drawing order.
-  std::span<const std::int32_t> lastDrawnFaces() const { return drawnFaces_; }
-
-  // The faces a render from `eye` draws, in order, without touching GL.
-  std::span<const std::int32_t> selectFaces(const Vec3& eye, const BoxInView& inView);
+  std::span<const std::int32_t> lastDrawnFaces() const { return selection_.faces(); }
 
  private:
   void buildTextures(float lightmapScale);
@@ -125,14 +149,8 @@ class BspLevel {
   std::vector<std::string> textureFileNames_;         // "<shader>.jpg", one per shader
   std::vector<resources::TextureRecord> textures_;    // one per shader
   std::vector<std::uint32_t> lightmapTextures_;       // one GL name per lightmap
-  std::vector<std::uint8_t> faceDrawn_;               // one flag per face, cleared each render
-  // Per render: the first leaf-face index at or after i not yet looked at (entry i), so that
-  // leaves whose ranges overlap do not walk the same entries again.
-  std::vector<std::uint32_t> nextLeafFace_;
-  std::vector<std::int32_t> drawnFaces_;
+  FaceSelection selection_;
   std::vector<std::uint32_t> runIndices_;  // the fans of the faces of one run, as triangles
-  std::int32_t cameraLeaf_ = -1;
-  RenderStats stats_;
 };
 
 }  // namespace world

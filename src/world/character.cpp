@@ -181,6 +181,24 @@ void Character::draw(float speed) {
   lower_->draw(speed);
 }
 
+void Character::advance(float speed) {
+  lower_->advanceFrame();
+  upper_->advanceFrame();
+  lower_->advance(speed);
+}
+
+Character::AnimationState Character::animationState() const {
+  return {lowerAnimation_, upperAnimation_, lower_->frameState(), upper_->frameState(), head_->frameState()};
+}
+
+void Character::setAnimationState(const AnimationState& state) {
+  lowerAnimation_ = state.lowerAnimation;
+  upperAnimation_ = state.upperAnimation;
+  lower_->frameState() = state.lower;
+  upper_->frameState() = state.upper;
+  head_->frameState() = state.head;
+}
+
 void Character::destroy() {
   lower_->destroy();
   upper_->destroy();

@@ -68,7 +68,17 @@ class Character {
   // Scale 0.25 and the turn from the files' z up to y up (left on the matrix), one frame step
   // for each body half, then the lower body with everything it carries.
   void draw(float speed);
+  // The frame steps of a draw at `speed`, drawing nothing.
+  void advance(float speed);
   void destroy();
+
+  // Where the figure's animations stand: the index fields and the three parts' frames.
+  struct AnimationState {
+    std::int32_t lowerAnimation = 0, upperAnimation = 0;
+    FrameState lower, upper, head;
+  };
+  AnimationState animationState() const;
+  void setAnimationState(const AnimationState& state);
 
   // The index fields the scenes set before calling setAnimation with them.
   std::int32_t lowerAnimation() const { return lowerAnimation_; }

@@ -142,6 +142,34 @@ std::optional<std::string> skinImageName(std::string_view line) {
   return std::string(line.substr(slash + 1));
 }
 
+std::vector<SkinChoice> parseSkin(std::string_view text, std::span<const std::string> surfaceNames) {
+  struct Chosen {
+    size_t line = 0;
+    std::string image;
+  };
+  std::vector<std::optional<Chosen>> chosen(surfaceNames.size());
+  size_t lineStart = 0;
+  for (size_t lineIndex = 0; lineStart < text.size(); ++lineIndex) {
+    size_t lineEnd = text.find('\n', lineStart);
+    if (lineEnd == std::string_view::npos) lineEnd = text.size();
+    std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+    lineStart = lineEnd + 1;
+    // Skins written on Windows end their lines with CR LF; the CR is not part of a file name.
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (size_t i = 0; i < surfaceNames.size(); ++i) {
+      if (!skinLineNames(line, surfaceNames[i])) continue;
+      if (auto image = skinImageName(line)) chosen[i] = Chosen{lineIndex, std::move(*image)};
+    }
+  }
+  std::vector<SkinChoice> choices;
+  for (size_t i = 0; i < chosen.size(); ++i)
+    if (chosen[i]) choices.push_back({i, std::move(chosen[i]->image)});
+  std::stable_sort(choices.begin(), choices.end(), [&](const SkinChoice& a, const SkinChoice& b) {
+    return chosen[a.surface]->line < chosen[b.surface]->line;
+  });
+  return choices;
+}
+
 Vec3 Md3Surface::position(std::int32_t frame, std::int32_t vertex) const {
   return decodeVertex(vertices[static_cast<size_t>(frame) * static_cast<size_t>(vertexCount) + static_cast<size_t>(vertex)]);
 }
@@ -247,9 +275,15 @@ Md3Model Md3Model::load(std::string_view fileName) {
 }
 
 Md3Model Md3Model::fromMemory(std::span<const std::uint8_t> file) {
-  Md3Model model;
-  model.data_ = parseMd3(file);
+  Md3Model model = fromData(parseMd3(file));
   model.loaded_ = file.size() >= sizeof(md3::Md3Header);
+  return model;
+}
+
+Md3Model Md3Model::fromData(Md3Data data) {
+  Md3Model model;
+  model.data_ = std::move(data);
+  model.loaded_ = true;
   const size_t tagsInFrame0 = std::min(static_cast<size_t>(model.data_.tagCount), model.data_.tags.size());
   model.attachments_.assign(tagsInFrame0, nullptr);
   model.state_ = FrameState{};
@@ -257,55 +291,28 @@ Md3Model Md3Model::fromMemory(std::span<const std::uint8_t> file) {
   return model;
 }
 
-template <typename Loader>
-void Md3Model::loadSkin(std::string_view skinFile, std::string_view folder, Loader loader) {
+void Md3Model::loadSkin(std::string_view skinFile, std::string_view folder,
+                        resources::TextureRecord (*loader)(std::string_view)) {
   const auto bytes = platform::readWholeFile(skinFile);
   if (!bytes) return;
-  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-  // A later line wins. Only the winning line's image is loaded, when its turn comes in the
-  // file: a skin naming one surface thousands of times must not load and give back its
-  // picture as often.
-  struct Choice {
-    size_t line = 0;
-    std::string path;
-  };
-  std::vector<std::optional<Choice>> chosen(data_.surfaces.size());
-  size_t lineStart = 0;
-  for (size_t lineIndex = 0; lineStart < text.size(); ++lineIndex) {
-    size_t lineEnd = text.find('\n', lineStart);
-    if (lineEnd == std::string_view::npos) lineEnd = text.size();
-    std::string_view line = text.substr(lineStart, lineEnd - lineStart);
-    lineStart = lineEnd + 1;
-    // Skins written on Windows end their lines with CR LF; the CR is not part of a file name.
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    for (size_t i = 0; i < data_.surfaces.size(); ++i) {
-      if (!skinLineNames(line, data_.surfaces[i].name)) continue;
-      const auto image = skinImageName(line);
-      if (!image) continue;
-      std::string path(folder);
-      path += '\\';
-      path += *image;
-      chosen[i] = Choice{lineIndex, std::move(path)};
-    }
-  }
-  // In the order the lines gave them (surfaces of one line in model order).
-  std::vector<size_t> order;
-  for (size_t i = 0; i < chosen.size(); ++i)
-    if (chosen[i]) order.push_back(i);
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return chosen[a]->line < chosen[b]->line; });
-  for (const size_t i : order) {
-    // The texture an earlier skin gave is handed back rather than leaked.
-    resources::releaseTexture(data_.surfaces[i].texture);
-    data_.surfaces[i].texture = loader(chosen[i]->path);
+  std::vector<std::string> names;
+  for (const auto& surface : data_.surfaces) names.push_back(surface.name);
+  // Only the winning line's image is loaded: a skin naming one surface thousands of times
+  // must not load and give back its picture as often.
+  for (const SkinChoice& choice :
+       parseSkin(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), names)) {
+    auto& texture = data_.surfaces[choice.surface].texture;
+    resources::releaseTexture(texture);
+    texture = loader(std::string(folder) + '\\' + choice.image);
   }
 }
 
 void Md3Model::loadSkinTga(std::string_view skinFile, std::string_view folder) {
-  loadSkin(skinFile, folder, [](const std::string& path) { return resources::loadTgaTexture(path); });
+  loadSkin(skinFile, folder, [](std::string_view path) { return resources::loadTgaTexture(path); });
 }
 
 void Md3Model::loadSkinJpeg(std::string_view skinFile, std::string_view folder) {
-  loadSkin(skinFile, folder, [](const std::string& path) { return resources::loadJpegTexture(path); });
+  loadSkin(skinFile, folder, [](std::string_view path) { return resources::loadJpegTexture(path); });
 }
 
 void Md3Model::attach(std::string_view tagName, Md3Model* child) {
@@ -324,33 +331,33 @@ std::optional<std::array<float, 16>> Md3Model::currentTagMatrix(std::int32_t tag
   return tagMatrix(interpolateTag(data_.tags[static_cast<size_t>(a)], data_.tags[static_cast<size_t>(b)], state_.frac));
 }
 
-void Md3Model::draw(float speed) { drawAt(speed, 0); }
+void Md3Model::draw(float speed) { drawAt(speed, 0, true); }
 
-void Md3Model::drawSurface(const Md3Surface& surface) const {
-  const std::int32_t a = state_.current;
-  const std::int32_t b = state_.next;
-  if (!surface.hasFrame(a) || !surface.hasFrame(b) || surface.triangles.empty()) return;
-  const float frac = state_.frac;
-  // Each vertex once, as every triangle that uses it would give it (the blended normal and
-  // position, the texture coordinates with t flipped: the images are stored with their first
-  // row at t = 0, the model's t runs the other way), then the triangles in their order in one
-  // call instead of one batch each.
+void Md3Model::advance(float speed) { drawAt(speed, 0, false); }
+
+bool blendSurface(const Md3Surface& surface, std::int32_t a, std::int32_t b, float frac, BlendedSurface& out) {
+  if (!surface.hasFrame(a) || !surface.hasFrame(b) || surface.triangles.empty()) return false;
   const auto count = static_cast<size_t>(surface.vertexCount);
-  scratch_.positions.resize(count);
-  scratch_.normals.resize(count);
-  scratch_.texCoords.resize(count * 2);
+  out.positions.resize(count);
+  out.normals.resize(count);
+  out.texCoords.resize(count * 2);
   for (std::int32_t v = 0; v < surface.vertexCount; ++v) {
     const auto i = static_cast<size_t>(v);
-    scratch_.normals[i] = lerp(surface.normal(a, v), surface.normal(b, v), frac);
-    scratch_.positions[i] = lerp(surface.position(a, v), surface.position(b, v), frac);
+    out.normals[i] = lerp(surface.normal(a, v), surface.normal(b, v), frac);
+    out.positions[i] = lerp(surface.position(a, v), surface.position(b, v), frac);
     const auto& tc = surface.texCoords[i];
-    scratch_.texCoords[2 * i] = tc.s;
-    scratch_.texCoords[2 * i + 1] = 1.0f - tc.t;
+    out.texCoords[2 * i] = tc.s;
+    out.texCoords[2 * i + 1] = 1.0f - tc.t;
   }
-  scratch_.indices.clear();
+  out.indices.clear();
   for (const auto& triangle : surface.triangles)
-    for (const std::int32_t v : triangle.indices) scratch_.indices.push_back(static_cast<std::uint32_t>(v));
+    for (const std::int32_t v : triangle.indices) out.indices.push_back(static_cast<std::uint32_t>(v));
+  return true;
+}
 
+void Md3Model::drawSurface(const Md3Surface& surface) const {
+  // The triangles in their order in one call instead of one batch each.
+  if (!blendSurface(surface, state_.current, state_.next, state_.frac, scratch_)) return;
   const platform::ScopedClientArrays arrays;
   glNormalPointer(GL_FLOAT, sizeof(Vec3), scratch_.normals.data());
   glEnableClientState(GL_NORMAL_ARRAY);
@@ -362,13 +369,15 @@ void Md3Model::drawSurface(const Md3Surface& surface) const {
                  scratch_.indices.data());
 }
 
-void Md3Model::drawAt(float speed, int depth) {
+void Md3Model::drawAt(float speed, int depth, bool drawing) {
   if (depth > kMaxAttachmentDepth) return;
   for (const auto& surface : data_.surfaces) {
-    platform::glext.activeTexture(GL_TEXTURE0_ARB);
-    glBindTexture(GL_TEXTURE_2D, surface.texture.name);
-    glEnable(GL_TEXTURE_2D);
-    drawSurface(surface);
+    if (drawing) {
+      platform::glext.activeTexture(GL_TEXTURE0_ARB);
+      glBindTexture(GL_TEXTURE_2D, surface.texture.name);
+      glEnable(GL_TEXTURE_2D);
+      drawSurface(surface);
+    }
     state_.frac += speed * kFracPerSurface;
   }
   for (size_t i = 0; i < attachments_.size(); ++i) {
@@ -376,10 +385,12 @@ void Md3Model::drawAt(float speed, int depth) {
     if (!child) continue;
     const auto matrix = currentTagMatrix(static_cast<std::int32_t>(i));
     if (!matrix) continue;
-    glPushMatrix();
-    glMultMatrixf(matrix->data());
-    child->drawAt(speed, depth + 1);
-    glPopMatrix();
+    if (drawing) {
+      glPushMatrix();
+      glMultMatrixf(matrix->data());
+    }
+    child->drawAt(speed, depth + 1, drawing);
+    if (drawing) glPopMatrix();
   }
 }
 

@@ -69,6 +69,16 @@ bool skinLineNames(std::string_view line, std::string_view surfaceName);
 // there is no such "/".
 std::optional<std::string> skinImageName(std::string_view line);
 
+// What a skin file gives the surfaces: a line names every surface whose name it holds, and
+// of the lines naming one surface (with an image) the last one wins. The winners come in the
+// order of their lines, surfaces of one line in the order given. Lines end at '\n'; a '\r'
+// before it is not part of the line.
+struct SkinChoice {
+  std::size_t surface;  // index into the names given
+  std::string image;    // the line's image file name
+};
+std::vector<SkinChoice> parseSkin(std::string_view text, std::span<const std::string> surfaceNames);
+
 // One surface as read, plus what load computes for it.
 struct Md3Surface {
   md3::Md3SurfaceHeader header{};
@@ -88,6 +98,20 @@ struct Md3Surface {
   // Whether frame f can be drawn: it has both vertices and normals.
   bool hasFrame(std::int32_t frame) const { return frame >= 0 && frame < normalFrames; }
 };
+
+// One surface's vertices as a frame draws them: each vertex once, with the normal and position
+// blended between the current and the next frame and the texture coordinates with t flipped
+// (the images are stored with their first row at t = 0, the model's t runs the other way),
+// and the triangles' corners in their order.
+struct BlendedSurface {
+  std::vector<Vec3> positions, normals;
+  std::vector<float> texCoords;  // s, t per vertex
+  std::vector<std::uint32_t> indices;
+};
+
+// Fills `out` for frames a and b at `frac`; false (and nothing to draw) when the surface
+// lacks either frame or has no triangles.
+bool blendSurface(const Md3Surface& surface, std::int32_t a, std::int32_t b, float frac, BlendedSurface& out);
 
 // What a model file holds, as read. Pure data: no GL.
 struct Md3Data {
@@ -118,8 +142,11 @@ class Md3Model {
   // draws nothing; loaded() tells.
   static Md3Model load(std::string_view fileName);
   static Md3Model fromMemory(std::span<const std::uint8_t> file);
+  // A model already read (no textures yet: the skins upload them).
+  static Md3Model fromData(Md3Data data);
 
-  // Give every surface named by a skin line the image the line names, from `folder`.
+  // Reads the skin file (parseSkin) and gives every surface named in it the image its line
+  // names, loaded from `folder`; an image an earlier skin gave is released.
   void loadSkinTga(std::string_view skinFile, std::string_view folder);
   void loadSkinJpeg(std::string_view skinFile, std::string_view folder);
 
@@ -130,6 +157,8 @@ class Md3Model {
   // Draws at the current matrix: the surfaces, then the attached models through the
   // interpolated tag matrices. frac grows by speed / 90 for every surface.
   void draw(float speed);
+  // What draw does to the frames, without drawing: the same steps in the same order.
+  void advance(float speed);
   void advanceFrame() { world::advanceFrame(state_); }
   // Deletes the surface textures and empties the model.
   void destroy();
@@ -144,22 +173,16 @@ class Md3Model {
   std::optional<std::array<float, 16>> currentTagMatrix(std::int32_t tag) const;
 
  private:
-  template <typename Loader>
-  void loadSkin(std::string_view skinFile, std::string_view folder, Loader loader);
-  void drawAt(float speed, int depth);
+  void loadSkin(std::string_view skinFile, std::string_view folder,
+                resources::TextureRecord (*loader)(std::string_view));
+  void drawAt(float speed, int depth, bool drawing);
   void drawSurface(const Md3Surface& surface) const;
 
   Md3Data data_;
   std::vector<Md3Model*> attachments_;  // one per tag of frame 0, not owned
   FrameState state_;
   bool loaded_ = false;
-  // One surface's vertices as drawn this frame, refilled by each draw.
-  struct DrawnSurface {
-    std::vector<Vec3> positions, normals;
-    std::vector<float> texCoords;
-    std::vector<std::uint32_t> indices;
-  };
-  mutable DrawnSurface scratch_;
+  mutable BlendedSurface scratch_;  // refilled by each surface drawn
 };
 
 }  // namespace world

@@ -5,10 +5,9 @@
 
 #include <algorithm>
 #include <utility>
-#include <cstdio>
 
 #include "platform/gl_extensions.h"
-#include "platform/path_resolver.h"
+#include "platform/file_system.h"
 #include "resources/jpeg_texture.h"
 
 namespace world {
@@ -48,15 +47,37 @@ int terrainHeightAt(std::span<const std::uint8_t> heights, std::int64_t index) {
   return heights[static_cast<size_t>(index)];
 }
 
+HeightField parseHeightField(std::span<const std::uint8_t> file, std::int32_t size) {
+  HeightField field;
+  field.size = size > 0 ? size : 0;
+  const size_t bytes = fieldBytes(size);
+  field.bytesRead = static_cast<std::int64_t>(std::min(file.size(), bytes));
+  field.heights.assign(bytes, 0);
+  std::copy_n(file.begin(), static_cast<size_t>(field.bytesRead), field.heights.begin());
+  return field;
+}
+
+std::vector<TerrainMeshVertex> terrainMesh(std::span<const std::uint8_t> heights, std::int32_t size, std::int32_t step) {
+  std::vector<TerrainMeshVertex> mesh;
+  if (size > 0 && step > 0) {
+    const auto side = static_cast<size_t>((std::int64_t{size} + step - 1) / step);
+    mesh.reserve(side * side * 4);
+  }
+  forEachTerrainQuad(size, step, [&](std::int32_t x, std::int32_t z) {
+    for (const TerrainVertex& v : terrainQuad(x, z, step, size)) {
+      const int h = terrainHeightAt(heights, v.heightIndex);
+      mesh.push_back({v.x, h, v.z, v.s, v.t, terrainFogCoordinate(h)});
+    }
+  });
+  return mesh;
+}
+
 Terrain Terrain::load(std::int32_t size, std::string_view heightFile, std::string_view textureFile,
                       std::string_view detailFile) {
-  std::vector<std::uint8_t> heights(fieldBytes(size), 0);
-  std::int64_t read = 0;
-  if (std::FILE* file = platform::openFile(heightFile, "rb")) {
-    if (!heights.empty()) read = static_cast<std::int64_t>(std::fread(heights.data(), 1, heights.size(), file));
-    std::fclose(file);
-  }
-  Terrain terrain = fromHeights(size, std::move(heights), resources::loadJpegTexture(textureFile),
+  const auto file = platform::readFileStart(heightFile, fieldBytes(size));
+  HeightField field = parseHeightField(file ? std::span<const std::uint8_t>(*file) : std::span<const std::uint8_t>{}, size);
+  const std::int64_t read = field.bytesRead;
+  Terrain terrain = fromHeights(size, std::move(field.heights), resources::loadJpegTexture(textureFile),
                                 resources::loadJpegTexture(detailFile));
   terrain.heightBytesRead_ = read;
   return terrain;
@@ -65,10 +86,10 @@ Terrain Terrain::load(std::int32_t size, std::string_view heightFile, std::strin
 Terrain Terrain::fromHeights(std::int32_t size, std::vector<std::uint8_t> heights, resources::TextureRecord texture,
                              resources::TextureRecord detail) {
   Terrain terrain;
-  terrain.size_ = size > 0 ? size : 0;
-  terrain.heightBytesRead_ = static_cast<std::int64_t>(std::min(heights.size(), fieldBytes(size)));
-  heights.resize(fieldBytes(size), 0);
-  terrain.heights_ = std::move(heights);
+  HeightField field = parseHeightField(heights, size);
+  terrain.size_ = field.size;
+  terrain.heightBytesRead_ = field.bytesRead;
+  terrain.heights_ = std::move(field.heights);
   terrain.texture_ = texture;
   terrain.detail_ = detail;
   return terrain;
@@ -99,17 +120,14 @@ void Terrain::buildList(std::int32_t step) {
   glCullFace(GL_BACK);
   glScalef(2.0f, 2.0f, 2.0f);
   glBegin(GL_QUADS);
-  quadCount_ = 0;
-  forEachTerrainQuad(size_, step, [this, step](std::int32_t x, std::int32_t z) {
-    ++quadCount_;
-    for (const TerrainVertex& v : terrainQuad(x, z, step, size_)) {
-      const int h = terrainHeightAt(heights_, v.heightIndex);
-      platform::glext.fogCoordf(terrainFogCoordinate(h));
-      platform::glext.multiTexCoord2f(GL_TEXTURE0_ARB, v.s, v.t);
-      platform::glext.multiTexCoord2f(GL_TEXTURE1_ARB, v.s, v.t);
-      glVertex3i(v.x, h, v.z);
-    }
-  });
+  const std::vector<TerrainMeshVertex> mesh = terrainMesh(heights_, size_, step);
+  quadCount_ = static_cast<std::int64_t>(mesh.size() / 4);
+  for (const TerrainMeshVertex& v : mesh) {
+    platform::glext.fogCoordf(v.fog);
+    platform::glext.multiTexCoord2f(GL_TEXTURE0_ARB, v.s, v.t);
+    platform::glext.multiTexCoord2f(GL_TEXTURE1_ARB, v.s, v.t);
+    glVertex3i(v.x, v.y, v.z);
+  }
   glEnd();
   glCullFace(GL_FRONT);
   glDisable(GL_CULL_FACE);

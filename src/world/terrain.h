@@ -48,6 +48,24 @@ void forEachTerrainQuad(std::int32_t size, std::int32_t step,
 // Byte `index` of the field, 0 outside it.
 int terrainHeightAt(std::span<const std::uint8_t> heights, std::int64_t index);
 
+// A height file as the terrain reads it: its first size x size bytes, 0 for those it lacks.
+struct HeightField {
+  std::int32_t size = 0;               // never negative
+  std::vector<std::uint8_t> heights;   // size x size
+  std::int64_t bytesRead = 0;          // how many of them the file held
+};
+HeightField parseHeightField(std::span<const std::uint8_t> file, std::int32_t size);
+
+// One vertex of the terrain's list: integer position (height as y), texture coordinates (the
+// same on both units) and fog coordinate.
+struct TerrainMeshVertex {
+  std::int32_t x, y, z;
+  float s, t, fog;
+};
+// The quads of the list at `step` (forEachTerrainQuad's order), four vertices each in
+// drawing order.
+std::vector<TerrainMeshVertex> terrainMesh(std::span<const std::uint8_t> heights, std::int32_t size, std::int32_t step);
+
 class Terrain {
  public:
   // One owner for the textures and the list: a moved-from terrain holds nothing, and moving
@@ -58,15 +76,16 @@ class Terrain {
   Terrain(Terrain&& other) noexcept;
   Terrain& operator=(Terrain&& other) noexcept;
 
-  // Reads size x size height bytes and the two JPEG pictures.
+  // Reads the height file (parseHeightField, no more than size x size bytes of it) and the two
+  // JPEG pictures.
   static Terrain load(std::int32_t size, std::string_view heightFile, std::string_view textureFile,
                       std::string_view detailFile);
   // A field already in memory (tests, tools); `heights` is padded or cut to size x size.
   static Terrain fromHeights(std::int32_t size, std::vector<std::uint8_t> heights,
                              resources::TextureRecord texture = {}, resources::TextureRecord detail = {});
 
-  // Compiles the display list with one quad every `step` grid points (replacing an earlier
-  // list). Needs a current context and platform::glext. Leaves culling enabled.
+  // Compiles terrainMesh's quads at `step` into the display list (replacing an earlier list).
+  // Needs a current context and platform::glext. Leaves culling enabled.
   void buildList(std::int32_t step);
   // Linear fog that follows the fog coordinates of the list.
   static void setFog(float red, float green, float blue, float alpha, float start, float end);

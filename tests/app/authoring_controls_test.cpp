@@ -27,9 +27,16 @@ class AuthoringTest : public ::testing::Test {
     platform::keys = {};
     app::authoring = {};
     demo::script = {};
-    demo::script.frameDelta = 10.0f;
+    // A frame of 10 ms as the clocks measure it.
+    platform::useVirtualCounter(1000);
+    platform::timerInit();
+    platform::advanceVirtualCounter(10);
+    demo::script.frameDelta = platform::frameDeltaMs();
   }
-  void TearDown() override { platform::keys = {}; }
+  void TearDown() override {
+    platform::keys = {};
+    platform::useRealCounter();
+  }
   // One frame with exactly these keys down.
   void frame(std::initializer_list<int> down) {
     platform::keys = {};

@@ -1,54 +1,48 @@
-// libFuzzer target: any bytes as a character's Animation.cfg, loaded with three small body
-// parts by the character loader; then every animation is played and drawn for a few frames.
-#include <GL/gl.h>
-
+// libFuzzer target: any bytes as a character's Animation.cfg, read by the table reader and
+// shifted as the character does; then every animation is switched to and played for a few
+// frames on body parts that carry tags, as drawing would look them up.
 #include <cstdint>
-#include <string>
+#include <cstdio>
+#include <string_view>
 
 #include "fuzz_support.h"
-#include "md3_test_writer.h"
 #include "world/character.h"
 
 namespace {
 
-// Lower body (with tag_torso), upper body (with tag_head) and head, four frames each.
-const std::string& characterFolder() {
-  static const std::string folder = [] {
-    const std::string path = fuzz_support::scratchFolder();
-    auto part = [&](const char* name, const char* tag) {
-      md3_testing::TestModel m;
-      m.frameCount = 4;
-      auto surface = md3_testing::squareSurface(std::string(name) + "_mesh", 64);
-      surface.frames.assign(4, surface.frames.front());
-      m.surfaces.push_back(surface);
-      if (tag) {
-        m.tags.resize(4);
-        for (auto& frame : m.tags) frame.push_back(md3_testing::TestTag{tag});
-      }
-      md3_testing::writeFile(path + "/" + name + ".md3", md3_testing::writeMd3(m));
-    };
-    part("Lower", "tag_torso");
-    part("Upper", "tag_head");
-    part("Head", nullptr);
-    return path;
-  }();
-  return folder;
+// Four frames of one tag and no surfaces: enough for the frame and tag arithmetic.
+world::Md3Model taggedPart(const char* tag) {
+  world::Md3Data data;
+  data.frameCount = 4;
+  data.tagCount = 1;
+  data.tags.resize(4);
+  for (auto& t : data.tags) {
+    t = {};
+    std::snprintf(t.name, sizeof t.name, "%s", tag);
+    t.axis[0][0] = t.axis[1][1] = t.axis[2][2] = 1.0f;
+  }
+  return world::Md3Model::fromData(std::move(data));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz_support::requireGlContext();
-  const std::string& folder = characterFolder();
-  fuzz_support::writeInput("Animation.cfg", data, size);
-  world::Character character = world::Character::load(folder);
+  const auto config = world::parseAnimationConfig(std::string_view(reinterpret_cast<const char*>(data), size));
+  world::AnimationTable table = config.table;
+  world::shiftLowerBodyFrames(table);
+  world::Character character;
+  character.lowerBody() = taggedPart("tag_torso");
+  character.upperBody() = taggedPart("tag_head");
+  character.setAnimations(table);
   for (std::int32_t n = -1; n <= world::kAnimationCount; ++n) {
     character.setAnimation(n);
     for (int frame = 0; frame < 3; ++frame) {
-      glLoadIdentity();  // draw leaves its scale and turns on the matrix
-      character.draw(45.0f);
+      for (world::Md3Model* part : {&character.lowerBody(), &character.upperBody()}) {
+        part->frameState().frac += 1.0f;
+        part->advanceFrame();
+        part->currentTagMatrix(0);
+      }
     }
   }
-  character.destroy();
   return 0;
 }

@@ -1,21 +1,19 @@
-// libFuzzer target: any bytes as a JPEG picture, decoded and uploaded by the texture loader.
+// libFuzzer target: any bytes as a JPEG picture, decoded by the texture loader's decoder.
 #include <cstdint>
 #include <cstdlib>
-#include <string>
+#include <span>
 
 #include "fuzz_support.h"
 #include "resources/jpeg_texture.h"
-#include "resources/texture_record.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz_support::requireGlContext();
-  const std::string path = fuzz_support::writeInput("picture.jpg", data, size);
-  resources::TextureRecord record = resources::loadJpegTexture(path);
-  // A texture comes with its size, no bigger than the file's bytes could code.
-  if (record.name != 0 &&
-      (record.width <= 0 || record.height <= 0 ||
-       static_cast<std::uint64_t>(record.width) * static_cast<std::uint64_t>(record.height) > 512 * std::uint64_t{size}))
+  resources::JpegImage image;
+  if (!resources::decodeJpegBytes(std::span(data, size), image)) return 0;
+  // A picture comes with its size, no bigger than the file's bytes could code, and all of
+  // its pixels.
+  const auto pixels = static_cast<std::uint64_t>(image.width) * static_cast<std::uint64_t>(image.height);
+  if (image.width <= 0 || image.height <= 0 || pixels > 512 * std::uint64_t{size} ||
+      image.pixels.size() != pixels * static_cast<std::uint64_t>(image.components))
     std::abort();
-  resources::releaseTexture(record);
   return 0;
 }

@@ -10,8 +10,6 @@
 
 namespace fx_test {
 
-std::unique_ptr<testing_support::GlTestContext> DrawingTest::context_;
-
 void setClocks(double ms) {
   platform::useVirtualCounter(1000000);  // microseconds
   platform::timerInit();                 // takes the virtual frequency
@@ -22,8 +20,8 @@ void setClocks(double ms) {
 
 void DrawingTest::SetUpTestSuite() {
   platform::setUnattended(true);
-  context_ = std::make_unique<testing_support::GlTestContext>(kWidth, kHeight);
-  if (!context_->ok()) return;
+  testing_support::DrawingTest<kWidth, kHeight>::SetUpTestSuite();
+  if (!drawable()) return;
   platform::settings.screenWidth = kWidth;
   platform::settings.screenHeight = kHeight;
   resources::textureTable.noiseTexture = resources::createNoiseTexture();
@@ -32,42 +30,22 @@ void DrawingTest::SetUpTestSuite() {
 }
 
 void DrawingTest::TearDownTestSuite() {
-  context_.reset();
+  testing_support::DrawingTest<kWidth, kHeight>::TearDownTestSuite();
   resources::textureTable = {};
   platform::useRealCounter();
 }
 
-void DrawingTest::SetUp() {
-  if (!context_ || !context_->ok())
-    GTEST_SKIP() << "no OpenGL window (run the drawing tests under xvfb-run -a)";
-  startFrame();
-}
-
 void DrawingTest::startFrame() {
-  glViewport(0, 0, kWidth, kHeight);
-  glScissor(0, 0, kWidth, kHeight);
-  glDisable(GL_SCISSOR_TEST);
+  testing_support::resetDrawingState(kWidth, kHeight);
   glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
   gluPerspective(90.0, static_cast<double>(kWidth) / kHeight, 0.1, 100.0);
   glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
   platform::applyStandardRenderState();
-  glDisable(GL_BLEND);
-  glDisable(GL_TEXTURE_2D);
-  glColor4f(1, 1, 1, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
 }
 
-Pixel DrawingTest::pixel(int x, int y) {
-  std::uint8_t p[4] = {};
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(x, kHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
-  return {p[0], p[1], p[2], p[3]};
-}
-
 double DrawingTest::meanRed() {
-  const auto pixels = context_->readPixels();
+  const auto pixels = gl().readPixels();
   double sum = 0;
   for (size_t i = 0; i < pixels.size(); i += 4) sum += pixels[i];
   return sum / (pixels.size() / 4);

@@ -68,6 +68,7 @@ TEST_F(LightSpriteDrawing, AtClockZeroTheClusterGlowsWhiteBesideThePoint) {
   glTranslatef(-106.0f, -20.0f, 50.0f - 6.0f - 100.0f);
   glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
+  glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
   glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_ZERO);  // the draw sets its own
   fx_test::setClocks(0);
   sprites.draw(p, 6.0f, 16.0f);
@@ -76,12 +77,7 @@ TEST_F(LightSpriteDrawing, AtClockZeroTheClusterGlowsWhiteBesideThePoint) {
   // Half-size 16 at 100: about 38 pixels; beyond, the clear colour is untouched.
   EXPECT_EQ(pixel(320 + 30, 240).g, 255);
   EXPECT_NEAR(pixel(320 + 50, 240).g, 51, 1);
-  GLboolean depthWrites = GL_FALSE;
-  glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-  EXPECT_TRUE(depthWrites);
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_TRUE(glIsEnabled(GL_FOG));
+  EXPECT_EQ(testing_support::standardStateDifferences(), std::vector<std::string>{});
 }
 
 TEST_F(LightSpriteDrawing, SpritesSpreadOutAndTakeTheirOwnColoursLater) {

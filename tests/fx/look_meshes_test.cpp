@@ -1,7 +1,8 @@
 // Look frames of the generated meshes, saved as PNG under <build>/artifacts/effects/ for a
 // person to open: the rippling sphere calm and rough, the strip sphere from outside. (The
-// final scene's own passes are looked at in the demo's tests.) With TOLVEK_SHOW_DIR naming a
-// show folder the show's own pictures are used, otherwise generated test pictures. Each frame
+// final scene's own passes are looked at in the demo's tests.) With the kit's show folder
+// (build/show or TOLVEK_SHOW_DIR) the show's own pictures are used, otherwise generated test
+// pictures. Each frame
 // is also checked for what a viewer should see.
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -24,7 +25,7 @@
 #include "platform/settings.h"
 #include "resources/jpeg_texture.h"
 #include "resources/texture_table.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 
@@ -74,15 +75,15 @@ struct PictureFolder {
   bool fromShow = false;
 
   PictureFolder() {
-    if (const char* show = std::getenv("TOLVEK_SHOW_DIR")) {
-      const std::string dir = show;
+    if (const std::string show = testing_support::kitShowFolder(); !show.empty()) {
+      const std::string& dir = show;
       if (platform::fileExists(dir + "/" + kSpherePath) &&
           platform::fileExists(dir + "/" + std::string(fx::WobbleSphere::kTexturePath))) {
         path = dir;
         fromShow = true;
         return;
       }
-      std::fprintf(stderr, "look_meshes: %s lacks the final scene's pictures; using generated ones\n", show);
+      std::fprintf(stderr, "look_meshes: %s lacks the final scene's pictures; using generated ones\n", show.c_str());
     }
     generated = std::make_unique<testing_support::TempFolder>();
     path = generated->path();
@@ -99,11 +100,11 @@ struct Coverage {
   int height() const { return bottom - top + 1; }
 };
 
-class LookMeshes : public ::testing::Test {
+class LookMeshes : public testing_support::DrawingTest<kWidth, kHeight> {
  protected:
   static void SetUpTestSuite() {
-    context_ = std::make_unique<testing_support::GlTestContext>(kWidth, kHeight);
-    if (!context_->ok()) return;
+    DrawingTest::SetUpTestSuite();
+    if (!drawable()) return;
     platform::settings.screenWidth = kWidth;  // the frame copy gives this viewport back
     platform::settings.screenHeight = kHeight;
     folder_ = std::make_unique<PictureFolder>();
@@ -123,11 +124,10 @@ class LookMeshes : public ::testing::Test {
     sphere_.reset();
     resources::releaseTexture(globe_);
     folder_.reset();
-    context_.reset();
+    DrawingTest::TearDownTestSuite();
   }
 
-  void SetUp() override {
-    ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)";
+  void prepare() override {
     ASSERT_FALSE(globe_.empty());
     startFrame();
   }
@@ -136,34 +136,25 @@ class LookMeshes : public ::testing::Test {
   // The frame as the timeline starts it: standard state, the show's projection over the whole
   // window, letterbox scissor, cleared buffers.
   static void startFrame() {
+    testing_support::resetDrawingState(kWidth, kHeight);
     platform::applyStandardRenderState();
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_BLEND);
-    glDepthMask(GL_TRUE);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColor4f(1, 1, 1, 1);
-    glViewport(0, 0, kWidth, kHeight);
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     gluPerspective(kFieldOfView, kAspect, 1, 700);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_SCISSOR_TEST);
-    glClearStencil(0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
     glScissor(0, kLetterbox, kWidth, kHeight - 2 * kLetterbox);
     glEnable(GL_SCISSOR_TEST);
   }
 
   static void save(const std::string& name) {
     const std::string path = artifacts_ + "/" + name;
-    EXPECT_TRUE(context_->savePng(path)) << path;
+    EXPECT_TRUE(gl().savePng(path)) << path;
   }
 
   // Pixels that differ from the colour at the top-left corner (the background).
   static Coverage coverage(int fromRow = 0, int toRow = kHeight) {
-    const auto rgba = context_->readPixels();
+    const auto rgba = gl().readPixels();
     const unsigned char* corner = &rgba[0];
     Coverage c;
     for (int y = fromRow; y < toRow; ++y)
@@ -180,7 +171,7 @@ class LookMeshes : public ::testing::Test {
   }
   // Mean colour of a block of pixels, rows from the top.
   static std::array<double, 3> meanColour(int x0, int y0, int x1, int y1) {
-    const auto rgba = context_->readPixels();
+    const auto rgba = gl().readPixels();
     std::array<double, 3> sum{};
     for (int y = y0; y < y1; ++y)
       for (int x = x0; x < x1; ++x)
@@ -189,14 +180,12 @@ class LookMeshes : public ::testing::Test {
     return {sum[0] / n, sum[1] / n, sum[2] / n};
   }
 
-  static std::unique_ptr<testing_support::GlTestContext> context_;
   static std::unique_ptr<PictureFolder> folder_;
   static std::unique_ptr<fx::WobbleSphere> sphere_;
   static resources::TextureRecord globe_;
   static std::string artifacts_;
 };
 
-std::unique_ptr<testing_support::GlTestContext> LookMeshes::context_;
 std::unique_ptr<PictureFolder> LookMeshes::folder_;
 std::unique_ptr<fx::WobbleSphere> LookMeshes::sphere_;
 resources::TextureRecord LookMeshes::globe_;

@@ -1,8 +1,8 @@
 // Look frames of the veils, the echo trail, the fountain, the sky box and the light sprites,
 // drawn over a simple picture under the show's projection and letterbox, and saved as
-// PNG under <build>/artifacts/effects/ for a person to open. With TOLVEK_SHOW_DIR naming a
-// show folder its own pictures are used (ray.tga, part.tga, the sky faces, the loader
-// picture), otherwise generated ones. Each frame is also checked for what a viewer should see.
+// PNG under <build>/artifacts/effects/ for a person to open. With the kit's show folder
+// (build/show or TOLVEK_SHOW_DIR) its own pictures are used (ray.tga, part.tga, the sky faces,
+// the loader picture), otherwise generated ones. Each frame is also checked for what a viewer should see.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -109,8 +109,8 @@ struct PictureFolder {
   bool fromShow = false;
 
   PictureFolder() {
-    if (const char* show = std::getenv("TOLVEK_SHOW_DIR")) {
-      const std::string dir = show;
+    if (const std::string show = testing_support::kitShowFolder(); !show.empty()) {
+      const std::string& dir = show;
       bool complete = platform::fileExists(dir + "/Textures/ray.tga") &&
                       platform::fileExists(dir + "/Textures/part.tga") &&
                       platform::fileExists(dir + "/Textures/tolvek-loader.jpg");
@@ -120,7 +120,7 @@ struct PictureFolder {
         fromShow = true;
         return;
       }
-      std::fprintf(stderr, "look_veils: %s lacks some pictures; using generated ones\n", show);
+      std::fprintf(stderr, "look_veils: %s lacks some pictures; using generated ones\n", show.c_str());
     }
     generated = std::make_unique<testing_support::TempFolder>();
     path = generated->path();
@@ -133,7 +133,7 @@ class LookVeils : public fx_test::DrawingTest {
  public:
   static void SetUpTestSuite() {
     DrawingTest::SetUpTestSuite();
-    if (!gl().ok()) return;
+    if (!drawable()) return;
     folder_ = std::make_unique<PictureFolder>();
     artifacts_ = (std::filesystem::current_path() / "artifacts" / "effects").string();
     platform::createFolders(artifacts_);

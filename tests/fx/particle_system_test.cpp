@@ -214,12 +214,7 @@ TEST_F(ParticleDrawing, DrawLeavesTheStateItPromisesEvenWithNoParticles) {
   GLfloat colour[4];
   glGetFloatv(GL_CURRENT_COLOR, colour);
   for (float c : colour) EXPECT_FLOAT_EQ(c, 1.0f);
-  GLboolean depthWrites = GL_FALSE;
-  glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
-  EXPECT_TRUE(depthWrites);
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_TRUE(glIsEnabled(GL_FOG));
+  EXPECT_EQ(testing_support::standardStateDifferences(), std::vector<std::string>{});
   EXPECT_TRUE(sameRecords(system.particles(), before));
 }
 

@@ -12,7 +12,7 @@
 
 #include "fx/procedural_meshes.h"
 #include "fx/screen_pictures.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 
 namespace {
 
@@ -28,32 +28,15 @@ std::ostream& operator<<(std::ostream& out, const Rgb& c) {
   return out << "(" << c.r << ", " << c.g << ", " << c.b << ")";
 }
 
-class ScreenDrawing : public ::testing::Test {
+class ScreenDrawing : public testing_support::DrawingTest<kWidth, kHeight> {
  protected:
-  static void SetUpTestSuite() { context_ = std::make_unique<testing_support::GlTestContext>(kWidth, kHeight); }
-  static void TearDownTestSuite() { context_.reset(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)";
-    glViewport(0, 0, kWidth, kHeight);
+  void prepare() override {
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     gluPerspective(60.0, 4.0 / 3.0, 1.0, 700.0);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_STENCIL_TEST);
-    glDisable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
-    glDepthMask(GL_TRUE);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 0);
-    glClearStencil(0);
-    glClearDepth(1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   }
   void TearDown() override {
     glStencilFunc(GL_ALWAYS, 0, ~0u);
@@ -115,11 +98,9 @@ class ScreenDrawing : public ::testing::Test {
     return value;
   }
 
-  static std::unique_ptr<testing_support::GlTestContext> context_;
   GLuint texture_ = 0;
 };
 
-std::unique_ptr<testing_support::GlTestContext> ScreenDrawing::context_;
 
 const Rgb kBlack{0, 0, 0};
 const Rgb kRed{255, 0, 0};

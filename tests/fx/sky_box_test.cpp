@@ -50,9 +50,8 @@ TEST(SkyBoxExtents, EachFaceLiesOnItsSideWithTheWholePicture) {
 
 class SkyBoxDrawing : public fx_test::DrawingTest {
  protected:
-  void SetUp() override {
-    DrawingTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
+    DrawingTest::prepare();
     // Each face a picture of four quadrants: its own colour in the first texel, grey elsewhere
     // except a dark texel at (1, 0).
     for (int f = 0; f < 6; ++f) {

@@ -235,47 +235,7 @@ TEST_F(VeilDrawing, ResetRestoresTheStandardStateAfterAVeil) {
   setClocks(1500);
   fx::fadeOut(1000, 2000, 10, 20, 30, 0);
   fx::resetSceneState();
-
-  GLfloat colour[4];
-  glGetFloatv(GL_CURRENT_COLOR, colour);
-  EXPECT_FLOAT_EQ(colour[0], 1);
-  EXPECT_FLOAT_EQ(colour[1], 1);
-  EXPECT_FLOAT_EQ(colour[2], 1);
-  auto integer = [](GLenum name) {
-    GLint v = 0;
-    glGetIntegerv(name, &v);
-    return v;
-  };
-  auto real = [](GLenum name) {
-    GLfloat v = 0;
-    glGetFloatv(name, &v);
-    return v;
-  };
-  EXPECT_EQ(integer(GL_SHADE_MODEL), GL_SMOOTH);
-  GLfloat clear[4];
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-  for (float c : clear) EXPECT_EQ(c, 0.0f);
-  EXPECT_FLOAT_EQ(real(GL_DEPTH_CLEAR_VALUE), 1.0f);
-  EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-  EXPECT_EQ(integer(GL_DEPTH_FUNC), GL_LEQUAL);
-  EXPECT_EQ(integer(GL_PERSPECTIVE_CORRECTION_HINT), GL_NICEST);
-  EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);
-  EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE);
-  EXPECT_FALSE(glIsEnabled(GL_BLEND));
-  EXPECT_EQ(integer(GL_CULL_FACE_MODE), GL_FRONT);
-  EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-  EXPECT_EQ(integer(GL_FOG_MODE), GL_EXP2);
-  GLfloat fog[4];
-  glGetFloatv(GL_FOG_COLOR, fog);
-  EXPECT_FLOAT_EQ(fog[0], 0.25f);
-  EXPECT_FLOAT_EQ(fog[1], 0.25f);
-  EXPECT_FLOAT_EQ(fog[2], 0.25f);
-  EXPECT_FLOAT_EQ(fog[3], 1.0f);
-  EXPECT_FLOAT_EQ(real(GL_FOG_DENSITY), 0.0016f);
-  EXPECT_EQ(integer(GL_FOG_HINT), GL_NICEST);
-  EXPECT_FLOAT_EQ(real(GL_FOG_START), 1.0f);
-  EXPECT_FLOAT_EQ(real(GL_FOG_END), 500.0f);
-  EXPECT_TRUE(glIsEnabled(GL_FOG));
+  EXPECT_EQ(testing_support::standardStateDifferences(), std::vector<std::string>{});
 }
 
 TEST_F(VeilDrawing, CopyToTextureTakesTheCornerAndGivesTheWindowBack) {

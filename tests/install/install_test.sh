@@ -50,6 +50,30 @@ alpha() { od -An -tu1 -j $((($2 * 256 + $1) * 4 + 3)) -N1 "$tmp/icon.rgba" | tr 
 expect "icon corner clear" test "$(alpha 0 0)" = 0 -a "$(alpha 255 255)" = 0
 expect "icon middle opaque" test "$(alpha 128 128)" = 255
 
+# A manual page for every program, naming every option its --help lists; the AppStream
+# description and the desktop entry pass their validators.
+page() { gzip -dc "$prefix/share/man/$1.gz" 2>/dev/null | sed 's/\\-/-/g'; }
+for entry in man6/tolvek.6:libexec/tolvek/tolvek man1/tolvek-pack.1:bin/tolvek-pack man1/tolvek-view.1:bin/tolvek-view; do
+  man=${entry%%:*} program=${entry#*:}
+  expect "$man installed" test -s "$prefix/share/man/$man.gz"
+  for flag in --help --version; do
+    expect "$program $flag exits 0" "$prefix/$program" $flag >/dev/null
+  done
+  expect "$program --version names it" grep -q "^${program##*/} [0-9]" <("$prefix/$program" --version)
+  for option in $("$prefix/$program" --help 2>&1 | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+    expect "$man documents $option" grep -q -- "$option" <(page "$man")
+  done
+done
+metainfo="$prefix/share/metainfo/io.github.tolvek.tolvek.metainfo.xml"
+expect "AppStream description installed" test -s "$metainfo"
+if command -v appstreamcli >/dev/null; then
+  expect "AppStream description valid" appstreamcli validate --no-net --pedantic "$metainfo" >/dev/null
+fi
+if command -v desktop-file-validate >/dev/null; then
+  expect "desktop entry valid" desktop-file-validate "$prefix/share/applications/tolvek.desktop"
+fi
+expect "copyright and changelog installed" test -s "$prefix/share/doc/tolvek/copyright" -a -s "$prefix/share/doc/tolvek/changelog.gz"
+
 if [ -z "${DISPLAY:-}" ]; then
   echo "SKIP: no X display for the show run (make test runs the tests under xvfb-run)"
   [ $failures -eq 0 ] && exit 77 || exit 1

@@ -27,17 +27,11 @@ struct InkBox {
 
 class BitmapFontDrawing : public GlTest {
  protected:
-  void SetUp() override {
-    GlTest::SetUp();
-    if (IsSkipped()) return;
+  void prepare() override {
     if (resources::bitmapFontFile().empty()) GTEST_SKIP() << "Liberation Sans Bold is not installed";
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     glOrtho(0, gl().width(), 0, gl().height(), -1, 1);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
   }
 
   // Draws `text` with its baseline at (x, y) and returns where ink landed.

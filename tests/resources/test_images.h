@@ -1,58 +1,45 @@
-// Builders for the files the resource tests feed to the loaders, and an OpenGL fixture that
-// reads textures back.
+// Builders for the files the resource tests feed to the loaders, and the drawing fixture
+// with a texture read-back.
 #pragma once
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "support/gl_context.h"
+#include "resources/tga_image.h"
+#include "support/drawing_test.h"
 
 namespace resources_test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// An 18-byte TGA header followed by `payload`.
+// A TGA header followed by `payload`: the files the writer would not make (run-length
+// packets, other types and depths, odd descriptors).
 inline Bytes tgaFile(int type, int width, int height, int bits, int descriptor,
                      const Bytes& payload) {
-  Bytes file(18, 0);
-  file[2] = static_cast<std::uint8_t>(type);
-  file[12] = static_cast<std::uint8_t>(width & 0xff);
-  file[13] = static_cast<std::uint8_t>((width >> 8) & 0xff);
-  file[14] = static_cast<std::uint8_t>(height & 0xff);
-  file[15] = static_cast<std::uint8_t>((height >> 8) & 0xff);
-  file[16] = static_cast<std::uint8_t>(bits);
-  file[17] = static_cast<std::uint8_t>(descriptor);
+  const auto header = resources::writeTgaHeader({type, width, height, bits, descriptor});
+  Bytes file(header.begin(), header.end());
   file.insert(file.end(), payload.begin(), payload.end());
   return file;
 }
 
 inline std::string asString(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-// Writes a baseline JPEG with libjpeg: `pixels` holds height rows of width x components
-// bytes, top row first; components 3 (RGB) or 1 (greyscale).
+// Writes a baseline JPEG with the content kit's writer, without chroma subsampling: `pixels`
+// holds height rows of width x components bytes, top row first; components 3 (RGB) or 1
+// (greyscale).
 bool writeJpeg(const std::string& path, int width, int height, int components,
                const Bytes& pixels, int quality = 100);
 
-// A whole window's worth of drawing tests share one context per suite.
-class GlTest : public ::testing::Test {
+// The resource tests draw in a 256 x 128 window and read textures back.
+class GlTest : public testing_support::DrawingTest<256, 128> {
  protected:
-  static void SetUpTestSuite();
-  static void TearDownTestSuite();
-  void SetUp() override;
-
-  static testing_support::GlTestContext& gl() { return *context_; }
-
   // Level 0 of the texture as RGBA, first row (t = 0) first.
   static Bytes readTexture(GLuint name, int* width = nullptr, int* height = nullptr);
   static GLint texParameter(GLuint name, GLenum parameter);
-
- private:
-  static std::unique_ptr<testing_support::GlTestContext> context_;
 };
 
 }  // namespace resources_test

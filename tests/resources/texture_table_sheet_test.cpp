@@ -6,17 +6,17 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/path_resolver.h"
 #include "resources/bitmap_font.h"
+#include "resources/jpeg_texture.h"
 #include "resources/png_writer.h"
 #include "resources/texture_table.h"
+#include "resources/tga_image.h"
 #include "support/box_recorder.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "support/temp_folder.h"
 
 namespace resources_test {
@@ -31,48 +31,19 @@ struct FileFacts {
   int bits = 0;
 };
 
-// What the file itself says, read without the loaders under test.
-FileFacts tgaFacts(const std::string& path) {
+// What the file alone decodes to, apart from the table that loads it.
+FileFacts fileFacts(const std::string& path, bool tga) {
   FileFacts facts;
   const auto bytes = platform::readWholeFile(path);
-  if (!bytes || bytes->size() < 18) return facts;
-  const auto& b = *bytes;
-  facts.readable = true;
-  facts.width = static_cast<std::int16_t>(b[12] | (b[13] << 8));
-  facts.height = static_cast<std::int16_t>(b[14] | (b[15] << 8));
-  facts.bits = b[16];
-  return facts;
-}
-
-FileFacts jpegFacts(const std::string& path) {
-  FileFacts facts;
-  std::FILE* file = platform::openFile(path, "rb");
-  if (!file) return facts;
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[4096];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-  std::fclose(file);
-  // Walk the markers to the frame header (SOF0..SOF15 but not DHT, JPG, DAC).
-  for (size_t i = 2; i + 9 < bytes.size();) {
-    if (bytes[i] != 0xFF) return facts;
-    const int marker = bytes[i + 1];
-    const size_t length = (bytes[i + 2] << 8) | bytes[i + 3];
-    if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
-      facts.readable = true;
-      facts.height = (bytes[i + 5] << 8) | bytes[i + 6];
-      facts.width = (bytes[i + 7] << 8) | bytes[i + 8];
-      facts.bits = bytes[i + 9] * 8;
-      return facts;
-    }
-    i += 2 + length;
+  if (!bytes) return facts;
+  if (tga) {
+    const auto decoded = resources::decodeTga(*bytes);
+    if (decoded.status == resources::TgaStatus::Ok)
+      facts = {true, decoded.image.width, decoded.image.height, decoded.image.bits};
+  } else if (resources::JpegImage image; resources::decodeJpegBytes(*bytes, image)) {
+    facts = {true, image.width, image.height, image.components * 8};
   }
   return facts;
-}
-
-std::string showFolder() {
-  if (const char* given = std::getenv("TOLVEK_SHOW_DIR"); given && *given) return given;
-  return (fs::path(TOLVEK_BUILD_DIR).parent_path() / "build" / "show").string();
 }
 
 constexpr int kColumns = 7;
@@ -157,14 +128,13 @@ bool hasImage(GLuint name) {
   return false;  // all black: nothing was decoded
 }
 
-TEST(TextureTableSheet, EveryEntryOfTheShowLoadsWithItsFileSizeAndDepth) {
-  const std::string show = showFolder();
-  if (!fs::is_directory(show))
-    GTEST_SKIP() << "no show folder at " << show
-                 << " (write one with tolvek-showkit, or point TOLVEK_SHOW_DIR at one)";
-  const int rows = (resources::kTextureTableSize + 1 + kColumns - 1) / kColumns;
-  testing_support::GlTestContext gl(kColumns * kCellWidth, rows * kCellHeight);
-  if (!gl.ok()) GTEST_SKIP() << "no OpenGL window (run under xvfb-run -a)";
+constexpr int kSheetRows = (resources::kTextureTableSize + 1 + kColumns - 1) / kColumns;
+
+class TextureTableSheet : public testing_support::DrawingTest<kColumns * kCellWidth, kSheetRows * kCellHeight> {};
+
+TEST_F(TextureTableSheet, EveryEntryOfTheShowLoadsWithItsFileSizeAndDepth) {
+  const std::string show = testing_support::kitShowFolder();
+  if (show.empty()) GTEST_SKIP() << "no show folder (write one with make show, or point TOLVEK_SHOW_DIR at one)";
 
   testing_support::BoxRecorder boxes;
   resources::BitmapFont font;
@@ -178,7 +148,7 @@ TEST(TextureTableSheet, EveryEntryOfTheShowLoadsWithItsFileSizeAndDepth) {
       const auto& file = resources::kTextureTableFiles[i];
       const auto& record = resources::tableTexture(i);
       const bool tga = file.reader == resources::TextureReader::Tga;
-      const FileFacts facts = tga ? tgaFacts(file.path) : jpegFacts(file.path);
+      const FileFacts facts = fileFacts(file.path, tga);
       SCOPED_TRACE(std::to_string(i) + " " + file.path);
       ASSERT_TRUE(facts.readable) << "file missing or unreadable";
       EXPECT_FALSE(record.empty());
@@ -191,20 +161,15 @@ TEST(TextureTableSheet, EveryEntryOfTheShowLoadsWithItsFileSizeAndDepth) {
   }
   for (const auto& box : boxes.boxes()) ADD_FAILURE() << "box while loading: " << box.text;
 
-  glViewport(0, 0, gl.width(), gl.height());
   glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glOrtho(0, gl.width(), 0, gl.height(), -1, 1);
+  glOrtho(0, kWidth, 0, kHeight, -1, 1);
   glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-  glDisable(GL_DEPTH_TEST);
-  glDisable(GL_CULL_FACE);
   glClearColor(0.06f, 0.06f, 0.08f, 1.0f);
   glClear(GL_COLOR_BUFFER_BIT);
   ASSERT_TRUE(font.create(-12));
   for (int i = 0; i <= resources::kTextureTableSize; ++i) {
     const int cellX = (i % kColumns) * kCellWidth;
-    const int cellY = gl.height() - (i / kColumns + 1) * kCellHeight;
+    const int cellY = kHeight - (i / kColumns + 1) * kCellHeight;
     std::string label;
     std::string size;
     bool ok = true;
@@ -229,11 +194,11 @@ TEST(TextureTableSheet, EveryEntryOfTheShowLoadsWithItsFileSizeAndDepth) {
     drawLabel(font, size, cellX + 4, cellY + 4, ok);
   }
   glFinish();
-  const auto pixels = gl.readPixels();
+  const auto pixels = gl().readPixels();
   const fs::path artifacts = fs::path(TOLVEK_BUILD_DIR) / "artifacts";
   fs::create_directories(artifacts);
   const std::string sheet = (artifacts / "texture_table.png").string();
-  EXPECT_TRUE(resources::writePngFile(sheet, gl.width(), gl.height(), 4, pixels.data()));
+  EXPECT_TRUE(resources::writePngFile(sheet, kWidth, kHeight, 4, pixels.data()));
   std::printf("contact sheet: %s\n", sheet.c_str());
   font.destroy();
   resources::releaseTextureTable();

@@ -147,7 +147,7 @@ std::map<std::string, int> messagesIn(const std::string& output) {
 
 TEST_P(DamagedShow, PlaysToItsEndWithTheShowsMessagesOnly) {
   TempFolder folder;
-  if (!folder.linkKitShow()) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
+  if (!folder.linkKitShow()) GTEST_SKIP() << "needs the kit's show folder (make show, or TOLVEK_SHOW_DIR)";
   const Damage& damage = GetParam();
   damage.apply(folder);
   const std::set<std::string> before = folder.allEntries();

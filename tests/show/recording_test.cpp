@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -58,7 +60,7 @@ class Recording : public ::testing::Test {
  protected:
   void SetUp() override {
     if (capture("command -v ffprobe").empty()) GTEST_SKIP() << "needs ffmpeg";
-    if (!folder_.linkKitShow("show")) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
+    if (!folder_.linkKitShow("show")) GTEST_SKIP() << "needs the kit's show folder (make show, or TOLVEK_SHOW_DIR)";
   }
   std::string show() const { return folder_.file("show"); }
   // Files the run left beside the output, other than the output itself.
@@ -136,6 +138,32 @@ TEST_F(Recording, OtherWindowSizesHaveBarsOfTheLetterboxRule) {
     EXPECT_GT(rowMax(c.bar), 40) << c.width << ": the picture starts below the bar";
     EXPECT_GT(rowMax(f->height - 1 - c.bar), 40) << c.width << ": the picture ends above the bar";
   }
+}
+
+// --loop: the second pass is the first again, picture and sound, from the progress screens on:
+// the show loaded afresh, the song started again at its cue.
+TEST_F(Recording, ALoopPlaysTheShowAgainFromItsStartWithItsMusic) {
+  const auto run =
+      testing_support::runProgram("tolvek", "--loop 2 --record ../loop --fps 10 --until 5000 --mode 320x240", show());
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  constexpr int kPass = kProgressScreens + 51;  // and then 0, 100, ..., 5000 ms
+  const auto frame = [&](int i) {
+    char name[64];
+    std::snprintf(name, sizeof name, "loop/frame_%06d.png", i);
+    return testing_support::readPng(folder_.file(name));
+  };
+  for (int i = 0; i < kPass; ++i) {
+    const auto first = frame(i), second = frame(kPass + i);
+    ASSERT_TRUE(first && second) << i;
+    ASSERT_EQ(first->pixels, second->pixels) << "frame " << i << " of the second pass";
+  }
+  EXPECT_FALSE(frame(2 * kPass)) << "two passes";
+  std::ifstream wav(folder_.file("loop/soundtrack.wav"), std::ios::binary);
+  const std::string sound((std::istreambuf_iterator<char>(wav)), std::istreambuf_iterator<char>());
+  const size_t passBytes = static_cast<size_t>(kPass) * 4410 * 4;  // 16-bit stereo, 100 ms a frame
+  ASSERT_EQ(sound.size(), 44 + 2 * passBytes);
+  EXPECT_EQ(sound.compare(44, passBytes, sound, 44 + passBytes, passBytes), 0) << "the second pass sounds as the first";
+  EXPECT_NE(sound.substr(44 + passBytes - 4410 * 4), std::string(4410 * 4, '\0')) << "the song plays by the end";
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ class WholeShow : public ::testing::Test {
   }
   static void TearDownTestSuite() { delete folder_; }
   void SetUp() override {
-    if (!folder_) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
+    if (!folder_) GTEST_SKIP() << "needs the kit's show folder (make show, or TOLVEK_SHOW_DIR)";
   }
   static PngImage frame(const std::string& name) {
     auto png = testing_support::readPng(folder_->file(name));
@@ -135,6 +135,33 @@ TEST_F(WholeShow, FadesPeakWhiteAndEveryScenePaintsAPicture) {
     const Brightness b = brightness(frame(frameAt(m.ms)));
     EXPECT_GT(b.mean, 12.0) << m.what;
     EXPECT_GT(b.spread, 10.0) << m.what << ": a flat picture";
+  }
+}
+
+// --start draws the frames the whole run draws at the same demo times, pixel for pixel: in
+// every scene state (the fire's particles and the runner's frames among them) and across the
+// intro's hand-over to the tunnel.
+TEST_F(WholeShow, AStartAnywhereDrawsTheFramesOfTheRunFromTheBeginning) {
+  for (const double start : {25000.0, 49000.0, 60000.0, 80000.0, 120000.0, 160000.0, 200000.0}) {
+    const std::string out = "START_" + std::to_string(static_cast<int>(start));
+    const auto run = testing_support::runProgram(
+        "tolvek", "--record " + out + " --fps " + std::to_string(kFps) + " --start " + std::to_string(start) +
+                      " --until " + std::to_string(start + 500.0),
+        folder_->path());
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    // The progress screens, then the frames from the start on.
+    int compared = 0;
+    for (int i = 0;; ++i) {
+      char name[64];
+      std::snprintf(name, sizeof name, "%s/frame_%06d.png", out.c_str(), kProgressScreens + i);
+      if (!folder_->exists(name)) break;
+      const auto jumped = testing_support::readPng(folder_->file(name));
+      const auto whole = testing_support::readPng(folder_->file(frameAt(start + i * 1000.0 / kFps)));
+      ASSERT_TRUE(jumped && whole) << name;
+      EXPECT_EQ(jumped->pixels, whole->pixels) << "start " << start << ", frame " << i;
+      ++compared;
+    }
+    EXPECT_EQ(compared, 3) << start;
   }
 }
 

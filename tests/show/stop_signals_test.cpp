@@ -45,7 +45,7 @@ int countFiles(const fs::path& folder) {
 class StopSignal : public ::testing::TestWithParam<int> {
  protected:
   void SetUp() override {
-    if (!folder_.linkKitShow()) GTEST_SKIP() << "needs the kit's show folder (TOLVEK_SHOW_DIR)";
+    if (!folder_.linkKitShow()) GTEST_SKIP() << "needs the kit's show folder (make show, or TOLVEK_SHOW_DIR)";
     shipped_ = folder_.allEntries();
   }
 

@@ -28,6 +28,10 @@ void TempFolder::write(const std::string& name, const std::string& bytes) const 
   out << bytes;
 }
 
+void TempFolder::write(const std::string& name, std::span<const std::uint8_t> bytes) const {
+  write(name, std::string(bytes.begin(), bytes.end()));
+}
+
 std::string TempFolder::read(const std::string& name) const {
   std::ifstream in(file(name), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -50,9 +54,15 @@ std::set<std::string> TempFolder::allEntries() const {
   return entries;
 }
 
+std::string kitShowFolder() {
+  const char* given = std::getenv("TOLVEK_SHOW_DIR");
+  const std::string show = given && *given ? given : TOLVEK_KIT_SHOW_DIR;
+  return std::filesystem::exists(std::filesystem::path(show) / "map.dat") ? show : std::string();
+}
+
 bool TempFolder::linkKitShow(const std::string& into) const {
-  const char* show = std::getenv("TOLVEK_SHOW_DIR");
-  if (!show || !std::filesystem::exists(std::filesystem::path(show) / "map.dat")) return false;
+  const std::string show = kitShowFolder();
+  if (show.empty()) return false;
   std::filesystem::copy(show, into.empty() ? path_ : file(into),
                         std::filesystem::copy_options::recursive | std::filesystem::copy_options::create_hard_links);
   return true;

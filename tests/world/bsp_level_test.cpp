@@ -7,22 +7,47 @@
 #include <cstring>
 #include <random>
 
-#include "level_writer.h"
+#include "level_builder.h"
 
 namespace {
 
-using level_testing::Bytes;
-using level_testing::LevelWriter;
-using level_testing::leafChild;
-using level_testing::setLump;
+using Bytes = std::vector<std::uint8_t>;
+using levelc::LevelBuilder;
+using levelc::leafChild;
+using levelc::screenQuad;
 namespace bsp = world::bsp;
 
 world::LevelData parse(const Bytes& file) { return world::parseLevel(file); }
 
+bsp::LumpEntry lumpOf(const Bytes& file, int index) {
+  bsp::BspHeader header;
+  std::memcpy(&header, file.data(), sizeof header);
+  return header.lumps[index];
+}
+
+void setLump(Bytes& file, int index, std::int32_t offset, std::int32_t length) {
+  bsp::BspHeader header;
+  std::memcpy(&header, file.data(), sizeof header);
+  header.lumps[index] = {offset, length};
+  std::memcpy(file.data(), &header, sizeof header);
+}
+
+// Record `index` of a lump, overwritten with what the file itself holds (the file's axes).
+template <typename Record>
+void putRecord(Bytes& file, int lump, size_t index, const Record& record) {
+  std::memcpy(file.data() + lumpOf(file, lump).offset + index * sizeof record, &record, sizeof record);
+}
+
 TEST(LevelLoading, ConvertsTheListedFieldsFromZUpToYUp) {
-  LevelWriter w;
-  w.planes.push_back({{0, 0, 1}, 42.5f});
-  w.planes.push_back({{0.6f, 0.8f, 0}, -3});
+  // The file's own records, z up, in a level of one record of each.
+  LevelBuilder w;
+  w.planes.resize(2);
+  w.vertices.resize(1);
+  w.leaves.resize(1);
+  w.nodes.resize(1);
+  Bytes file = w.bytes();
+  putRecord(file, bsp::kPlaneLump, 0, bsp::BspPlane{{0, 0, 1}, 42.5f});
+  putRecord(file, bsp::kPlaneLump, 1, bsp::BspPlane{{0.6f, 0.8f, 0}, -3});
   bsp::BspVertex v{};
   v.position[0] = 1;
   v.position[1] = 2;
@@ -32,16 +57,16 @@ TEST(LevelLoading, ConvertsTheListedFieldsFromZUpToYUp) {
   v.lightmapCoord[0] = 0.75f;
   v.lightmapCoord[1] = 1.5f;
   v.unused[0] = 0x5A;
-  w.vertices.push_back(v);
+  putRecord(file, bsp::kVertexLump, 0, v);
   bsp::BspLeaf leaf{};
   leaf.cluster = 3;
   leaf.maxs[0] = 10;
   leaf.maxs[1] = 20;
   leaf.maxs[2] = 30;
-  w.leaves.push_back(leaf);
-  w.nodes.push_back({0, 1, leafChild(0), {-1, -2, -3}, {4, 5, 6}});
+  putRecord(file, bsp::kLeafLump, 0, leaf);
+  putRecord(file, bsp::kNodeLump, 0, bsp::BspNode{0, 1, leafChild(0), {-1, -2, -3}, {4, 5, 6}});
 
-  const world::LevelData level = parse(w.bytes());
+  const world::LevelData level = parse(file);
   ASSERT_EQ(level.planes.size(), 2u);
   EXPECT_EQ(level.planes[0].normal[0], 0);
   EXPECT_EQ(level.planes[0].normal[1], 1);
@@ -76,19 +101,24 @@ TEST(LevelLoading, ConvertsTheListedFieldsFromZUpToYUp) {
   EXPECT_EQ(level.nodes[0].maxs[1], 6);
   EXPECT_EQ(level.nodes[0].maxs[2], -5);
   EXPECT_EQ(level.nodes[0].back, -1);
+
+  // And the writer turns them back: the same level once more through both.
+  EXPECT_EQ(levelc::writeLevelFile(level), file);
 }
 
 TEST(LevelLoading, LumpRemaindersAreIgnored) {
   for (int lump : {bsp::kPlaneLump, bsp::kFaceLump, bsp::kLeafFaceLump, bsp::kLightmapLump}) {
     SCOPED_TRACE(lump);
-    LevelWriter w;
+    LevelBuilder w;
     w.planes.resize(3);
     w.faces.resize(2);
     w.leafFaces = {4, 5, 6};
     w.addLightmap(1, 2, 3);
-    w.paddedLump = lump;
-    w.padding = lump == bsp::kLightmapLump ? bsp::kLightmapBytes - 1 : 3;
-    const world::LevelData level = parse(w.bytes());
+    Bytes file = w.bytes();
+    // The lump runs on into what follows it (or to the end of the file).
+    const bsp::LumpEntry entry = lumpOf(file, lump);
+    setLump(file, lump, entry.offset, entry.length + (lump == bsp::kLightmapLump ? bsp::kLightmapBytes - 1 : 3));
+    const world::LevelData level = parse(file);
     EXPECT_EQ(level.planes.size(), 3u);
     EXPECT_EQ(level.faces.size(), 2u);
     EXPECT_EQ(level.leafFaces, (std::vector<std::int32_t>{4, 5, 6}));
@@ -98,11 +128,11 @@ TEST(LevelLoading, LumpRemaindersAreIgnored) {
 }
 
 TEST(LevelLoading, ReadsVisibilityFromTheLumpOffsetOnly) {
-  LevelWriter w;
+  LevelBuilder w;
   w.setVisibility({{0, 9}, {1}, {2}}, 2);
   Bytes file = w.bytes();
   // The length of the visibility lump is not consulted.
-  setLump(file, bsp::kVisibilityLump, level_testing::lumpOf(file, bsp::kVisibilityLump).offset, 0);
+  setLump(file, bsp::kVisibilityLump, lumpOf(file, bsp::kVisibilityLump).offset, 0);
   const world::LevelData level = parse(file);
   EXPECT_EQ(level.visClusterCount, 3);
   EXPECT_EQ(level.visBytesPerRow, 2);
@@ -128,8 +158,8 @@ TEST(LightmapScaling, MultipliesSaturatesAndTruncates) {
 
 // Two leaves split by the scene plane x = 0: the front leaf (x >= 0) in cluster 0, the back
 // leaf in cluster 1.
-LevelWriter splitLevel() {
-  LevelWriter w;
+LevelBuilder splitLevel() {
+  LevelBuilder w;
   const int plane = w.addPlane({1, 0, 0}, 0);
   w.addLeaf(0, {0, -10, -10}, {10, 10, 10}, {});
   w.addLeaf(1, {-10, -10, -10}, {0, 10, 10}, {});
@@ -144,7 +174,7 @@ TEST(CameraLeaf, NodeWalkSendsPointsOnThePlaneToTheFront) {
   EXPECT_EQ(world::findCameraLeaf(level, {-0.001f, 0, 0}), 1);
 
   // Deeper: node 0 splits on y = 5 (scene), its back goes to node 1 splitting on z = -2.
-  LevelWriter w;
+  LevelBuilder w;
   const int py = w.addPlane({0, 1, 0}, 5);
   const int pz = w.addPlane({0, 0, 1}, -2);
   for (int i = 0; i < 3; ++i) w.addLeaf(i, {0, 0, 0}, {1, 1, 1}, {});
@@ -157,8 +187,8 @@ TEST(CameraLeaf, NodeWalkSendsPointsOnThePlaneToTheFront) {
 }
 
 TEST(CameraLeaf, BrokenTreesLeadNowhere) {
-  LevelWriter w = splitLevel();
-  EXPECT_EQ(world::findCameraLeaf(parse(LevelWriter{}.bytes()), {}), -1);  // no nodes
+  LevelBuilder w = splitLevel();
+  EXPECT_EQ(world::findCameraLeaf(parse(LevelBuilder{}.bytes()), {}), -1);  // no nodes
   w.nodes[0].plane = 7;
   EXPECT_EQ(world::findCameraLeaf(parse(w.bytes()), {}), -1);
   w = splitLevel();
@@ -179,7 +209,7 @@ TEST(CameraLeaf, BrokenTreesLeadNowhere) {
 }
 
 TEST(ClusterTest, ReadsTheCameraRowBitByBit) {
-  LevelWriter w;
+  LevelBuilder w;
   w.setVisibility({{0, 2, 8}, {1, 7}}, 2);
   const world::LevelData level = parse(w.bytes());
   EXPECT_TRUE(world::clusterVisible(level, 0, 0));
@@ -197,16 +227,16 @@ TEST(ClusterTest, ReadsTheCameraRowBitByBit) {
   // A camera outside every cluster, or in a cluster without a row, sees everything.
   EXPECT_TRUE(world::clusterVisible(level, -1, 1));
   EXPECT_TRUE(world::clusterVisible(level, 2, 1));
-  EXPECT_TRUE(world::clusterVisible(parse(LevelWriter{}.bytes()), 0, 5));
+  EXPECT_TRUE(world::clusterVisible(parse(LevelBuilder{}.bytes()), 0, 5));
 }
 
 // ---- files that lie ----
 
-LevelWriter richLevel() {
-  LevelWriter w = splitLevel();
+LevelBuilder richLevel() {
+  LevelBuilder w = splitLevel();
   w.addShader("textures/stone");
   world::Vec3 quad[4];
-  level_testing::screenQuad(-5, 2, quad);
+  screenQuad(-5, 2, quad);
   w.addQuad(quad, 0, 0);
   w.addQuad(quad, 0, -1);
   w.addLightmap(10, 20, 30);
@@ -239,7 +269,7 @@ TEST(HostileLevels, TruncatedFilesKeepOnlyWhatIsThere) {
 TEST(HostileLevels, LumpsPastTheEndOrNegativeAreEmptyOrCut) {
   const Bytes good = richLevel().bytes();
   const auto size = static_cast<std::int32_t>(good.size());
-  const auto planes = level_testing::lumpOf(good, bsp::kPlaneLump);
+  const auto planes = lumpOf(good, bsp::kPlaneLump);
 
   Bytes file = good;
   setLump(file, bsp::kPlaneLump, size + 16, 16);
@@ -256,7 +286,7 @@ TEST(HostileLevels, LumpsPastTheEndOrNegativeAreEmptyOrCut) {
 
   // Visibility: negative counts, rows past the end.
   file = good;
-  const auto vis = level_testing::lumpOf(good, bsp::kVisibilityLump);
+  const auto vis = lumpOf(good, bsp::kVisibilityLump);
   auto patchVis = [&](std::int32_t clusters, std::int32_t bytesPerRow) {
     Bytes f = good;
     const bsp::BspVisibilityHeader h{clusters, bytesPerRow};
@@ -274,9 +304,9 @@ TEST(HostileLevels, LumpsPastTheEndOrNegativeAreEmptyOrCut) {
 }
 
 TEST(HostileLevels, SelectionSkipsEveryIndexOutOfRange) {
-  LevelWriter w = richLevel();
+  LevelBuilder w = richLevel();
   world::Vec3 quad[4];
-  level_testing::screenQuad(-6, 1, quad);
+  screenQuad(-6, 1, quad);
   const int polygon = w.addQuad(quad, 0, 0);
   // Faces pointing at vertices and shaders that do not exist, and leaves whose ranges run
   // outside the leaf-face list.
@@ -301,14 +331,10 @@ TEST(HostileLevels, SelectionSkipsEveryIndexOutOfRange) {
 
   ASSERT_EQ(world::parseLevel(w.bytes()).faces.size(), 6u);
   // Without shaders and lightmaps the level needs no GL context to select its faces.
-  LevelWriter bare = w;
-  bare.shaders.clear();
-  bare.lightmaps.clear();
-  world::BspLevel level;
-  level.loadFromMemory(bare.bytes(), 1.0f);
-  const auto drawn = level.selectFaces({0, 0, 0}, {});
+  world::FaceSelection selection;
+  const auto drawn = selection.select(world::parseLevel(w.bytes()), {0, 0, 0}, {});
   EXPECT_EQ(std::vector<std::int32_t>(drawn.begin(), drawn.end()), (std::vector<std::int32_t>{0, 1, polygon}));
-  EXPECT_EQ(level.cameraLeaf(), -1);
+  EXPECT_EQ(selection.cameraLeaf(), -1);
 }
 
 // Random damage to a valid file: bytes flipped, ranges overwritten with extreme values, the
@@ -345,24 +371,17 @@ TEST(HostileLevels, MutatedFilesNeverReadOutOfBounds) {
       const size_t at = 8 + 4 * (random() % 34);
       if (at + 4 <= file.size()) std::memcpy(file.data() + at, &v, 4);
     }
-    world::BspLevel level;
     const world::LevelData data = world::parseLevel(file);
     if (!data.faces.empty()) ++withFaces;
-    // Selection without textures: strip shaders and lightmaps from the damaged file's header.
-    Bytes bare = file;
-    if (bare.size() >= sizeof(bsp::BspHeader)) {
-      setLump(bare, bsp::kShaderLump, 0, 0);
-      setLump(bare, bsp::kLightmapLump, 0, 0);
-    }
-    level.loadFromMemory(bare, 1.0f);
+    world::FaceSelection selection;
     for (const world::Vec3 eye : {world::Vec3{0, 0, 0}, world::Vec3{-3, 1, 2}, world::Vec3{5, 0, -1}}) {
-      for (const std::int32_t face : level.selectFaces(eye, {})) {
+      for (const std::int32_t face : selection.select(data, eye, {})) {
         ASSERT_GE(face, 0);
-        ASSERT_LT(static_cast<size_t>(face), level.data().faces.size());
-        const auto& f = level.data().faces[face];
+        ASSERT_LT(static_cast<size_t>(face), data.faces.size());
+        const auto& f = data.faces[face];
         ASSERT_EQ(f.type, bsp::kPolygonFace);
         ASSERT_GE(f.firstVertex, 0);
-        ASSERT_LE(std::int64_t{f.firstVertex} + f.vertexCount, static_cast<std::int64_t>(level.data().vertices.size()));
+        ASSERT_LE(std::int64_t{f.firstVertex} + f.vertexCount, static_cast<std::int64_t>(data.vertices.size()));
       }
     }
   }

@@ -8,86 +8,66 @@
 #include <memory>
 
 #include "fx/view_frustum.h"
-#include "level_writer.h"
+#include "level_builder.h"
+#include "picture_files.h"
 #include "platform/file_system.h"
 #include "platform/gl_extensions.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "support/temp_folder.h"
 #include "world/bsp_level.h"
 #include "world/camera_path.h"
 
 namespace {
 
-using level_testing::Bytes;
-using level_testing::LevelWriter;
-using level_testing::leafChild;
+using Bytes = std::vector<std::uint8_t>;
+using levelc::LevelBuilder;
+using levelc::leafChild;
+using levelc::screenQuad;
 using world::Vec3;
 namespace bsp = world::bsp;
 
 constexpr int kSide = 64;
 
-struct Rgb {
-  int r, g, b;
-};
-
-class LevelRender : public ::testing::Test {
+class LevelRender : public testing_support::DrawingTest<kSide, kSide> {
  protected:
-  static void SetUpTestSuite() { context_ = std::make_unique<testing_support::GlTestContext>(kSide, kSide); }
-  static void TearDownTestSuite() { context_.reset(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)";
-    glViewport(0, 0, kSide, kSide);
+  void prepare() override {
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     gluPerspective(90.0, 1.0, 0.1, 100.0);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     frustum_.extract();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
   }
   void TearDown() override { level_.destroy(); }
 
-  void load(const LevelWriter& w, float scale = 1.0f) { level_.loadFromMemory(w.bytes(), scale); }
+  void load(const LevelBuilder& w, float scale = 1.0f) { level_.loadFromMemory(w.bytes(), scale); }
   void render(Vec3 eye, std::uint8_t lightmaps = 1, std::uint8_t textures = 1) {
     level_.render(eye, [this](float a, float b, float c, float d, float e, float f) {
       return frustum_.containsBox(a, b, c, d, e, f);
     }, lightmaps, textures);
   }
   // Pixel at fractions of the window from the top left.
-  static Rgb pixel(float fx, float fy) {
-    const auto pixels = context_->readPixels();
-    const size_t at = (static_cast<size_t>(fy * (kSide - 1)) * kSide + static_cast<size_t>(fx * (kSide - 1))) * 4;
-    return {pixels[at], pixels[at + 1], pixels[at + 2]};
+  static testing_support::Rgba pixel(float fx, float fy) {
+    return DrawingTest::pixel(static_cast<int>(fx * (kSide - 1)), static_cast<int>(fy * (kSide - 1)));
   }
   std::vector<std::int32_t> drawn() const {
     const auto faces = level_.lastDrawnFaces();
     return {faces.begin(), faces.end()};
   }
 
-  static std::unique_ptr<testing_support::GlTestContext> context_;
   fx::ViewFrustum frustum_;
   world::BspLevel level_;
 };
 
-std::unique_ptr<testing_support::GlTestContext> LevelRender::context_;
-
-#define EXPECT_RGB(actual, R, G, B)        \
-  do {                                     \
-    const Rgb px = (actual);               \
-    EXPECT_NEAR(px.r, (R), 2) << "red";   \
-    EXPECT_NEAR(px.g, (G), 2) << "green"; \
-    EXPECT_NEAR(px.b, (B), 2) << "blue";  \
+#define EXPECT_RGB(actual, R, G, B)          \
+  do {                                       \
+    const testing_support::Rgba px = (actual); \
+    EXPECT_NEAR(px.r, (R), 2) << "red";      \
+    EXPECT_NEAR(px.g, (G), 2) << "green";    \
+    EXPECT_NEAR(px.b, (B), 2) << "blue";     \
   } while (0)
 
 // One node: scene z >= -100 is the front (leaf 0, where the camera is), the rest the back.
-LevelWriter withCameraLeaf(int cameraCluster) {
-  LevelWriter w;
+LevelBuilder withCameraLeaf(int cameraCluster) {
+  LevelBuilder w;
   const int plane = w.addPlane({0, 0, 1}, -100);
   w.addNode(plane, leafChild(0), leafChild(1));
   w.addLeaf(cameraCluster, {-50, -50, -100}, {50, 50, 50}, {});
@@ -109,9 +89,9 @@ void rightHalf(float z, Vec3 (&corners)[4]) {
 }
 
 TEST_F(LevelRender, FaceSharedByThreeVisibleLeavesIsDrawnOncePerRender) {
-  LevelWriter w = withCameraLeaf(0);
+  LevelBuilder w = withCameraLeaf(0);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   const int shared = w.addQuad(quad, -1, -1);
   Vec3 left[4];
   leftHalf(-4, left);
@@ -144,9 +124,9 @@ TEST_F(LevelRender, FaceSharedByThreeVisibleLeavesIsDrawnOncePerRender) {
 }
 
 TEST_F(LevelRender, OnlyPolygonFacesAreDrawn) {
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   Vec3 left[4];
   leftHalf(-3, left);
   // Patches, meshes and billboards of other tools' files cover the whole view.
@@ -170,9 +150,10 @@ TEST_F(LevelRender, SwitchesGovernTheTwoUnitsAndFacesAlwaysDraw) {
   ASSERT_TRUE(platform::createFolders("textures"));
   Bytes red;
   for (int i = 0; i < 8 * 8; ++i) red.insert(red.end(), {255, 0, 0});
-  ASSERT_TRUE(level_testing::writeJpeg("textures/red.jpg", 8, 8, red));
+  const Bytes jpeg = showkit::encodeJpeg(red, 8, 8, 3, 100, true);
+  ASSERT_TRUE(platform::writeWholeFile("textures/red.jpg", jpeg.data(), jpeg.size()));
 
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   const int shader = w.addShader("Textures/Red");   // found whatever the case on disk
   const int missing = w.addShader("textures/none");  // no image: drawn untextured
   w.addShader(std::string(63, 'a'));
@@ -209,7 +190,7 @@ TEST_F(LevelRender, SwitchesGovernTheTwoUnitsAndFacesAlwaysDraw) {
   glColor4f(0.5f, 0.5f, 0.5f, 1);
   struct Case {
     std::uint8_t lightmaps, textures;
-    Rgb left;
+    testing_support::Rgba left;
   };
   // 128 x 200 / 255 = 100: the lightmap modulates the colour (or the texture) on unit 1.
   for (const Case c : {Case{0, 0, {128, 128, 128}}, Case{0, 1, {128, 0, 0}}, Case{1, 0, {100, 100, 100}},
@@ -223,17 +204,18 @@ TEST_F(LevelRender, SwitchesGovernTheTwoUnitsAndFacesAlwaysDraw) {
 }
 
 TEST_F(LevelRender, LightmapsAreScaledByTheLevelFactor) {
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   const int lightmap = w.addLightmap(201, 100, 40);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   w.addLeaf(-1, {-10, -10, -10}, {10, 10, 0}, {w.addQuad(quad, -1, lightmap)});
   load(w, 0.5f);
   render({0, 0, 0}, 1, 1);
   EXPECT_RGB(pixel(0.5f, 0.5f), 100, 50, 20);
 
   // No lightmaps at all: still loads and draws.
-  w.lightmaps.clear();
+  w.lightmapBytes.clear();
+  w.lightmapCount = 0;
   load(w, 0.5f);
   EXPECT_TRUE(level_.lightmapTextures().empty());
   glClear(GL_COLOR_BUFFER_BIT);
@@ -242,11 +224,11 @@ TEST_F(LevelRender, LightmapsAreScaledByTheLevelFactor) {
 }
 
 TEST_F(LevelRender, CameraOutsideEveryClusterDrawsEveryLeafInView) {
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   Vec3 left[4], right[4], quad[4];
   leftHalf(-5, left);
   rightHalf(-5, right);
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   const int a = w.addQuad(left, -1, -1);
   const int b = w.addQuad(right, -1, -1);
   const int c = w.addQuad(quad, -1, -1);
@@ -271,7 +253,7 @@ TEST_F(LevelRender, CameraOutsideEveryClusterDrawsEveryLeafInView) {
 }
 
 TEST_F(LevelRender, CameraOnASplitPlaneDrawsWhatTheFrontLeafSees) {
-  LevelWriter w;
+  LevelBuilder w;
   const int plane = w.addPlane({1, 0, 0}, 0);
   w.addNode(plane, leafChild(0), leafChild(1));
   Vec3 left[4], right[4];
@@ -301,9 +283,9 @@ TEST_F(LevelRender, CameraOnASplitPlaneDrawsWhatTheFrontLeafSees) {
 }
 
 TEST_F(LevelRender, LeavesTheDocumentedStateBehind) {
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   w.addLeaf(-1, {-10, -10, -10}, {10, 10, 0}, {w.addQuad(quad, -1, w.addLightmap(9, 9, 9))});
   load(w);
   const auto& gl = platform::glext;
@@ -341,12 +323,12 @@ TEST_F(LevelRender, MissingOrHostileFilesDrawNothingWrong) {
   EXPECT_RGB(pixel(0.5f, 0.5f), 0, 0, 0);
 
   // Shader and lightmap indices out of range bind nothing; the face is still drawn.
-  LevelWriter w = withCameraLeaf(-1);
+  LevelBuilder w = withCameraLeaf(-1);
   w.addLightmap(50, 50, 50);
   Vec3 quad[4];
-  level_testing::screenQuad(-5, 10, quad);
+  screenQuad(-5, 10, quad);
   w.addLeaf(-1, {-10, -10, -10}, {10, 10, 0}, {w.addQuad(quad, 12, 3)});
-  ASSERT_TRUE(level_testing::writeFile(folder.file("odd.bsp"), w.bytes()));
+  folder.write("odd.bsp", w.bytes());
   EXPECT_TRUE(level_.load(folder.file("odd.bsp"), 1.0f));
   render({0, 0, 0});
   EXPECT_EQ(drawn().size(), 1u);

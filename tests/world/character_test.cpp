@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "md3_test_writer.h"
+#include "md3_test_models.h"
 #include "platform/file_system.h"
 #include "resources/tga_image.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "support/temp_folder.h"
 #include "world/character.h"
 
@@ -165,13 +165,9 @@ bool writeSolidTga(const std::string& path, std::uint8_t r, std::uint8_t g, std:
   return resources::writeTga(path, 4, 4, 24, pixels);
 }
 
-class CharacterFigure : public ::testing::Test {
+class CharacterFigure : public testing_support::DrawingTest<kSide, kSide> {
  protected:
-  static void SetUpTestSuite() { context_ = std::make_unique<testing_support::GlTestContext>(kSide, kSide); }
-  static void TearDownTestSuite() { context_.reset(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)";
+  void prepare() override {
     const std::string doom = folder_.file("Doom");
     ASSERT_TRUE(platform::createFolder(doom));
     // Lower body: frame 0 carries the torso 24 units up, frame 1 also 16 units to the side.
@@ -187,9 +183,9 @@ class CharacterFigure : public ::testing::Test {
     head.frameCount = 2;
     head.surfaces = {facingSquare("h_head", 2)};
     for (auto& v : head.surfaces[0].frames[1]) v[1] = static_cast<std::int16_t>(v[1] + 20 * 64);
-    ASSERT_TRUE(md3_testing::writeFile(doom + "/Lower.md3", md3_testing::writeMd3(lower)));
-    ASSERT_TRUE(md3_testing::writeFile(doom + "/Upper.md3", md3_testing::writeMd3(upper)));
-    ASSERT_TRUE(md3_testing::writeFile(doom + "/Head.md3", md3_testing::writeMd3(head)));
+    folder_.write("Doom/Lower.md3", md3_testing::writeMd3(lower));
+    folder_.write("Doom/Upper.md3", md3_testing::writeMd3(upper));
+    folder_.write("Doom/Head.md3", md3_testing::writeMd3(head));
     folder_.write("Doom/Lower_default.skin", "l_legs,models/players/doom/red.tga\n");
     folder_.write("Doom/Upper_default.skin", "u_torso,models/players/doom/green.tga\n");
     folder_.write("Doom/Head_default.skin", "h_head,models/players/doom/blue.tga\n");
@@ -202,39 +198,24 @@ class CharacterFigure : public ::testing::Test {
   }
 
   void drawFigure(world::Character& c, float speed) {
-    glViewport(0, 0, kSide, kSide);
+    testing_support::resetDrawingState(kSide, kSide);
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     glOrtho(-8, 8, -4, 12, -20, 20);  // scene x -8..8, y -4..12
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
     c.draw(speed);
   }
   // The colour at scene (x, y): 'r', 'g', 'b', '-' for black, '?' for anything else.
   static char colourAt(float x, float y) {
-    const auto pixels = context_->readPixels();
-    const int px = static_cast<int>((x + 8.0f) / 16.0f * kSide);
-    const int py = static_cast<int>((12.0f - y) / 16.0f * kSide);
-    const auto* p = &pixels[(static_cast<size_t>(py) * kSide + static_cast<size_t>(px)) * 4];
-    if (p[0] > 200 && p[1] < 50 && p[2] < 50) return 'r';
-    if (p[1] > 200 && p[0] < 50 && p[2] < 50) return 'g';
-    if (p[2] > 200 && p[0] < 50 && p[1] < 50) return 'b';
-    if (p[0] + p[1] + p[2] < 30) return '-';
+    const auto p = pixel(static_cast<int>((x + 8.0f) / 16.0f * kSide), static_cast<int>((12.0f - y) / 16.0f * kSide));
+    if (p.r > 200 && p.g < 50 && p.b < 50) return 'r';
+    if (p.g > 200 && p.r < 50 && p.b < 50) return 'g';
+    if (p.b > 200 && p.r < 50 && p.g < 50) return 'b';
+    if (p.r + p.g + p.b < 30) return '-';
     return '?';
   }
 
-  static std::unique_ptr<testing_support::GlTestContext> context_;
   testing_support::TempFolder folder_;
 };
-
-std::unique_ptr<testing_support::GlTestContext> CharacterFigure::context_;
 
 TEST_F(CharacterFigure, TagsCarryTheUpperBodyAndTheHeadAtAQuarterOfTheFileSize) {
   auto c = world::Character::load(folder_.file("Doom"));

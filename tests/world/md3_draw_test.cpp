@@ -7,10 +7,10 @@
 
 #include <memory>
 
-#include "md3_test_writer.h"
+#include "md3_test_models.h"
 #include "platform/gl_extensions.h"
 #include "resources/tga_image.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "support/temp_folder.h"
 #include "world/md3_model.h"
 
@@ -21,9 +21,7 @@ using md3_testing::TestSurface;
 
 constexpr int kSide = 64;
 
-struct Rgb {
-  int r, g, b;
-};
+using Rgb = testing_support::Rgba;
 
 // An 8 x 8 TGA whose first four rows (t < 0.5 once loaded) have one colour, the rest another.
 bool writeTwoToneTga(const std::string& path, Rgb low, Rgb high, int side = 8) {
@@ -44,47 +42,25 @@ TestSurface flatSquare(const std::string& name, std::int16_t half, float t) {
   return s;
 }
 
-class Md3Draw : public ::testing::Test {
+class Md3Draw : public testing_support::DrawingTest<kSide, kSide> {
  protected:
-  static void SetUpTestSuite() { context_ = std::make_unique<testing_support::GlTestContext>(kSide, kSide); }
-  static void TearDownTestSuite() { context_.reset(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)";
-    glViewport(0, 0, kSide, kSide);
+  void prepare() override {
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     glOrtho(-2, 2, -2, 2, -10, 10);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
   }
 
   // Pixel at model coordinates (x, y) of the view.
   static Rgb pixel(float x, float y) {
-    const auto pixels = context_->readPixels();
-    const int px = static_cast<int>((x + 2.0f) / 4.0f * kSide);
-    const int py = static_cast<int>((2.0f - y) / 4.0f * kSide);
-    const size_t at = (static_cast<size_t>(py) * kSide + static_cast<size_t>(px)) * 4;
-    return {pixels[at], pixels[at + 1], pixels[at + 2]};
+    return DrawingTest::pixel(static_cast<int>((x + 2.0f) / 4.0f * kSide), static_cast<int>((2.0f - y) / 4.0f * kSide));
   }
   static bool lit(float x, float y) {
     const Rgb p = pixel(x, y);
     return p.r + p.g + p.b > 200;
   }
 
-  static std::unique_ptr<testing_support::GlTestContext> context_;
   testing_support::TempFolder folder_;
 };
-
-std::unique_ptr<testing_support::GlTestContext> Md3Draw::context_;
 
 TEST_F(Md3Draw, SkinLinesPickImagesFromTheFolderAndTheLastMatchingLineWins) {
   ASSERT_TRUE(writeTwoToneTga(folder_.file("red.tga"), {255, 0, 0}, {255, 0, 0}, 8));
@@ -161,9 +137,10 @@ TEST_F(Md3Draw, PositionsFollowTheFractionWhichGrowsOncePerSurface) {
     return frame;
   };
   s.frames = {shifted(-96), shifted(96)};  // x = -1.5, then x = 1.5
-  TestSurface empty;
-  empty.name = "empty";
-  m.surfaces = {s, empty, empty};
+  TestSurface away = md3_testing::squareSurface("away", 8);  // out of view
+  for (auto& v : away.frames[0]) v[0] = static_cast<std::int16_t>(v[0] + 640);
+  away.frames.push_back(away.frames[0]);
+  m.surfaces = {s, away, away};
   auto model = world::Md3Model::fromMemory(md3_testing::writeMd3(m));
   glDisable(GL_TEXTURE_2D);
   auto& f = model.frameState();

@@ -5,12 +5,13 @@
 #include <cmath>
 #include <cstring>
 
-#include "md3_test_writer.h"
+#include "md3_test_models.h"
 #include "world/md3_model.h"
 
 namespace {
 
 using md3_testing::Bytes;
+using md3_testing::TestTag;
 using md3_testing::TestModel;
 using md3_testing::TestSurface;
 using world::Vec3;
@@ -186,13 +187,28 @@ TEST(Md3Skin, LinesNameSurfacesBySubstringAndImagesAfterTheLastSlash) {
   EXPECT_EQ(world::skinImageName("/skin.tga"), std::nullopt);  // the only "/" is the first
   EXPECT_EQ(world::skinImageName("/a/skin.tga"), "skin.tga");
   EXPECT_EQ(world::skinImageName("b/"), "");
+
+  // A later line wins; the winners come in the order of their lines; CR LF endings.
+  const std::vector<std::string> names = {"h_eyes", "h", "body", "tail"};
+  const auto choices = world::parseSkin("body,a/first.tga\r\nh_eyes,m/eyes.tga\r\nbody,a/last.jpg\ntail,none\n", names);
+  ASSERT_EQ(choices.size(), 3u);
+  EXPECT_EQ(choices[0].surface, 0u);  // h_eyes and h, both from line 2
+  EXPECT_EQ(choices[0].image, "eyes.tga");
+  EXPECT_EQ(choices[1].surface, 1u);
+  EXPECT_EQ(choices[2].surface, 2u);  // body, from line 3
+  EXPECT_EQ(choices[2].image, "last.jpg");
 }
 
 TEST(Md3Attach, OnlyTagsWhoseFrameZeroNameMatchesExactly) {
   TestModel m = hingeModel();
-  m.tags = {{{"tag_torso"}, {"tag_Torso"}, {"tag_torso_b"}, {"tag_torso"}},
-            {{"x"}, {"y"}, {"z"}, {"w"}}};
-  auto parent = world::Md3Model::fromMemory(md3_testing::writeMd3(m));
+  const std::vector<TestTag> frame0 = {{"tag_torso"}, {"tag_Torso"}, {"tag_torso_b"}, {"tag_torso"}};
+  m.tags = {frame0, frame0};
+  Bytes bytes = md3_testing::writeMd3(m);
+  // Frame 1 names its last tag otherwise.
+  md3::Md3Header header;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  std::memcpy(bytes.data() + header.tagsOffset + 7 * sizeof(md3::Md3Tag), "w", 2);
+  auto parent = world::Md3Model::fromMemory(bytes);
   auto child = world::Md3Model::fromMemory(md3_testing::writeMd3(hingeModel()));
   ASSERT_EQ(parent.attachments().size(), 4u);
   parent.attach("tag_torso", &child);
@@ -212,7 +228,8 @@ TEST(Md3Reading, HeaderOffsetsOutsideTheFileAreIgnored) {
   m.surfaces.back().frames.push_back(m.surfaces.back().frames[0]);
   Bytes bytes = md3_testing::writeMd3(m);
   // Offsets of frames, tags, surfaces and end pointing anywhere: the same model.
-  for (std::size_t field = 92; field < 108; field += 4) md3_testing::putInt32(bytes, field, 0x7fff0000);
+  for (std::size_t field = offsetof(md3::Md3Header, framesOffset); field < sizeof(md3::Md3Header); field += 4)
+    md3_testing::putInt32(bytes, field, 0x7fff0000);
   const auto data = world::parseMd3(bytes);
   ASSERT_EQ(data.surfaces.size(), 2u);
   EXPECT_EQ(data.surfaces[0].name, "hinge");
@@ -259,7 +276,7 @@ class HostileMd3 : public ::testing::Test {
     model_.surfaces.back().frames.push_back(model_.surfaces.back().frames[0]);
     bytes_ = md3_testing::writeMd3(model_);
   }
-  std::size_t surface(std::size_t i) const { return md3_testing::surfaceStart(model_, i); }
+  std::size_t surface(std::size_t i) const { return md3_testing::surfaceStart(bytes_, i); }
   world::Md3Data parse() const { return world::parseMd3(bytes_); }
 
   TestModel model_;

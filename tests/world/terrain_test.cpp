@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/gl_extensions.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "support/temp_folder.h"
 #include "world/terrain.h"
 
@@ -100,36 +100,19 @@ TEST(TerrainFile, MissingAndShortHeightFilesGiveZeroForWhatIsMissing) {
 
 constexpr int kSide = 64;
 
-class TerrainList : public ::testing::Test {
+class TerrainList : public testing_support::DrawingTest<kSide, kSide> {
  protected:
-  static void SetUpTestSuite() { context_ = std::make_unique<testing_support::GlTestContext>(kSide, kSide); }
-  static void TearDownTestSuite() { context_.reset(); }
-
-  void SetUp() override {
-    ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)";
+  void prepare() override {
     platform::glext.activeTexture(GL_TEXTURE1_ARB);
-    glMatrixMode(GL_TEXTURE);
-    glLoadIdentity();
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
-    glDisable(GL_TEXTURE_2D);
     platform::glext.activeTexture(GL_TEXTURE0_ARB);
-    glDisable(GL_TEXTURE_2D);
-    glViewport(0, 0, kSide, kSide);
     // Looking straight down on the field: scene x to the right, scene z down the window.
     glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
     glOrtho(0, 16, -16, 0, -1000, 1000);
     glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
     glRotatef(90, 1, 0, 0);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glDisable(GL_LIGHTING);
     glCullFace(GL_FRONT);
     glEnable(GL_CULL_FACE);
-    glColor4f(1, 1, 1, 1);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT);
   }
 
   // A texture of one colour.
@@ -149,17 +132,10 @@ class TerrainList : public ::testing::Test {
   }
   // Colour at scene (x, z), seen from above.
   static std::array<int, 3> pixel(float x, float z) {
-    const auto pixels = context_->readPixels();
-    const int px = static_cast<int>(x / 16.0f * kSide);
-    const int py = static_cast<int>(z / 16.0f * kSide);
-    const auto* p = &pixels[(static_cast<size_t>(py) * kSide + static_cast<size_t>(px)) * 4];
-    return {p[0], p[1], p[2]};
+    const auto p = DrawingTest::pixel(static_cast<int>(x / 16.0f * kSide), static_cast<int>(z / 16.0f * kSide));
+    return {p.r, p.g, p.b};
   }
-
-  static std::unique_ptr<testing_support::GlTestContext> context_;
 };
-
-std::unique_ptr<testing_support::GlTestContext> TerrainList::context_;
 
 TEST_F(TerrainList, CallingTheListLeavesTheDetailUnitActiveAndCullingOff) {
   auto terrain = cliffField(solid(255, 255, 255), solid(128, 128, 128));
@@ -245,7 +221,7 @@ TEST_F(TerrainList, TheUndersideIsCulled) {
   glLoadIdentity();
   glRotatef(-90, 1, 0, 0);  // looking up from below: scene z now runs up the window
   auto litPixels = [] {
-    const auto pixels = context_->readPixels();
+    const auto pixels = gl().readPixels();
     int n = 0;
     for (size_t i = 0; i < pixels.size(); i += 4) n += pixels[i] + pixels[i + 1] + pixels[i + 2] > 0 ? 1 : 0;
     return n;

@@ -1,10 +1,13 @@
 // tolvek-pack: creates, lists and extracts archives of the demo's format.
 //   tolvek-pack c ARCHIVE [-p PASSWORD] [--solid] [--store] FILE...
 //   tolvek-pack l ARCHIVE
-//   tolvek-pack x ARCHIVE ENTRY [-p PASSWORD] -o OUT
+//   tolvek-pack x ARCHIVE [ENTRY] [-p PASSWORD] [-o OUT]
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,12 +21,16 @@ namespace {
 constexpr int kFailed = 1;
 constexpr int kBadUsage = 2;
 
+constexpr const char* kUsage =
+    "usage: tolvek-pack c ARCHIVE [-p PASSWORD] [--solid] [--store] FILE...\n"
+    "       tolvek-pack l ARCHIVE\n"
+    "       tolvek-pack x ARCHIVE ENTRY [-p PASSWORD] -o OUT\n"
+    "       tolvek-pack x ARCHIVE [-p PASSWORD] [-o FOLDER]   (every entry, into FOLDER or here)\n"
+    "       tolvek-pack --help | --version\n";
+
 int usage(const char* problem) {
   if (problem) std::fprintf(stderr, "tolvek-pack: %s\n", problem);
-  std::fprintf(stderr,
-               "usage: tolvek-pack c ARCHIVE [-p PASSWORD] [--solid] [--store] FILE...\n"
-               "       tolvek-pack l ARCHIVE\n"
-               "       tolvek-pack x ARCHIVE ENTRY [-p PASSWORD] -o OUT\n");
+  std::fputs(kUsage, stderr);
   return kBadUsage;
 }
 
@@ -129,10 +136,78 @@ int list(const Arguments& args) {
   return 0;
 }
 
+// Where an entry lands under FOLDER when every entry is extracted: the archive's own
+// separators become folders, a leading root or drive is dropped, as archivers do. Names that
+// would climb out of FOLDER ("..") or name nothing get an empty path and are skipped.
+std::filesystem::path entryPath(const std::string& name) {
+  std::string relative = name;
+  for (char& c : relative)
+    if (c == '\\') c = '/';
+  if (relative.size() >= 2 && std::isalpha(static_cast<unsigned char>(relative[0])) && relative[1] == ':')
+    relative.erase(0, 2);
+  std::filesystem::path path;
+  size_t start = 0;
+  while (start <= relative.size()) {
+    const size_t end = std::min(relative.find('/', start), relative.size());
+    const std::string part = relative.substr(start, end - start);
+    if (part == "..") return {};
+    if (!part.empty() && part != ".") path /= part;
+    start = end + 1;
+  }
+  return path;
+}
+
+int extractAll(const Arguments& args) {
+  const std::string& archiveFile = args.positional[0];
+  auto bytes = platform::readWholeFile(archiveFile);
+  auto listing = bytes ? pack::listArchive(*bytes) : std::nullopt;
+  if (!listing) {
+    std::fprintf(stderr, "tolvek-pack: cannot read '%s' as an archive of this format\n", archiveFile.c_str());
+    return kFailed;
+  }
+  const std::filesystem::path folder = args.hasOutput ? args.output : ".";
+  std::set<std::string> seen;  // names match without regard to case, so a repeated name is the first entry again
+  int failures = 0;
+  for (const auto& entry : listing->entries) {
+    std::string key = entry.name;
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::filesystem::path relative = entryPath(entry.name);
+    if (relative.empty() || !seen.insert(key).second) {
+      std::fprintf(stderr, "tolvek-pack: skipping the entry named '%s'%s\n", entry.name.c_str(),
+                   relative.empty() ? ": it names no file inside the folder" : ": a second entry of that name");
+      ++failures;
+      continue;
+    }
+    std::uint8_t* raw = nullptr;
+    std::uint32_t size = 0;
+    const int ok = archive::extractFile(&raw, &size, entry.name.c_str(), archiveFile.c_str(),
+                                        args.hasPassword ? args.password.c_str() : nullptr);
+    const std::unique_ptr<std::uint8_t, decltype(&std::free)> data(raw, &std::free);
+    const std::filesystem::path out = folder / relative;
+    std::error_code error;
+    if (ok && out.has_parent_path()) std::filesystem::create_directories(out.parent_path(), error);
+    if (!ok) {
+      std::fprintf(stderr, "tolvek-pack: cannot extract '%s'\n", entry.name.c_str());
+      ++failures;
+    } else if (error || !platform::writeWholeFile(out.string(), data.get(), size)) {
+      std::fprintf(stderr, "tolvek-pack: cannot write '%s'\n", out.string().c_str());
+      ++failures;
+    } else {
+      std::printf("%s\n", out.string().c_str());
+    }
+  }
+  if (listing->truncated) {
+    std::fprintf(stderr, "tolvek-pack: '%s' ends inside a block\n", archiveFile.c_str());
+    ++failures;
+  }
+  return failures ? kFailed : 0;
+}
+
 int extract(const Arguments& args) {
-  if (args.positional.size() != 2) return usage("x needs an archive and an entry name");
-  if (!args.hasOutput || args.output.empty()) return usage("x needs -o OUT");
   if (args.solid || args.store) return usage("--solid and --store belong to c");
+  if (args.positional.size() == 1) return extractAll(args);
+  if (args.positional.size() != 2) return usage("x needs an archive and at most one entry name");
+  if (!args.hasOutput || args.output.empty()) return usage("x ENTRY needs -o OUT");
   std::uint8_t* raw = nullptr;
   std::uint32_t size = 0;
   const int ok = archive::extractFile(&raw, &size, args.positional[1].c_str(), args.positional[0].c_str(),
@@ -155,6 +230,14 @@ int extract(const Arguments& args) {
 int main(int argc, char** argv) {
   if (argc < 2) return usage(nullptr);
   const std::string command = argv[1];
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (command == "--version") {
+    std::printf("tolvek-pack %s\n", TOLVEK_VERSION);
+    return 0;
+  }
   Arguments args;
   std::string problem;
   if (!parseArguments(argc, argv, args, problem)) return usage(problem.c_str());

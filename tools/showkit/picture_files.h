@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,10 @@ namespace showkit {
 // Baseline JPEG, three components (a greyscale file would load without an image), rows
 // top first. Empty on failure.
 std::vector<std::uint8_t> encodeJpeg(const Image& image, int quality = 90);
+// The same from bytes: rows top first of width x components bytes, components 3 (RGB) or 1
+// (greyscale); without chroma subsampling small colour blocks survive intact.
+std::vector<std::uint8_t> encodeJpeg(std::span<const std::uint8_t> pixels, int width, int height, int components,
+                                     int quality, bool subsampleChroma);
 
 bool writeJpeg(ShowFolder& folder, std::string_view relativePath, const Image& image);
 // 32-bit TGA with alpha; the picture's top row is shown at the top of a quad whose t = 1

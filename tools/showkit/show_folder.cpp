@@ -8,6 +8,10 @@ ShowFolder::ShowFolder(std::string root) : root_(std::move(root)) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
 }
 
+std::optional<std::vector<std::uint8_t>> ShowFolder::readFile(std::string_view relativePath) const {
+  return platform::readWholeFile(root_ + "/" + std::string(relativePath));
+}
+
 bool ShowFolder::writeFile(std::string_view relativePath, std::span<const std::uint8_t> bytes) {
   return writeWith(relativePath, [&](const std::string& path) {
     return platform::writeWholeFile(path, bytes.data(), bytes.size());

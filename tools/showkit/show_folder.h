@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ class ShowFolder {
   // For writers that take a path of their own: `write` gets the full path once the folder
   // exists and returns whether the file was written.
   bool writeWith(std::string_view relativePath, const std::function<bool(const std::string&)>& write);
+
+  // A file written before (by an earlier module or an earlier run), or nothing.
+  std::optional<std::vector<std::uint8_t>> readFile(std::string_view relativePath) const;
 
   const std::string& root() const { return root_; }
   const std::vector<std::string>& written() const { return written_; }

@@ -20,6 +20,10 @@ struct KitModule {
 
 // Every module in the order the show folder is written.
 std::span<const KitModule> kitModules();
+// The modules that write one kind of data ("paths", "pictures", "levels", "models", "music",
+// "texts", "configuration"; a module's own name is a kind too), the archives with what they
+// pack; empty for an unknown kind.
+std::vector<std::string_view> kitModulesOf(std::string_view kind);
 
 // Writes the whole show into folder; true when every file was written.
 bool writeShow(ShowFolder& folder);

@@ -24,6 +24,10 @@ int main(int argc, char** argv) {
     std::fputs(view::viewUsage().c_str(), stdout);
     return 0;
   }
+  if (parsed.options.version) {
+    std::printf("tolvek-view %s\n", TOLVEK_VERSION);
+    return 0;
+  }
   if (!parsed.error.empty()) {
     std::fprintf(stderr, "tolvek-view: %s\n%s", parsed.error.c_str(), view::viewUsage().c_str());
     return 2;

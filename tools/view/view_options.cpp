@@ -35,7 +35,8 @@ std::string viewUsage() {
          "Turns the animated character of FOLDER playing lower-body animation N (15 by\n"
          "default) and upper-body animation N (6 by default).\n"
          "       tolvek-view terrain FILE.raw FILE.jpg DETAIL.jpg [...]\n"
-         "Orbits the island with the terrain's fog.\n";
+         "Orbits the island with the terrain's fog.\n"
+         "       tolvek-view --help | --version\n";
 }
 
 ParsedViewOptions parseViewOptions(const std::vector<std::string>& args) {
@@ -50,6 +51,10 @@ ParsedViewOptions parseViewOptions(const std::vector<std::string>& args) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       o.help = true;
+      continue;
+    }
+    if (arg == "--version") {
+      o.version = true;
       continue;
     }
     if (!arg.starts_with("--")) {
@@ -88,7 +93,7 @@ ParsedViewOptions parseViewOptions(const std::vector<std::string>& args) {
       return fail("unknown option " + arg);
     }
   }
-  if (o.help) return parsed;
+  if (o.help || o.version) return parsed;
   if (positional.empty()) return fail("no preview named");
   o.command = positional[0];
   if (positional.size() < 2) return fail("no file given for " + o.command);

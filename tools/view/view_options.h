@@ -27,6 +27,7 @@ struct ViewOptions {
   int fps = 30;                 // --fps N
   std::optional<double> untilMs;  // --until MS
   bool help = false;
+  bool version = false;  // --version
 };
 
 struct ParsedViewOptions {

@@ -60,6 +60,22 @@ TEST_F(PackCli, CreateListExtract) {
   EXPECT_EQ(folder.read("out.txt"), std::string(3000, 'a') + "tail of a");
 }
 
+// Without an entry name, x extracts every entry under the folder: the names' folders are
+// made, a root is dropped, and a name that would climb out of the folder is skipped.
+TEST_F(PackCli, ExtractingEveryEntryStaysInsideTheFolder) {
+  const std::string climbing = folder.file("data") + "/../data/b.bin";
+  ASSERT_EQ(pack("c " + at("x.dat") + " -p secret " + at("data/a.txt") + " " + quote(climbing)).exitCode, 0);
+  const ToolRun all = pack("x " + at("x.dat") + " -p secret -o " + at("out"));
+  EXPECT_EQ(all.exitCode, 1) << all.output;  // the climbing name is refused
+  EXPECT_NE(all.output.find("names no file inside the folder"), std::string::npos) << all.output;
+  EXPECT_EQ(folder.read("out" + folder.file("data/a.txt")), std::string(3000, 'a') + "tail of a");
+
+  ASSERT_EQ(pack("c " + at("y.dat") + " " + at("data/b.bin")).exitCode, 0);
+  const ToolRun plain = pack("x " + at("y.dat") + " -o " + at("plain"));
+  EXPECT_EQ(plain.exitCode, 0) << plain.output;
+  EXPECT_EQ(folder.read("plain" + folder.file("data/b.bin")), "bee");
+}
+
 TEST_F(PackCli, FailedExtractionLeavesNoFile) {
   ASSERT_EQ(pack("c " + at("x.dat") + " -p secret " + at("data/a.txt")).exitCode, 0);
   const int before = folder.entryCount();

@@ -14,16 +14,15 @@
 #include <string>
 #include <vector>
 
-#include "jpeg_reader.h"
 #include "platform/file_system.h"
+#include "resources/jpeg_texture.h"
 #include "resources/tga_image.h"
 #include "show_kit.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-using testing_support::JpegPicture;
-using testing_support::readJpeg;
+using JpegPicture = resources::JpegImage;
 using testing_support::TempFolder;
 
 // The texture table in its order, then the pictures the scenes load by name.
@@ -78,10 +77,11 @@ WrittenShow show;
 
 std::string path(const std::string& name) { return show.folder->file(name); }
 
+// Through the demo's own decoder.
 JpegPicture jpeg(const std::string& name) {
-  auto picture = readJpeg(path(name));
-  EXPECT_TRUE(picture.has_value()) << name;
-  return picture.value_or(JpegPicture{});
+  JpegPicture picture;
+  EXPECT_TRUE(resources::decodeJpegFile(path(name), picture)) << name;
+  return picture;
 }
 
 resources::TgaImage tga(const std::string& name) {

@@ -2,8 +2,8 @@
 // frames that show what they load, and refuse what they cannot show.
 #include <gtest/gtest.h>
 
-#include "level_writer.h"
-#include "md3_test_writer.h"
+#include "md3_test_models.h"
+#include "picture_files.h"
 #include "platform/file_system.h"
 #include "resources/tga_image.h"
 #include "support/png_reader.h"
@@ -75,7 +75,7 @@ class ModelViewTool : public ::testing::Test {
 TEST_F(ModelViewTool, ModelTurnsLitAndSkinned) {
   md3_testing::TestModel m;
   m.surfaces = {box("crate", 640, 1)};
-  ASSERT_TRUE(md3_testing::writeFile(folder_.file("crate.md3"), md3_testing::writeMd3(m)));
+  folder_.write("crate.md3", md3_testing::writeMd3(m));
   ASSERT_TRUE(platform::createFolder(folder_.file("images")));
   ASSERT_TRUE(writeSolidTga(folder_.file("images/red.tga"), 230, 20, 20));
   folder_.write("crate.skin", "crate,models/mapobjects/red.tga\n");
@@ -105,9 +105,9 @@ TEST_F(ModelViewTool, CharacterPlaysTheAnimationsItIsGiven) {
   lower.surfaces = {box("legs", 384, 4)};
   upper.surfaces = {box("torso", 384, 4)};
   head.surfaces = {box("head", 256, 1)};
-  ASSERT_TRUE(md3_testing::writeFile(folder_.file("Guy/Lower.md3"), md3_testing::writeMd3(lower)));
-  ASSERT_TRUE(md3_testing::writeFile(folder_.file("Guy/Upper.md3"), md3_testing::writeMd3(upper)));
-  ASSERT_TRUE(md3_testing::writeFile(folder_.file("Guy/Head.md3"), md3_testing::writeMd3(head)));
+  folder_.write("Guy/Lower.md3", md3_testing::writeMd3(lower));
+  folder_.write("Guy/Upper.md3", md3_testing::writeMd3(upper));
+  folder_.write("Guy/Head.md3", md3_testing::writeMd3(head));
   for (const char* part : {"Lower", "Upper", "Head"}) {
     ASSERT_TRUE(writeSolidTga(folder_.file(std::string("Guy/") + part + ".tga"), 20, 200, 20));
     folder_.write(std::string("Guy/") + part + "_default.skin",
@@ -138,8 +138,8 @@ TEST_F(ModelViewTool, TerrainOrbitsTheField) {
       heights[static_cast<size_t>(x + z * 64)] = static_cast<char>(d2 < 400 ? 160 - d2 / 3 : 10);
     }
   folder_.write("hill.raw", heights);
-  ASSERT_TRUE(level_testing::writeJpeg(folder_.file("ground.jpg"), 2, 2, level_testing::Bytes(12, 160)));
-  ASSERT_TRUE(level_testing::writeJpeg(folder_.file("detail.jpg"), 2, 2, level_testing::Bytes(12, 128)));
+  folder_.write("ground.jpg", showkit::encodeJpeg(std::vector<std::uint8_t>(12, 160), 2, 2, 3, 100, true));
+  folder_.write("detail.jpg", showkit::encodeJpeg(std::vector<std::uint8_t>(12, 128), 2, 2, 3, 100, true));
   const auto result = runProgram("tolvek-view", "terrain hill.raw ground.jpg detail.jpg --record f --fps 10 --until 200",
                                  folder_.path());
   ASSERT_EQ(result.exitCode, 0) << result.output;

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "level_writer.h"
+#include "level_builder.h"
 #include "support/png_reader.h"
 #include "support/run_program.h"
 #include "support/temp_folder.h"
@@ -16,10 +16,10 @@ using testing_support::runProgram;
 class ViewTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(level_testing::writeFile(folder_.file("corridor.bsp"), level_testing::corridorLevel(4, 2).bytes()));
+    folder_.write("corridor.bsp", levelc::corridorLevel(4, 2).bytes());
     // 8 points: segments 0 to 3 are flown.
-    folder_.write("corridor.trj", level_testing::corridorPath(4, 8));
-    ASSERT_TRUE(level_testing::writeCorridorTextures(folder_.path()));
+    folder_.write("corridor.trj", levelc::corridorPath(4, 8));
+    ASSERT_TRUE(levelc::writeCorridorTextures(folder_.path()));
   }
   int frameCount(const std::string& dir) const {
     int n = 0;

@@ -95,7 +95,7 @@ struct CompiledLevel {
 
 CompiledLevel compileLevel(const LevelDescription& description);
 
-// The file: header ("IBSP", version 46) and the 17 lumps, the unread ones empty.
+// The level file, written by writeLevelFile (level_file.h).
 std::vector<std::uint8_t> encodeLevel(const CompiledLevel& level);
 
 }  // namespace levelc

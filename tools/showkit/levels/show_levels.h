@@ -32,8 +32,10 @@ std::string pointPathText(const std::vector<Vec3f>& points, const std::string& c
 
 namespace showkit {
 
-// Level textures, the three level files (staged in maps/ for the archive)
-// and the three paths; checks every level and path and reports a failure when one is off.
+// Level textures and the three level files (staged in maps/ for the archive).
 void writeLevels(ShowFolder& folder);
+// cam.trj, cam2.trj and ligths.trj, checked against the staged levels; reports a failure
+// when a path leaves its level or loses an object from view.
+void writeLevelPaths(ShowFolder& folder);
 
 }  // namespace showkit

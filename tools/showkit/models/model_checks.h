@@ -12,8 +12,9 @@
 
 namespace modelkit {
 
-// Walks the file the way the demo reads it (sections back to back, each surface found by
-// the previous one's size) and reports anything outside the file or the arrays.
+// Reads the file with the demo's reader and reports what it had to leave out or cut (records
+// outside the file or their surface, triangles indexing outside their surface) and headers
+// whose offsets disagree with the back-to-back layout.
 std::vector<std::string> checkMd3File(const std::string& name, std::span<const std::uint8_t> bytes);
 
 // Lowest point of the lower body per frame, in the file's units.

@@ -49,8 +49,7 @@ std::span<const std::uint8_t> text(const std::string& s) {
   return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
 }
 
-// cam3.trj, cam32.trj and cam4.trj, flown over the field as the island scene flies them.
-void writeIslandPaths(ShowFolder& folder, const modelkit::HeightField& field) {
+void writePathsOver(ShowFolder& folder, const modelkit::HeightField& field) {
   const std::string cam3 = levelc::cameraPathText(modelkit::islandOpeningPath(), "island: the approach from the sea");
   const std::string cam32 =
       levelc::cameraPathText(modelkit::islandFlightPath(), "island: round the boat, up the falls, over the plateau");
@@ -110,7 +109,16 @@ void writeTerrain(ShowFolder& folder) {
   writeStaged(folder, "terrain.jpg", jpeg);
   savePreview("data/models/terrain.jpg", picture, false);
   for (const std::string& problem : modelkit::checkIsland(field)) folder.fail(problem);
-  writeIslandPaths(folder, field);
+}
+
+void writeIslandPaths(ShowFolder& folder) {
+  constexpr int kSize = modelkit::kTerrainSize;
+  auto heights = folder.readFile("models/terrain.raw");
+  if (!heights || heights->size() != static_cast<size_t>(kSize) * kSize) {
+    folder.fail("island paths: models/terrain.raw is not there to fly the paths over (write the terrain)");
+    return;
+  }
+  writePathsOver(folder, modelkit::HeightField{kSize, std::move(*heights)});
 }
 
 }  // namespace showkit

@@ -13,7 +13,7 @@
 #include "level_textures.h"
 #include "show_folder.h"
 #include "show_levels.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "support/temp_folder.h"
 #include "world/bsp_level.h"
 #include "world/camera_path.h"
@@ -49,12 +49,10 @@ struct Picture {
 };
 
 Picture draw(world::BspLevel& level, const View& view, std::uint8_t switches) {
-  glViewport(0, 0, kWidth, kHeight);
+  testing_support::resetDrawingState(kWidth, kHeight);
   glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
   gluPerspective(60, 1.7777, 1, 3000);
   glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
   gluLookAt(view.eye.x, view.eye.y, view.eye.z, view.target.x, view.target.y, view.target.z, 0, 1, 0);
   fx::ViewFrustum frustum;
   frustum.extract();
@@ -62,11 +60,6 @@ Picture draw(world::BspLevel& level, const View& view, std::uint8_t switches) {
   glDepthFunc(GL_LEQUAL);
   glCullFace(GL_FRONT);  // as the demo draws
   glEnable(GL_CULL_FACE);
-  glDisable(GL_FOG);
-  glDisable(GL_BLEND);
-  glColor4f(1, 1, 1, 1);
-  glClearColor(0, 0, 0, 0);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   level.render(view.eye, [&](float a, float b, float c, float d, float e, float f) {
     return frustum.containsBox(a, b, c, d, e, f);
   }, switches, switches);
@@ -82,10 +75,9 @@ Picture draw(world::BspLevel& level, const View& view, std::uint8_t switches) {
   return picture;
 }
 
-class ShowLevelRender : public ::testing::Test {
+class ShowLevelRender : public testing_support::DrawingTest<kWidth, kHeight> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(gl_.ok()) << "drawing tests need a display (run under xvfb-run -a)";
+  void prepare() override {
     showkit::ShowFolder folder(textures_.path());
     ASSERT_TRUE(levelc::writeLevelTextures(folder));
   }
@@ -106,7 +98,6 @@ class ShowLevelRender : public ::testing::Test {
     level.destroy();
   }
 
-  testing_support::GlTestContext gl_{kWidth, kHeight};
   testing_support::TempFolder textures_;
 };
 

@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
-#include "md3_readback.h"
+#include "world/md3_model.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ using modelkit::Md3Model;
 using modelkit::SurfaceFrames;
 using modelkit::TagPose;
 using modelkit::Vec3;
-using modelkit_test::readMd3;
+namespace md3 = world::md3;
 
 // Two frames, one tag, two surfaces of different sizes: enough to catch offsets that only
 // work for the first surface or the first frame.
@@ -37,21 +38,17 @@ Md3Model smallModel() {
   return m;
 }
 
-modelkit_test::ReadModel encodeAndRead(const Md3Model& m) {
+// Written, then read by the demo's own reader.
+world::Md3Data encodeAndRead(const Md3Model& m) {
   const modelkit::Md3Encoding e = modelkit::encodeMd3(m);
   EXPECT_EQ(e.error, "");
-  std::string error;
-  auto model = readMd3(e.bytes, error);
-  EXPECT_TRUE(model) << error;
-  return model ? *model : modelkit_test::ReadModel{};
+  return world::parseMd3(e.bytes);
 }
 
 TEST(Md3Writer, LaysSectionsBackToBackWithMatchingOffsets) {
   const modelkit::Md3Encoding e = modelkit::encodeMd3(smallModel());
-  std::string error;
-  const auto model = readMd3(e.bytes, error);
-  ASSERT_TRUE(model) << error;
-  const auto& h = model->header;
+  const world::Md3Data model = world::parseMd3(e.bytes);
+  const auto& h = model.header;
   EXPECT_EQ(std::string(h.identification, 4), "IDP3");
   EXPECT_EQ(h.version, 15);
   EXPECT_EQ(h.frameCount, 2);
@@ -61,69 +58,69 @@ TEST(Md3Writer, LaysSectionsBackToBackWithMatchingOffsets) {
   EXPECT_EQ(h.tagsOffset, 108 + 2 * 56);
   EXPECT_EQ(h.surfacesOffset, 108 + 2 * 56 + 2 * 112);
   EXPECT_EQ(static_cast<size_t>(h.endOffset), e.bytes.size());
-  // The second surface starts where the first one's size says, right after its vertices.
-  const auto& s0 = model->surfaces[0].header;
-  EXPECT_EQ(model->surfaces[1].start, static_cast<size_t>(h.surfacesOffset + s0.endOffset));
+  // The second surface is found where the first one's size says, right after its vertices.
+  ASSERT_EQ(model.surfaces.size(), 2u);
+  const auto& s0 = model.surfaces[0].header;
   EXPECT_EQ(s0.shaderCount, 1);
   EXPECT_EQ(s0.shadersOffset, 108);
   EXPECT_EQ(s0.trianglesOffset, 108 + 68);
   EXPECT_EQ(s0.texCoordsOffset, s0.trianglesOffset + 12);
   EXPECT_EQ(s0.verticesOffset, s0.texCoordsOffset + 3 * 8);
   EXPECT_EQ(s0.endOffset, s0.verticesOffset + 2 * 3 * 8);
-  const auto& s1 = model->surfaces[1].header;
+  const auto& s1 = model.surfaces[1].header;
   EXPECT_EQ(s1.shaderCount, 0);
   EXPECT_EQ(s1.trianglesOffset, 108);
   EXPECT_EQ(s1.vertexCount, 4);
   EXPECT_EQ(s1.triangleCount, 2);
   EXPECT_EQ(s1.frameCount, 2);
-  EXPECT_EQ(model->surfaces[0].name, "first");
-  EXPECT_EQ(model->surfaces[1].name, "second");
+  EXPECT_EQ(model.surfaces[0].name, "first");
+  EXPECT_EQ(model.surfaces[1].name, "second");
+  EXPECT_EQ(static_cast<size_t>(h.surfacesOffset + s0.endOffset + s1.endOffset), e.bytes.size());
 }
 
 TEST(Md3Writer, StoresVerticesInSixtyFourthsFrameByFrame) {
-  const auto model = encodeAndRead(smallModel());
+  const auto bytes = modelkit::encodeMd3(smallModel()).bytes;
+  const auto model = world::parseMd3(bytes);
   ASSERT_EQ(model.surfaces.size(), 2u);
   const auto& v = model.surfaces[0].vertices;
   ASSERT_EQ(v.size(), 6u);
   EXPECT_EQ(v[1].position[0], 64);
   EXPECT_EQ(v[1].position[1], -128);
   EXPECT_EQ(v[1].position[2], 32);
-  EXPECT_EQ(model.surfaces[0].position(0, 1), (std::array<float, 3>{1, -2, 0.5f}));
-  EXPECT_EQ(model.surfaces[0].position(1, 1), (std::array<float, 3>{2, 0, 1}));
-  EXPECT_EQ(model.surfaces[1].position(1, 2), (std::array<float, 3>{1, 1, 3}));
+  EXPECT_EQ(model.surfaces[0].position(0, 1), (world::Vec3{1, -2, 0.5f}));
+  EXPECT_EQ(model.surfaces[0].position(1, 1), (world::Vec3{2, 0, 1}));
+  EXPECT_EQ(model.surfaces[1].position(1, 2), (world::Vec3{1, 1, 3}));
   // Bounds per frame over both surfaces; radius from the origin.
-  EXPECT_FLOAT_EQ(model.frames[0].mins[1], -2);
-  EXPECT_FLOAT_EQ(model.frames[0].maxs[0], 1);
-  EXPECT_FLOAT_EQ(model.frames[1].mins[2], 1);
-  EXPECT_FLOAT_EQ(model.frames[1].maxs[2], 3);
-  EXPECT_NEAR(model.frames[1].radius, std::sqrt(11.0f), 1e-4);
+  md3::Md3Frame frames[2];
+  std::memcpy(frames, bytes.data() + model.header.framesOffset, sizeof frames);
+  EXPECT_FLOAT_EQ(frames[0].mins[1], -2);
+  EXPECT_FLOAT_EQ(frames[0].maxs[0], 1);
+  EXPECT_FLOAT_EQ(frames[1].mins[2], 1);
+  EXPECT_FLOAT_EQ(frames[1].maxs[2], 3);
+  EXPECT_NEAR(frames[1].radius, std::sqrt(11.0f), 1e-4);
 }
 
 TEST(Md3Writer, TagsAreFrameMajorWithTheirAxes) {
   const auto model = encodeAndRead(smallModel());
   ASSERT_EQ(model.tags.size(), 2u);
-  const auto* t0 = model.tag(0, "tag_a");
-  const auto* t1 = model.tag(1, "tag_a");
-  ASSERT_TRUE(t0 && t1);
-  EXPECT_EQ(t0->origin[2], 3);
-  EXPECT_EQ(t1->origin[0], 4);
-  EXPECT_EQ(t0->axis[1][0], -1);  // second axis of frame 0
-  EXPECT_EQ(t1->axis[1][1], 1);
-  EXPECT_EQ(model.tag(0, "tag"), nullptr);  // names match whole, not by prefix
+  EXPECT_STREQ(model.tags[0].name, "tag_a");
+  EXPECT_STREQ(model.tags[1].name, "tag_a");
+  EXPECT_EQ(model.tags[0].origin[2], 3);
+  EXPECT_EQ(model.tags[1].origin[0], 4);
+  EXPECT_EQ(model.tags[0].axis[1][0], -1);  // second axis of frame 0
+  EXPECT_EQ(model.tags[1].axis[1][1], 1);
 }
 
 TEST(Md3Writer, StoresFrontFacesTheWayTheDemoComputesNormals) {
-  // Counter-clockwise seen from +z in the mesh; the demo takes (c2 - c0) x (c1 - c0) as
-  // the face normal, which must point to +z too.
+  // Counter-clockwise seen from +z in the mesh; the demo's normals, from (c2 - c0) x (c1 - c0),
+  // must point to +z too.
   const auto model = encodeAndRead(smallModel());
   const auto& s = model.surfaces[1];
-  for (const auto& tri : s.triangles) {
-    const auto c0 = s.position(0, tri[0]), c1 = s.position(0, tri[1]), c2 = s.position(0, tri[2]);
-    const Vec3 a{c2[0] - c0[0], c2[1] - c0[1], c2[2] - c0[2]}, b{c1[0] - c0[0], c1[1] - c0[1], c1[2] - c0[2]};
-    EXPECT_GT(modelkit::cross(a, b).z, 0);
-  }
+  ASSERT_EQ(s.triangles.size(), 2u);
+  for (int v = 0; v < 4; ++v) EXPECT_FLOAT_EQ(s.normal(0, v).z, 1) << v;
   // Texture coordinates go with their vertices, not with the reordered corners.
-  EXPECT_EQ(s.texCoords[2], (std::array<float, 2>{1, 1}));
+  EXPECT_EQ(s.texCoords[2].s, 1);
+  EXPECT_EQ(s.texCoords[2].t, 1);
 }
 
 TEST(Md3Writer, RefusesModelsThatDoNotFitTheFormat) {

@@ -12,7 +12,7 @@
 #include "md3_writer.h"
 #include "resources/png_writer.h"
 #include "show_model_set.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "world/character.h"
 #include "world/md3_model.h"
 #include "written_models.h"
@@ -74,15 +74,17 @@ TEST(KitReaderRoundTrip, AnimationTableAsTheCharacterReadsIt) {
 
 // Side view of the corridor: eye on +x looking at -x, orthographic, 5 pixels per unit,
 // scene y = 30 in the middle row: y = 0 is row 350 of 400.
-class KitCharacterPicture : public ::testing::Test {
+constexpr int kPictureSide = 400;
+
+class KitCharacterPicture : public testing_support::DrawingTest<kPictureSide, kPictureSide> {
  protected:
-  static constexpr int kSide = 400;
+  static constexpr int kSide = kPictureSide;
   static constexpr float kPixelsPerUnit = 5;
   static int rowOf(float y) { return static_cast<int>(std::lround(kSide / 2 - (y - 30) * kPixelsPerUnit)); }
 
   static void SetUpTestSuite() {
-    context_ = std::make_unique<testing_support::GlTestContext>(kSide, kSide);
-    if (!context_->ok()) return;
+    DrawingTest::SetUpTestSuite();
+    if (!drawable()) return;
     previous_ = std::make_unique<testing_support::ScopedWorkingDirectory>(modelkit_test::writtenModels().folder.path());
     character_ = std::make_unique<world::Character>(world::Character::load("Doom"));
   }
@@ -90,9 +92,8 @@ class KitCharacterPicture : public ::testing::Test {
     if (character_) character_->destroy();
     character_.reset();
     previous_.reset();
-    context_.reset();
+    DrawingTest::TearDownTestSuite();
   }
-  void SetUp() override { ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)"; }
 
   // Draws the figure the way the intro does (at S = 0, facing -z, scale 3) with the two
   // halves on the given frames; returns the rows of the topmost and lowest drawn pixels.
@@ -130,9 +131,9 @@ class KitCharacterPicture : public ::testing::Test {
     character_->draw(0);
     glPopMatrix();
     glDisable(GL_LIGHTING);
-    const std::vector<std::uint8_t> pixels = context_->readPixels();
+    const std::vector<std::uint8_t> pixels = gl().readPixels();
     if (const char* folder = std::getenv("TOLVEK_MODELKIT_PREVIEW"); folder && *folder)
-      context_->savePng(std::string(folder) + "/" + preview + ".png");
+      gl().savePng(std::string(folder) + "/" + preview + ".png");
     int top = kSide, bottom = -1;
     for (int y = 0; y < kSide; ++y)
       for (int x = 0; x < kSide; ++x) {
@@ -147,12 +148,10 @@ class KitCharacterPicture : public ::testing::Test {
     return a[static_cast<size_t>(n)].firstFrame;
   }
 
-  static std::unique_ptr<testing_support::GlTestContext> context_;
   static std::unique_ptr<testing_support::ScopedWorkingDirectory> previous_;
   static std::unique_ptr<world::Character> character_;
 };
 
-std::unique_ptr<testing_support::GlTestContext> KitCharacterPicture::context_;
 std::unique_ptr<testing_support::ScopedWorkingDirectory> KitCharacterPicture::previous_;
 std::unique_ptr<world::Character> KitCharacterPicture::character_;
 
@@ -229,8 +228,8 @@ TEST_F(KitCharacterPicture, ShowsInTheCorridorLights) {
   glDisable(GL_LIGHT1);
   glDisable(GL_LIGHT2);
   if (const char* folder = std::getenv("TOLVEK_MODELKIT_PREVIEW"); folder && *folder)
-    context_->savePng(std::string(folder) + "/corridor.png");
-  const std::vector<std::uint8_t> pixels = context_->readPixels();
+    gl().savePng(std::string(folder) + "/corridor.png");
+  const std::vector<std::uint8_t> pixels = gl().readPixels();
   double sum = 0;
   size_t drawn = 0;
   for (size_t i = 0; i < pixels.size(); i += 4)

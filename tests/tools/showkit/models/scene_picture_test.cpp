@@ -17,7 +17,7 @@
 #include "show_folder.h"
 #include "show_kit.h"
 #include "show_models.h"
-#include "support/gl_context.h"
+#include "support/drawing_test.h"
 #include "world/md3_model.h"
 #include "world/terrain.h"
 #include "written_models.h"
@@ -26,11 +26,11 @@ namespace {
 
 constexpr int kSide = 320;
 
-class KitScenePicture : public ::testing::Test {
+class KitScenePicture : public testing_support::DrawingTest<kSide, kSide> {
  protected:
   static void SetUpTestSuite() {
-    context_ = std::make_unique<testing_support::GlTestContext>(kSide, kSide);
-    if (!context_->ok()) return;
+    DrawingTest::SetUpTestSuite();
+    if (!drawable()) return;
     const std::string& root = modelkit_test::writtenModels().folder.path();
     // The island needs its terrain files and the detail picture beside the models.
     showkit::ShowFolder folder(root);
@@ -40,9 +40,8 @@ class KitScenePicture : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     directory_.reset();
-    context_.reset();
+    DrawingTest::TearDownTestSuite();
   }
-  void SetUp() override { ASSERT_TRUE(context_->ok()) << "drawing tests need a display (run under xvfb-run -a)"; }
 
   static void begin(double fov, double eyeX, double eyeY, double eyeZ, double atX, double atY, double atZ, double far = 3700) {
     platform::applyStandardRenderState();  // what every scene starts from
@@ -61,8 +60,8 @@ class KitScenePicture : public ::testing::Test {
   // Share of pixels that differ from the clear colour.
   static double finish(const std::string& name) {
     if (const char* folder = std::getenv("TOLVEK_MODELKIT_PREVIEW"); folder && *folder)
-      context_->savePng(std::string(folder) + "/" + name + ".png");
-    const std::vector<std::uint8_t> pixels = context_->readPixels();
+      gl().savePng(std::string(folder) + "/" + name + ".png");
+    const std::vector<std::uint8_t> pixels = gl().readPixels();
     size_t drawn = 0;
     for (size_t i = 0; i < pixels.size(); i += 4)
       drawn += std::abs(pixels[i] - 13) + std::abs(pixels[i + 1] - 13) + std::abs(pixels[i + 2] - 20) > 12;
@@ -77,11 +76,9 @@ class KitScenePicture : public ::testing::Test {
     platform::advanceVirtualCounter(static_cast<std::int64_t>(ms * 1000));
   }
 
-  static std::unique_ptr<testing_support::GlTestContext> context_;
   static std::unique_ptr<testing_support::ScopedWorkingDirectory> directory_;
 };
 
-std::unique_ptr<testing_support::GlTestContext> KitScenePicture::context_;
 std::unique_ptr<testing_support::ScopedWorkingDirectory> KitScenePicture::directory_;
 
 // The intro's objects as its scene draws them, from a camera looking at their group, at a

@@ -2,17 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
-#include <sstream>
 
-#include "md3_readback.h"
 #include "model_checks.h"
 #include "resources/jpeg_texture.h"
 #include "resources/tga_image.h"
 #include "show_folder.h"
 #include "show_models.h"
+#include "world/character.h"
+#include "world/md3_model.h"
 #include "written_models.h"
 
 namespace {
@@ -29,36 +29,13 @@ const modelkit_test::WrittenShow& written() { return modelkit_test::writtenModel
 
 std::vector<std::uint8_t> bytesOf(const std::string& text) { return {text.begin(), text.end()}; }
 
-// Animation.cfg read the way the demo reads it: a word starting with a digit opens a line
-// of four numbers; any other word skips the rest of its line.
-std::vector<std::array<int, 4>> readAnimationTable(const std::string& text) {
-  std::vector<std::array<int, 4>> table;
-  std::istringstream in(text);
-  std::string word;
-  while (in >> word) {
-    if (std::isdigit(static_cast<unsigned char>(word[0]))) {
-      std::array<int, 4> entry{std::stoi(word), 0, 0, 0};
-      in >> entry[1] >> entry[2] >> entry[3];
-      table.push_back(entry);
-    } else {
-      std::string rest;
-      std::getline(in, rest);
-    }
-  }
-  return table;
-}
+// The model and skin files as the demo reads them.
+world::Md3Data readModel(const std::string& name) { return world::parseMd3(bytesOf(written().folder.read(name))); }
 
-// The picture a skin file gives a surface: the last matching line's text after its last
-// "/" (at a position >= 1), or nothing.
-std::string skinImageFor(const std::string& skin, const std::string& surface) {
-  std::istringstream in(skin);
-  std::string line, image;
-  while (std::getline(in, line)) {
-    if (surface.empty() || line.find(surface) == std::string::npos) continue;
-    const size_t slash = line.find_last_of('/');
-    if (slash != std::string::npos && slash >= 1) image = line.substr(slash + 1);
-  }
-  return image;
+std::vector<std::string> surfaceNames(const world::Md3Data& model) {
+  std::vector<std::string> names;
+  for (const auto& surface : model.surfaces) names.push_back(surface.name);
+  return names;
 }
 
 TEST(ShowModels, AreWrittenWhereTheDemoLooksForThem) {
@@ -86,15 +63,11 @@ TEST(ShowModels, AreWrittenWhereTheDemoLooksForThem) {
   for (const auto& s : skins) {
     const std::string text = show.folder.read(s.skin);
     EXPECT_EQ(text.find('\r'), std::string::npos) << s.skin << ": a carriage return would end up in the picture's name";
-    const std::string model = show.folder.read(s.model);
-    std::string error;
-    const auto read = modelkit_test::readMd3(bytesOf(model), error);
-    ASSERT_TRUE(read) << s.model << ": " << error;
-    for (const auto& surface : read->surfaces) {
-      const std::string image = skinImageFor(text, surface.name);
-      EXPECT_NE(image, "") << s.skin << " gives " << surface.name << " no picture";
-      EXPECT_TRUE(show.folder.exists(std::string(s.folder) + image)) << image;
-    }
+    const auto names = surfaceNames(readModel(s.model));
+    ASSERT_FALSE(names.empty()) << s.model;
+    const auto choices = world::parseSkin(text, names);
+    EXPECT_EQ(choices.size(), names.size()) << s.skin << " leaves a surface without a picture";
+    for (const auto& choice : choices) EXPECT_TRUE(show.folder.exists(std::string(s.folder) + choice.image)) << choice.image;
   }
 }
 
@@ -103,11 +76,9 @@ TEST(ShowModels, EveryFileIsSoundAndEveryIndexInRange) {
   for (const char* name : {"models/chelou.md3", "models/boat.md3", "data/models/moine.md3", "Doom/Lower.md3", "Doom/Upper.md3", "Doom/Head.md3"}) {
     const std::vector<std::uint8_t> bytes = bytesOf(show.folder.read(name));
     EXPECT_EQ(modelkit::checkMd3File(name, bytes), std::vector<std::string>{});
-    std::string error;
-    const auto model = modelkit_test::readMd3(bytes, error);
-    ASSERT_TRUE(model) << name << ": " << error;
-    EXPECT_GE(model->surfaces.size(), 1u);
-    for (const auto& s : model->surfaces) EXPECT_GT(s.triangles.size(), 50u) << name;
+    const auto model = world::parseMd3(bytes);
+    EXPECT_GE(model.surfaces.size(), 1u);
+    for (const auto& s : model.surfaces) EXPECT_GT(s.triangles.size(), 50u) << name;
   }
 }
 
@@ -117,7 +88,7 @@ TEST(ShowModels, FileCheckFindsDamage) {
   std::vector<std::uint8_t> bad = good;
   // First triangle's first index pointed past the vertices.
   world::md3::Md3SurfaceHeader sh{};
-  const size_t surface = 108 + 56;
+  const size_t surface = sizeof(world::md3::Md3Header) + sizeof(world::md3::Md3Frame);  // one frame, no tags
   std::memcpy(&sh, bad.data() + surface, sizeof sh);
   const std::int32_t huge = sh.vertexCount;
   std::memcpy(bad.data() + surface + static_cast<size_t>(sh.trianglesOffset), &huge, 4);
@@ -126,34 +97,35 @@ TEST(ShowModels, FileCheckFindsDamage) {
   EXPECT_NE(modelkit::checkMd3File("boat", shortFile), std::vector<std::string>{});
   std::vector<std::uint8_t> sized = good;
   const std::int32_t tooBig = sh.endOffset + 8;
-  std::memcpy(sized.data() + surface + 104, &tooBig, 4);
+  std::memcpy(sized.data() + surface + offsetof(world::md3::Md3SurfaceHeader, endOffset), &tooBig, 4);
   EXPECT_NE(modelkit::checkMd3File("boat", sized), std::vector<std::string>{});
   EXPECT_NE(modelkit::checkMd3File("empty", {}), std::vector<std::string>{});
 }
 
 TEST(KitCharacter, AnimationFileHasTwentySixLinesTheReaderCounts) {
   const std::string cfg = written().folder.read("Doom/Animation.cfg");
-  const auto table = readAnimationTable(cfg);
-  ASSERT_EQ(table.size(), 26u);
+  const world::AnimationConfig config = world::parseAnimationConfig(cfg);
+  ASSERT_EQ(config.entries, 26);
+  EXPECT_EQ(config.ignored, 0);
   // Keyword and comment lines are there for the reader to skip.
   EXPECT_NE(cfg.find("\nsex "), std::string::npos);
   EXPECT_NE(cfg.find("\nheadoffset "), std::string::npos);
   // The reader moves the legs' lines back by first(13) - first(6); then each range lies
   // inside the part that plays it.
-  const int shift = table[13][0] - table[6][0];
-  EXPECT_GT(shift, 0);
+  world::AnimationTable table = config.table;
+  EXPECT_GT(table[13].firstFrame - table[6].firstFrame, 0);
+  world::shiftLowerBodyFrames(table);
   const int lowerFrames = character().lower.model.frameCount, upperFrames = character().upper.model.frameCount;
   for (int n = 0; n < 25; ++n) {
     const auto& e = table[static_cast<size_t>(n)];
-    const int first = n >= 13 ? e[0] - shift : e[0];
-    EXPECT_GE(e[1], 1) << n;
-    if (n <= 5 || n >= 13) { EXPECT_LE(first + e[1], lowerFrames) << n; }
-    if (n <= 12) { EXPECT_LE(first + e[1], upperFrames) << n; }
+    EXPECT_GE(e.frameCount, 1) << n;
+    if (n <= 5 || n >= 13) { EXPECT_LE(e.firstFrame + e.frameCount, lowerFrames) << n; }
+    if (n <= 12) { EXPECT_LE(e.firstFrame + e.frameCount, upperFrames) << n; }
   }
   // Both bodies share the falls' frames; the run loops over its whole range, the fall not.
-  EXPECT_EQ(table[15][2], table[15][1]);
-  EXPECT_EQ(table[0][2], 0);
-  EXPECT_EQ(table[6][0], table[5][0] + table[5][1]);
+  EXPECT_EQ(table[15].loopingFrames, table[15].frameCount);
+  EXPECT_EQ(table[0].loopingFrames, 0);
+  EXPECT_EQ(table[6].firstFrame, table[5].firstFrame + table[5].frameCount);
 }
 
 TEST(KitCharacter, RunKeepsAFootOnTheFloorAndMovesTheLegs) {
@@ -251,17 +223,17 @@ TEST(ShowModels, SkinsShowTheRightPartsThroughTheDemosLoaders) {
   // Monk (JPEG): the face is the darkest part, the rope belt the lightest.
   resources::JpegImage jpeg;
   ASSERT_TRUE(resources::decodeJpegFile(show.folder.file("data/models/moine.jpg"), jpeg));
-  std::string error;
-  const auto monk = modelkit_test::readMd3(bytesOf(show.folder.read("data/models/moine.md3")), error);
-  ASSERT_TRUE(monk) << error;
+  const auto monk = readModel("data/models/moine.md3");
+  ASSERT_FALSE(monk.surfaces.empty());
   float face = 0, robe = 0;
   int faces = 0, robes = 0;
-  const auto& s = monk->surfaces[0];
-  for (int v = 0; v < s.header.vertexCount; ++v) {
+  const auto& s = monk.surfaces[0];
+  for (int v = 0; v < s.vertexCount; ++v) {
     const auto p = s.position(0, v);
-    const Shown c = shownColour(jpeg.pixels, jpeg.width, jpeg.height, 3, s.texCoords[static_cast<size_t>(v)][0], s.texCoords[static_cast<size_t>(v)][1]);
-    if (p[0] > 7.6f && p[2] > 19 && p[2] < 26 && std::fabs(p[1]) < 1.5f) face += c.r + c.g + c.b, ++faces;
-    if (p[2] < -20) robe += c.r + c.g + c.b, ++robes;
+    const auto& tc = s.texCoords[static_cast<size_t>(v)];
+    const Shown c = shownColour(jpeg.pixels, jpeg.width, jpeg.height, 3, tc.s, tc.t);
+    if (p.x > 7.6f && p.z > 19 && p.z < 26 && std::fabs(p.y) < 1.5f) face += c.r + c.g + c.b, ++faces;
+    if (p.z < -20) robe += c.r + c.g + c.b, ++robes;
   }
   ASSERT_GT(faces, 0);
   ASSERT_GT(robes, 0);
@@ -270,17 +242,17 @@ TEST(ShowModels, SkinsShowTheRightPartsThroughTheDemosLoaders) {
   const std::string tga = show.folder.read("Doom/Lower.tga");
   const auto decoded = resources::decodeTga(bytesOf(tga));
   ASSERT_EQ(decoded.status, resources::TgaStatus::Ok);
-  const auto lower = modelkit_test::readMd3(bytesOf(show.folder.read("Doom/Lower.md3")), error);
-  ASSERT_TRUE(lower) << error;
-  const auto& l = lower->surfaces[0];
+  const auto lower = readModel("Doom/Lower.md3");
+  ASSERT_FALSE(lower.surfaces.empty());
+  const auto& l = lower.surfaces[0];
   int boots = 0, bootsBrown = 0, thighs = 0, thighsGreen = 0;
   const int stand = character().animations[22].first - (character().animations[13].first - character().animations[6].first);
-  for (int v = 0; v < l.header.vertexCount; ++v) {
+  for (int v = 0; v < l.vertexCount; ++v) {
     const auto p = l.position(stand, v);
-    const Shown c = shownColour(decoded.image.pixels, decoded.image.width, decoded.image.height, 4, l.texCoords[static_cast<size_t>(v)][0],
-                                l.texCoords[static_cast<size_t>(v)][1]);
-    if (p[2] < CharacterSet::kFloorZ + 0.3f) ++boots, bootsBrown += c.r > c.g && c.g >= c.b;
-    if (p[2] > CharacterSet::kFloorZ + 22 && p[2] < CharacterSet::kFloorZ + 26 && std::fabs(p[1]) > 3) ++thighs, thighsGreen += c.g > c.r && c.g > c.b;
+    const auto& tc = l.texCoords[static_cast<size_t>(v)];
+    const Shown c = shownColour(decoded.image.pixels, decoded.image.width, decoded.image.height, 4, tc.s, tc.t);
+    if (p.z < CharacterSet::kFloorZ + 0.3f) ++boots, bootsBrown += c.r > c.g && c.g >= c.b;
+    if (p.z > CharacterSet::kFloorZ + 22 && p.z < CharacterSet::kFloorZ + 26 && std::fabs(p.y) > 3) ++thighs, thighsGreen += c.g > c.r && c.g > c.b;
   }
   ASSERT_GT(boots, 0);
   ASSERT_GT(thighs, 0);

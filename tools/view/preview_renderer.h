@@ -1,18 +1,20 @@
 // A small software renderer for looking at the kit's models without a window: flat-lit,
-// textured, depth-buffered triangles of MD3 files read back, culled the way the demo culls
-// (the files' clockwise faces are the front), saved as PNG.
+// textured, depth-buffered triangles of MD3 files as the demo's reader reads them, culled the
+// way the demo culls (the files' clockwise faces are the front), saved as PNG.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "image.h"
-#include "md3_readback.h"
 #include "mesh_kit.h"
+#include "world/md3_model.h"
 
-namespace modelkit_test {
+namespace view {
 
 modelkit::Transform tagTransform(const world::md3::Md3Tag& tag);
+// Tag `name` in frame `frame`, or nothing.
+const world::md3::Md3Tag* findTag(const world::Md3Data& model, int frame, const std::string& name);
 
 class PreviewCanvas {
  public:
@@ -21,7 +23,7 @@ class PreviewCanvas {
 
   // Draws frame `frame` of every surface, placed by `place`; skin rows run top to bottom,
   // sampled with t flipped for JPEG skins the way the demo shows them.
-  void drawModel(const ReadModel& model, int frame, const modelkit::Transform& place, const showkit::Image& skin, bool jpeg);
+  void drawModel(const world::Md3Data& model, int frame, const modelkit::Transform& place, const showkit::Image& skin, bool jpeg);
   void drawFloor(float z, float halfSize, modelkit::Vec3 centre);
   int pixelsDrawn() const { return drawn_; }
   const showkit::Image& image() const { return image_; }
@@ -38,4 +40,4 @@ class PreviewCanvas {
   int drawn_ = 0;
 };
 
-}  // namespace modelkit_test
+}  // namespace view

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string_view>
 
 #include "resources/png_writer.h"
 
-namespace modelkit_test {
+namespace view {
 
 using modelkit::Vec2;
 using modelkit::Vec3;
@@ -15,6 +17,15 @@ modelkit::Transform tagTransform(const world::md3::Md3Tag& tag) {
   for (int a = 0; a < 3; ++a) t.axes[static_cast<size_t>(a)] = {tag.axis[a][0], tag.axis[a][1], tag.axis[a][2]};
   t.origin = {tag.origin[0], tag.origin[1], tag.origin[2]};
   return t;
+}
+
+const world::md3::Md3Tag* findTag(const world::Md3Data& model, int frame, const std::string& name) {
+  for (std::int32_t i = 0; i < model.tagCount; ++i) {
+    const std::size_t at = static_cast<std::size_t>(frame) * static_cast<std::size_t>(model.tagCount) + static_cast<std::size_t>(i);
+    if (at < model.tags.size() && std::string_view(model.tags[at].name, strnlen(model.tags[at].name, sizeof model.tags[at].name)) == name)
+      return &model.tags[at];
+  }
+  return nullptr;
 }
 
 PreviewCanvas::PreviewCanvas(int width, int height, Vec3 eye, Vec3 target, float fovDegrees)
@@ -73,19 +84,21 @@ void PreviewCanvas::triangle(const Vec3 (&p)[3], const Vec2 (&uv)[3], const show
     }
 }
 
-void PreviewCanvas::drawModel(const ReadModel& model, int frame, const modelkit::Transform& place, const showkit::Image& skin, bool jpeg) {
-  for (const ReadSurface& s : model.surfaces)
+void PreviewCanvas::drawModel(const world::Md3Data& model, int frame, const modelkit::Transform& place, const showkit::Image& skin, bool jpeg) {
+  for (const world::Md3Surface& s : model.surfaces) {
+    if (frame < 0 || frame >= s.frameCount) continue;
     for (const auto& tri : s.triangles) {
       Vec3 p[3];
       Vec2 uv[3];
       for (int k = 0; k < 3; ++k) {
-        const auto q = s.position(frame, tri[static_cast<size_t>(k)]);
-        p[k] = place.apply({q[0], q[1], q[2]});
-        const auto& st = s.texCoords[static_cast<size_t>(tri[static_cast<size_t>(k)])];
-        uv[k] = {st[0], st[1]};
+        const world::Vec3 q = s.position(frame, tri.indices[k]);
+        p[k] = place.apply({q.x, q.y, q.z});
+        const auto& st = s.texCoords[static_cast<size_t>(tri.indices[k])];
+        uv[k] = {st.s, st.t};
       }
       triangle(p, uv, &skin, jpeg, {});
     }
+  }
 }
 
 void PreviewCanvas::drawFloor(float z, float half, Vec3 centre) {
@@ -108,4 +121,4 @@ bool PreviewCanvas::savePng(const std::string& path) const {
   return resources::writePngFile(path, width_, height_, 3, bytes.data());
 }
 
-}  // namespace modelkit_test
+}  // namespace view

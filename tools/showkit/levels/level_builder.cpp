@@ -1,46 +1,40 @@
-#include "level_writer.h"
-
-#include <jpeglib.h>
+#include "level_builder.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "picture_files.h"
 #include "platform/file_system.h"
 
-namespace level_testing {
+namespace levelc {
 
-world::Vec3 sceneToFile(const world::Vec3& s) { return {s.x, -s.z, s.y}; }
+namespace bsp = world::bsp;
 
-int LevelWriter::addShader(const std::string& name) {
+int LevelBuilder::addShader(const std::string& name) {
   bsp::BspShader shader{};
   std::memcpy(shader.name, name.data(), std::min(name.size(), sizeof shader.name));
   shaders.push_back(shader);
   return static_cast<int>(shaders.size()) - 1;
 }
 
-int LevelWriter::addPlane(const world::Vec3& sceneNormal, float distance) {
-  const world::Vec3 n = sceneToFile(sceneNormal);
+int LevelBuilder::addPlane(const world::Vec3& n, float distance) {
   planes.push_back({{n.x, n.y, n.z}, distance});
   return static_cast<int>(planes.size()) - 1;
 }
 
-int LevelWriter::addNode(int plane, int front, int back) {
+int LevelBuilder::addNode(int plane, int front, int back) {
   nodes.push_back({plane, front, back, {0, 0, 0}, {0, 0, 0}});
   return static_cast<int>(nodes.size()) - 1;
 }
 
-int LevelWriter::addLeaf(int cluster, const world::Vec3& lo, const world::Vec3& hi,
-                         const std::vector<int>& faceIndices) {
-  const world::Vec3 a = sceneToFile(lo), b = sceneToFile(hi);
+int LevelBuilder::addLeaf(int cluster, const world::Vec3& lo, const world::Vec3& hi,
+                          const std::vector<int>& faceIndices) {
   bsp::BspLeaf leaf{};
   leaf.cluster = cluster;
-  leaf.mins[0] = static_cast<std::int32_t>(std::min(a.x, b.x));
-  leaf.mins[1] = static_cast<std::int32_t>(std::min(a.y, b.y));
-  leaf.mins[2] = static_cast<std::int32_t>(std::min(a.z, b.z));
-  leaf.maxs[0] = static_cast<std::int32_t>(std::max(a.x, b.x));
-  leaf.maxs[1] = static_cast<std::int32_t>(std::max(a.y, b.y));
-  leaf.maxs[2] = static_cast<std::int32_t>(std::max(a.z, b.z));
+  auto corner = [](float a, float b, bool low) { return static_cast<std::int32_t>(low ? std::min(a, b) : std::max(a, b)); };
+  setSceneBox(leaf.mins, leaf.maxs, {corner(lo.x, hi.x, true), corner(lo.y, hi.y, true), corner(lo.z, hi.z, true)},
+              {corner(lo.x, hi.x, false), corner(lo.y, hi.y, false), corner(lo.z, hi.z, false)});
   leaf.firstLeafFace = static_cast<std::int32_t>(leafFaces.size());
   leaf.leafFaceCount = static_cast<std::int32_t>(faceIndices.size());
   for (int f : faceIndices) leafFaces.push_back(f);
@@ -48,7 +42,7 @@ int LevelWriter::addLeaf(int cluster, const world::Vec3& lo, const world::Vec3& 
   return static_cast<int>(leaves.size()) - 1;
 }
 
-int LevelWriter::addQuad(const world::Vec3 (&corners)[4], int shader, int lightmap, int type) {
+int LevelBuilder::addQuad(const world::Vec3 (&corners)[4], int shader, int lightmap, int type) {
   static const float kUv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
   bsp::BspFace face{};
   face.shader = shader;
@@ -57,11 +51,10 @@ int LevelWriter::addQuad(const world::Vec3 (&corners)[4], int shader, int lightm
   face.vertexCount = 4;
   face.lightmap = lightmap;
   for (int i = 0; i < 4; ++i) {
-    const world::Vec3 p = sceneToFile(corners[i]);
     bsp::BspVertex v{};
-    v.position[0] = p.x;
-    v.position[1] = p.y;
-    v.position[2] = p.z;
+    v.position[0] = corners[i].x;
+    v.position[1] = corners[i].y;
+    v.position[2] = corners[i].z;
     v.texCoord[0] = v.lightmapCoord[0] = kUv[i][0];
     v.texCoord[1] = v.lightmapCoord[1] = kUv[i][1];
     vertices.push_back(v);
@@ -70,64 +63,9 @@ int LevelWriter::addQuad(const world::Vec3 (&corners)[4], int shader, int lightm
   return static_cast<int>(faces.size()) - 1;
 }
 
-int LevelWriter::addLightmap(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-  for (int i = 0; i < bsp::kLightmapSide * bsp::kLightmapSide; ++i) {
-    lightmaps.push_back(r);
-    lightmaps.push_back(g);
-    lightmaps.push_back(b);
-  }
-  return static_cast<int>(lightmaps.size() / bsp::kLightmapBytes) - 1;
-}
-
-void LevelWriter::setVisibility(const std::vector<std::vector<int>>& visible, int bytesPerRow) {
-  visClusterCount = static_cast<std::int32_t>(visible.size());
-  visBytesPerRow = bytesPerRow > 0 ? bytesPerRow : (visClusterCount + 7) / 8;
-  visRows.assign(static_cast<size_t>(visClusterCount) * visBytesPerRow, 0);
-  for (size_t c = 0; c < visible.size(); ++c)
-    for (int k : visible[c]) visRows[c * visBytesPerRow + k / 8] |= static_cast<std::uint8_t>(1u << (k & 7));
-}
-
-namespace {
-template <typename Record>
-void appendLump(Bytes& file, int index, const std::vector<Record>& records, const LevelWriter& w) {
-  const auto offset = static_cast<std::int32_t>(file.size());
-  const size_t bytes = records.size() * sizeof(Record);
-  file.resize(file.size() + bytes);
-  if (bytes > 0) std::memcpy(file.data() + offset, records.data(), bytes);
-  if (w.paddedLump == index) file.insert(file.end(), static_cast<size_t>(w.padding), 0xAB);
-  setLump(file, index, offset, static_cast<std::int32_t>(file.size()) - offset);
-}
-}  // namespace
-
-Bytes LevelWriter::bytes() const {
-  Bytes file(sizeof(bsp::BspHeader), 0);
-  std::memcpy(file.data(), "IBSP", 4);
-  file[4] = 46;
-  appendLump(file, bsp::kShaderLump, shaders, *this);
-  appendLump(file, bsp::kPlaneLump, planes, *this);
-  appendLump(file, bsp::kNodeLump, nodes, *this);
-  appendLump(file, bsp::kLeafLump, leaves, *this);
-  appendLump(file, bsp::kLeafFaceLump, leafFaces, *this);
-  appendLump(file, bsp::kVertexLump, vertices, *this);
-  appendLump(file, bsp::kFaceLump, faces, *this);
-  appendLump(file, bsp::kLightmapLump, lightmaps, *this);
-  Bytes vis(sizeof(bsp::BspVisibilityHeader) + visRows.size());
-  const bsp::BspVisibilityHeader header{visClusterCount, visBytesPerRow};
-  std::memcpy(vis.data(), &header, sizeof header);
-  if (!visRows.empty()) std::memcpy(vis.data() + sizeof header, visRows.data(), visRows.size());
-  appendLump(file, bsp::kVisibilityLump, vis, *this);
-  return file;
-}
-
-void setLump(Bytes& file, int index, std::int32_t offset, std::int32_t length) {
-  const bsp::LumpEntry entry{offset, length};
-  std::memcpy(file.data() + 8 + 8 * index, &entry, sizeof entry);
-}
-
-bsp::LumpEntry lumpOf(const Bytes& file, int index) {
-  bsp::LumpEntry entry;
-  std::memcpy(&entry, file.data() + 8 + 8 * index, sizeof entry);
-  return entry;
+int LevelBuilder::addLightmap(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  for (int i = 0; i < bsp::kLightmapSide * bsp::kLightmapSide; ++i) lightmapBytes.insert(lightmapBytes.end(), {r, g, b});
+  return lightmapCount++;
 }
 
 void screenQuad(float z, float h, world::Vec3 (&corners)[4]) {
@@ -137,40 +75,14 @@ void screenQuad(float z, float h, world::Vec3 (&corners)[4]) {
   corners[3] = {-h, h, z};
 }
 
-bool writeFile(const std::string& path, const Bytes& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return std::fclose(f) == 0 && ok;
+void LevelBuilder::setVisibility(const std::vector<std::vector<int>>& visible, int bytesPerRow) {
+  visClusterCount = static_cast<std::int32_t>(visible.size());
+  visBytesPerRow = bytesPerRow > 0 ? bytesPerRow : (visClusterCount + 7) / 8;
+  visRows.assign(static_cast<size_t>(visClusterCount) * visBytesPerRow, 0);
+  for (size_t c = 0; c < visible.size(); ++c)
+    for (int k : visible[c]) visRows[c * visBytesPerRow + k / 8] |= static_cast<std::uint8_t>(1u << (k & 7));
 }
 
-bool writeJpeg(const std::string& path, int width, int height, const Bytes& rgb) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr jerr;
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  jpeg_stdio_dest(&cinfo, f);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 100, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(rgb.data() + static_cast<size_t>(cinfo.next_scanline) * width * 3);
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  return std::fclose(f) == 0;
-}
-
-}  // namespace level_testing
-
-namespace level_testing {
 namespace {
 
 float axis(const world::Vec3& v, int a) { return a == 0 ? v.x : a == 1 ? v.y : v.z; }
@@ -178,7 +90,7 @@ void setAxis(world::Vec3& v, int a, float value) { (a == 0 ? v.x : a == 1 ? v.y 
 
 // One side of the box lo..hi split into tiles, its front (counter-clockwise) side facing
 // out of the box, so that from inside it survives the culling of front faces.
-void addBoxSide(LevelWriter& w, const world::Vec3& lo, const world::Vec3& hi, int a, bool high, int tiles,
+void addBoxSide(LevelBuilder& w, const world::Vec3& lo, const world::Vec3& hi, int a, bool high, int tiles,
                 int shader, int lightmap, std::vector<int>& faces) {
   const int b = (a + 1) % 3, c = (a + 2) % 3;
   for (int i = 0; i < tiles; ++i)
@@ -210,8 +122,8 @@ void addBoxSide(LevelWriter& w, const world::Vec3& lo, const world::Vec3& hi, in
 
 }  // namespace
 
-LevelWriter corridorLevel(int segments, int tiles) {
-  LevelWriter w;
+LevelBuilder corridorLevel(int segments, int tiles) {
+  LevelBuilder w;
   for (int s = 0; s < 3; ++s) w.addShader("textures/gen" + std::to_string(s));
   constexpr float kLength = 200, kHalfWidth = 60, kHeight = 120;
   std::vector<std::vector<int>> visible(static_cast<size_t>(segments));
@@ -219,7 +131,7 @@ LevelWriter corridorLevel(int segments, int tiles) {
   for (int k = 0; k < segments; ++k) {
     const float z0 = -kLength * static_cast<float>(k + 1), z1 = -kLength * static_cast<float>(k);
     // A lightmap page per segment: brighter near the middle of the segment.
-    Bytes page(static_cast<size_t>(bsp::kLightmapBytes));
+    std::vector<std::uint8_t> page(static_cast<size_t>(bsp::kLightmapBytes));
     for (int y = 0; y < bsp::kLightmapSide; ++y)
       for (int x = 0; x < bsp::kLightmapSide; ++x) {
         const int light = 90 + (x * (127 - x) + y * (127 - y)) / 40 + 30 * (k % 3);
@@ -228,7 +140,8 @@ LevelWriter corridorLevel(int segments, int tiles) {
         page[at + 1] = static_cast<std::uint8_t>(std::min(light, 255));
         page[at + 2] = static_cast<std::uint8_t>(std::min(light - 10, 255));
       }
-    w.lightmaps.insert(w.lightmaps.end(), page.begin(), page.end());
+    w.lightmapBytes.insert(w.lightmapBytes.end(), page.begin(), page.end());
+    ++w.lightmapCount;
     std::vector<int> faces;
     const world::Vec3 lo{-kHalfWidth, 0, z0}, hi{kHalfWidth, kHeight, z1};
     addBoxSide(w, lo, hi, 1, false, tiles, 0, k, faces);  // floor
@@ -283,7 +196,7 @@ bool writeCorridorTextures(const std::string& folder) {
   const std::string textures = folder + "/textures";
   if (!platform::createFolders(textures)) return false;
   for (int s = 0; s < 3; ++s) {
-    Bytes rgb(64 * 64 * 3);
+    std::vector<std::uint8_t> rgb(64 * 64 * 3);
     for (int y = 0; y < 64; ++y)
       for (int x = 0; x < 64; ++x) {
         const int brick = ((y / 16) % 2 == 0 ? x : x + 16) % 32 < 2 || y % 16 < 2 ? 60 : 0;
@@ -292,9 +205,11 @@ bool writeCorridorTextures(const std::string& folder) {
         for (int c = 0; c < 3; ++c)
           rgb[at + c] = static_cast<std::uint8_t>(std::max(0, base[s][c] - brick + ((x * 7 + y * 13) % 11)));
       }
-    if (!writeJpeg(textures + "/gen" + std::to_string(s) + ".jpg", 64, 64, rgb)) return false;
+    const auto jpeg = showkit::encodeJpeg(rgb, 64, 64, 3, 100, true);
+    if (jpeg.empty() || !platform::writeWholeFile(textures + "/gen" + std::to_string(s) + ".jpg", jpeg.data(), jpeg.size()))
+      return false;
   }
   return true;
 }
 
-}  // namespace level_testing
+}  // namespace levelc

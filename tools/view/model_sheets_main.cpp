@@ -1,27 +1,27 @@
-// modelkit_preview OUTDIR: renders the kit's models (as written, then read back) from a few
-// sides into PNG files, to look at while shaping them.
+// tolvek-model-sheets OUTDIR: renders the kit's models (as written, then read by the demo's
+// reader) from a few sides into PNG files, to look at while shaping them.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
-#include "md3_readback.h"
 #include "resources/png_writer.h"
 #include "preview_renderer.h"
 #include "show_model_set.h"
 
 using modelkit::Transform;
 using modelkit::Vec3;
-using modelkit_test::PreviewCanvas;
+using view::PreviewCanvas;
 
 namespace {
 
-std::optional<modelkit_test::ReadModel> readBack(const modelkit::SkinnedModel& m) {
+std::optional<world::Md3Data> readBack(const modelkit::SkinnedModel& m) {
   const modelkit::Md3Encoding e = modelkit::encodeMd3(m.model);
-  std::string error = e.error;
-  auto model = e.bytes.empty() ? std::nullopt : modelkit_test::readMd3(e.bytes, error);
-  if (!model) std::fprintf(stderr, "%s: %s\n", m.model.name.c_str(), error.c_str());
-  return model;
+  if (e.bytes.empty()) {
+    std::fprintf(stderr, "%s: %s\n", m.model.name.c_str(), e.error.c_str());
+    return std::nullopt;
+  }
+  return world::parseMd3(e.bytes);
 }
 
 void turntable(const std::string& out, const std::string& name, const modelkit::SkinnedModel& m, float distance, float height,
@@ -39,8 +39,8 @@ void turntable(const std::string& out, const std::string& name, const modelkit::
 
 // One strip per animation: lower frame first+k with upper frame upperFirst+k, the head on
 // its only frame, all joined through the tags as the demo joins them.
-void characterStrip(const std::string& path, const modelkit::CharacterSet& c, const modelkit_test::ReadModel& lower,
-                    const modelkit_test::ReadModel& upper, const modelkit_test::ReadModel& head, int lowerFirst,
+void characterStrip(const std::string& path, const modelkit::CharacterSet& c, const world::Md3Data& lower,
+                    const world::Md3Data& upper, const world::Md3Data& head, int lowerFirst,
                     int upperFirst, int count, Vec3 eye) {
   const int cell = 260, perRow = 6, rows = (count + perRow - 1) / perRow;
   showkit::Image strip(cell * std::min(count, perRow), cell * rows);
@@ -49,12 +49,12 @@ void characterStrip(const std::string& path, const modelkit::CharacterSet& c, co
     canvas.drawFloor(modelkit::CharacterSet::kFloorZ, 60, {0, 0, 0});
     const int lf = lowerFirst + k, uf = upperFirst + k;
     canvas.drawModel(lower, lf, Transform{}, c.lower.skin, false);
-    const auto* torso = lower.tag(lf, "tag_torso");
-    const auto* neck = upper.tag(uf, "tag_head");
+    const auto* torso = view::findTag(lower, lf, "tag_torso");
+    const auto* neck = view::findTag(upper, uf, "tag_head");
     if (!torso || !neck) return;
-    const Transform upperPlace = modelkit_test::tagTransform(*torso);
+    const Transform upperPlace = view::tagTransform(*torso);
     canvas.drawModel(upper, uf, upperPlace, c.upper.skin, false);
-    canvas.drawModel(head, 0, upperPlace * modelkit_test::tagTransform(*neck), c.head.skin, false);
+    canvas.drawModel(head, 0, upperPlace * view::tagTransform(*neck), c.head.skin, false);
     for (int y = 0; y < cell; ++y)
       for (int x = 0; x < cell; ++x) strip.at(k % perRow * cell + x, k / perRow * cell + y) = canvas.image().at(x, y);
   }
@@ -66,7 +66,7 @@ void characterStrip(const std::string& path, const modelkit::CharacterSet& c, co
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: modelkit_preview OUTDIR\n");
+    std::fprintf(stderr, "usage: tolvek-model-sheets OUTDIR\n");
     return 2;
   }
   const std::string out = argv[1];
