@@ -68,6 +68,7 @@ TEST(FrameRateCounter, FramesStartOnTheRateExactlyAndSubFramesFallBetween) {
   };
   for (const Case c : {Case{{30, 1}, 100.0 / 3}, Case{{60000, 1001}, 1001.0 / 60}, Case{{24000, 1001}, 1001.0 / 24}}) {
     platform::useFrameRateCounter(c.rate);
+    EXPECT_DOUBLE_EQ(platform::virtualFrameMs(), c.frameMs);  // the step a seek replays by
     platform::timerInit();
     platform::resetDemoClock();
     // A quarter of the way, then three quarters, then on: the next frame's start, not beyond.
