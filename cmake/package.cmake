@@ -21,7 +21,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The FreeType text of the frame-rate report uses Liberation Sans from this package
-# (/usr/share/fonts/truetype/liberation2/); recording to video runs ffmpeg.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# (/usr/share/fonts/truetype/liberation2/); recording to video runs ffmpeg. Recordings draw
+# offscreen through SDL's EGL driver, which SDL loads at run time.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2, libegl1")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg")
 include(CPack)

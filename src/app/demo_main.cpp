@@ -14,6 +14,7 @@
 #include "app/demo_window.h"
 #include "app/window_picture.h"
 #include "app/frame_stats.h"
+#include "app/offscreen_frame.h"
 #include "app/setup_dialog.h"
 #include "app/workbench.h"
 #include "capture/presenter.h"
@@ -48,16 +49,20 @@ bool findVideoEncoder(const Options& options, std::string& encoder) {
   return false;
 }
 
-capture::CaptureRequest captureRequest(const Options& options, const std::string& encoder) {
-  const auto& s = platform::settings;
+// The recorded picture's size; the show draws it `supersample` times larger.
+capture::CaptureRequest captureRequest(const Options& options, const std::string& encoder, int width, int height) {
   capture::CaptureRequest r;
   r.folder = options.recordDir;
   r.video = options.recordVideo;
   r.encoder = encoder;
   // Recordings and benchmark runs draw on the virtual clock.
-  if (options.recording() || options.benchmarkRun()) r.fps = options.recordFps();
-  r.width = s.screenWidth;
-  r.height = s.screenHeight;
+  if (options.recording() || options.benchmarkRun()) r.rate = options.recordFps();
+  r.quality = options.quality.value_or(capture::VideoQuality::Good);
+  r.width = width;
+  r.height = height;
+  r.supersample = options.supersample;
+  r.motionBlur = options.motionBlur;
+  r.shutter = options.shutterDegrees.value_or(Options::kDefaultShutterDegrees) / 360.0;
   r.lengthMs = std::min(options.untilMs.value_or(demo::cue::kShowEndMs), demo::cue::kShowEndMs);
   return r;
 }
@@ -74,6 +79,7 @@ void reportFrameRate() {
 // tells whether the viewer (Escape, the close box, a signal) ended the run.
 int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& presenter, Workbench& workbench,
                 const std::function<void()>& reload, FrameStats* stats, bool& quit) {
+  bool endAfterThisFrame = false;
   for (;;) {
     // A signal (interrupt, terminate, hang-up) quits like the close box.
     if (platform::stopRequested()) {
@@ -93,7 +99,10 @@ int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& pr
       quit = true;
       return 0;
     }
-    if (options.untilMs && show.started() && show.demoTimeMs() > *options.untilMs) return 0;
+    // A recorded frame is ended only once all its pictures are drawn (several with motion
+    // blur), and the show ends on the frame whose start passes the end, as without.
+    const bool frameStart = presenter.atFrameStart();
+    if (frameStart && options.untilMs && show.started() && show.demoTimeMs() > *options.untilMs) return 0;
     if (stats) stats->beginFrame();
     const bool drawn = show.frame();
     // The last step of every frame, on the finished picture before it is shown.
@@ -108,7 +117,8 @@ int runMainLoop(const Options& options, demo::Show& show, capture::Presenter& pr
     }
     ++frameRate.frameCount;
     if (presenter.failed()) return 1;
-    if (show.finished()) return 0;
+    if (frameStart && show.finished()) endAfterThisFrame = true;
+    if (endAfterThisFrame && presenter.atFrameStart()) return 0;
   }
 }
 
@@ -132,36 +142,59 @@ int runDemo(const Options& options) {
                              platform::BoxIcon::Information);
     return 0;
   }
-  // The show draws a 16:9 picture or a taller one; a wider window shows it with bars, and a
-  // recording or a benchmark run is that picture alone.
-  Size window{s.screenWidth, s.screenHeight};
-  if (const Size picture = pictureSizeFor(window);
-      !(picture == window) && (options.recording() || options.benchmarkRun())) {
+  // Recordings and benchmark runs draw into a framebuffer of their own, with or without a
+  // display; the show is played in a window only for people. The show draws a 16:9 picture
+  // or a taller one: a wider window shows it with bars, a recording is that picture alone.
+  const bool offscreen = options.recording() || options.benchmarkRun();
+  if (const Size picture = pictureSizeFor({s.screenWidth, s.screenHeight});
+      offscreen && !(picture == Size{s.screenWidth, s.screenHeight})) {
     std::fprintf(stderr, "tolvek: the show's picture is 16:9 at most: %dx%d for %dx%d\n", picture.width, picture.height,
-                 window.width, window.height);
-    window = picture;
+                 s.screenWidth, s.screenHeight);
     s.screenWidth = picture.width;
     s.screenHeight = picture.height;
   }
-
-  capture::Presenter presenter(captureRequest(options, encoder), swapDemoWindow);
-  if (!presenter.ok()) return 1;
-  if (!openDemoWindow(window.width, window.height, 32, s.fullscreen, s.windowTitle, atDesktopSize)) {
+  const int recordedWidth = s.screenWidth, recordedHeight = s.screenHeight;
+  const int scale = options.supersample;
+  OffscreenFrame frame;
+  if (offscreen) {
+    const int drawnWidth = recordedWidth * scale, drawnHeight = recordedHeight * scale;
+    std::string reason;
+    const OffscreenDrawing drawing = openOffscreenContext(drawnWidth, drawnHeight, s.windowTitle, reason);
+    if (drawing == OffscreenDrawing::FramebufferObject && !frame.create(drawnWidth, drawnHeight, s.depthBits)) {
+      reason = frame.reason();
+      closeDemoWindow();
+    }
+    if (drawing == OffscreenDrawing::None || !reason.empty()) {
+      std::fprintf(stderr, "tolvek: cannot draw %dx%d%s: %s\n", recordedWidth, recordedHeight,
+                   scale > 1 ? (" supersampled " + std::to_string(scale) + " times").c_str() : "", reason.c_str());
+      return 1;
+    }
+    // Everything the show sizes reads the settings: it draws at the offscreen picture's size.
+    s.screenWidth = drawnWidth;
+    s.screenHeight = drawnHeight;
+    resizeViewport(s.screenWidth, s.screenHeight);
+  } else if (!openDemoWindow(s.screenWidth, s.screenHeight, 32, s.fullscreen, s.windowTitle, atDesktopSize)) {
     std::fprintf(stderr, "tolvek: could not open the OpenGL window (%s)\n", SDL_GetError());
     closeDemoWindow();
     return 1;
   }
+
+  capture::Presenter presenter(captureRequest(options, encoder, recordedWidth, recordedHeight),
+                               offscreen ? std::function<void()>() : swapDemoWindow);
   // Drawn on a virtual clock, a frame waits for nothing.
   setVsync(options.vsync && !presenter.virtualClock());
-  if (!presenter.start()) {
+  if (!presenter.ok() || !presenter.start()) {
+    frame.destroy();
     closeDemoWindow();
     return 1;
   }
   initRenderState();
-  const int letterbox = computeLetterboxHeight(s.screenWidth, s.screenHeight);
+  // The bars of the picture's size (a window's may have changed on a scaled desktop);
+  // supersampled, the recorded size's, drawn as much larger as the rest.
+  const int letterbox = computeLetterboxHeight(s.screenWidth / scale, s.screenHeight / scale) * scale;
 
   demo::Show show;
-  const demo::ShowHost host{[&] { presenter.present(show.demoTimeMs()); }, letterbox};
+  const demo::ShowHost host{[&] { presenter.present(show.demoTimeMs(), true); }, letterbox, scale};
   Workbench workbench(options, options.recording());
   const auto reload = [&] { reloadShow(show, host); };
   std::unique_ptr<FrameStats> stats = options.stats ? std::make_unique<FrameStats>() : nullptr;
@@ -181,10 +214,14 @@ int runDemo(const Options& options) {
   }
   const double stoppedAtMs = show.demoTimeMs();
   show.unload(reportFrameRate);
+  frame.destroy();
   closeDemoWindow();
 
   if (!presenter.finish(quit, stoppedAtMs)) code = 1;
-  if (stats) std::fputs(stats->report(s.screenWidth, s.screenHeight).c_str(), stdout);
+  if (stats) {
+    std::fputs(stats->report(s.screenWidth, s.screenHeight).c_str(), stdout);
+    std::fputs(presenter.profileReport().c_str(), stdout);
+  }
   return code;
 }
 

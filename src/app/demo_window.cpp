@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "app/offscreen_frame.h"
 #include "app/window_picture.h"
 #include "platform/gl_extensions.h"
 #include "platform/keyboard.h"
@@ -37,14 +38,14 @@ Uint32 postFpsTick(Uint32 interval, void*) {
   return interval;
 }
 
-bool createWindowAndContext(int width, int height, int depthBits, Uint32 flags) {
+bool createWindowAndContext(int width, int height, int depthBits, int stencilBits, Uint32 flags) {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits);
-  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, stencilBits);
   windowState.window = SDL_CreateWindow(windowState.title.c_str(), SDL_WINDOWPOS_UNDEFINED,
                                         SDL_WINDOWPOS_UNDEFINED, width, height, flags);
   if (!windowState.window) return false;
@@ -87,6 +88,24 @@ bool isFullscreenToggle(const SDL_KeyboardEvent& key) {
          ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT));
 }
 
+// The pixel format of the design at `depthBits` of the settings: where a 32-bit depth buffer
+// is refused, 24 bits, said once.
+bool createWithDepthFallback(int width, int height, Uint32 flags) {
+  const int depthBits = platform::settings.depthBits;
+  bool created = createWindowAndContext(width, height, depthBits, 8, flags);
+  if (!created && depthBits == 32) {
+    // Many drivers offer no 32-bit depth buffer; 24 bits is the closest they have.
+    created = createWindowAndContext(width, height, 24, 8, flags);
+    if (created && !windowState.depthFallbackReported) {
+      std::fprintf(stderr, "tolvek: no 32-bit depth buffer here, using 24 bits\n");
+      windowState.depthFallbackReported = true;
+    }
+  }
+  return created;
+}
+
+bool finishOpening();
+
 }  // namespace
 
 bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title, bool atDesktopSize) {
@@ -106,17 +125,7 @@ bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std:
     hideCursor(true);
   }
 
-  const int depthBits = platform::settings.depthBits;
-  bool created = createWindowAndContext(width, height, depthBits, flags);
-  if (!created && depthBits == 32) {
-    // Many drivers offer no 32-bit depth buffer; 24 bits is the closest they have.
-    created = createWindowAndContext(width, height, 24, flags);
-    if (created && !windowState.depthFallbackReported) {
-      std::fprintf(stderr, "tolvek: no 32-bit depth buffer here, using 24 bits\n");
-      windowState.depthFallbackReported = true;
-    }
-  }
-  if (!created) {
+  if (!createWithDepthFallback(width, height, flags)) {
     closeDemoWindow();
     return false;
   }
@@ -149,8 +158,67 @@ bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std:
   windowState.picture.start({s.screenWidth, s.screenHeight}, madeDepthBits);
   resizeViewport(s.screenWidth, s.screenHeight);
   if (!(drawable == windowState.picture.picture())) windowState.picture.windowResized(drawable);
+  return finishOpening();
+}
 
-  if (!fullscreen) windowState.fpsTimer = SDL_AddTimer(1000, postFpsTick, nullptr);
+OffscreenDrawing openOffscreenContext(int width, int height, const std::string& title, std::string& reason) {
+  windowState.fullscreen = false;
+  windowState.title = title;
+  const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
+  // SDL's offscreen driver gives the window's own kind of buffer with no window around it,
+  // and needs no display. (The user's SDL_VIDEODRIVER still wins over this.)
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+  const bool started = SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0;
+  SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+  if (started) {
+    windowState.videoStarted = true;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::string(driver) == "offscreen" && createWindowAndContext(16, 16, 0, 0, flags)) {
+      // The driver works: what it can draw, then the surface of the picture's size.
+      const DrawingLimits limits = drawingLimits();
+      SDL_GL_DeleteContext(windowState.context);
+      SDL_DestroyWindow(windowState.window);
+      windowState.context = nullptr;
+      windowState.window = nullptr;
+      if (width > limits.width || height > limits.height) {
+        reason = "the OpenGL driver draws pictures of at most " + std::to_string(limits.width) + "x" +
+                 std::to_string(limits.height);
+        closeDemoWindow();
+        return OffscreenDrawing::None;
+      }
+      if (!createWithDepthFallback(width, height, flags)) {
+        reason = std::string("no offscreen surface of that size (") + SDL_GetError() + ")";
+        closeDemoWindow();
+        return OffscreenDrawing::None;
+      }
+      SDL_GL_MakeCurrent(windowState.window, windowState.context);
+      SDL_GL_SetSwapInterval(0);
+      resizeViewport(width, height);
+      return finishOpening() ? OffscreenDrawing::Surface : OffscreenDrawing::None;
+    }
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+    windowState.videoStarted = false;
+  }
+  // Without that driver, a small hidden window on the display carries the context, and the
+  // picture goes to a framebuffer object (offscreen_frame.h).
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0) {
+    windowState.videoStarted = true;
+    if (createWindowAndContext(16, 16, 0, 0, flags)) {
+      SDL_GL_MakeCurrent(windowState.window, windowState.context);
+      SDL_GL_SetSwapInterval(0);
+      return finishOpening() ? OffscreenDrawing::FramebufferObject : OffscreenDrawing::None;
+    }
+  }
+  reason = std::string("no OpenGL context, offscreen or on a display (") + SDL_GetError() + ")";
+  closeDemoWindow();
+  return OffscreenDrawing::None;
+}
+
+namespace {
+
+// The FPS timer and the extension entry points, for a window or an offscreen context.
+bool finishOpening() {
+  if (!windowState.fullscreen) windowState.fpsTimer = SDL_AddTimer(1000, postFpsTick, nullptr);
 
   if (const char* missing = platform::loadGlExtensions()) {
     platform::showMessageBox(
@@ -163,6 +231,8 @@ bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std:
   }
   return true;
 }
+
+}  // namespace
 
 void closeDemoWindow() {
   if (windowState.fpsTimer) {

@@ -16,6 +16,18 @@ namespace app {
 // `atDesktopSize` covers the desktop at its own size without a mode switch.
 bool openDemoWindow(int width, int height, int bits, bool fullscreen, const std::string& title,
                     bool atDesktopSize = false);
+// Where recordings and benchmark runs draw: a picture of any size the driver can draw, with
+// no window shown and no display needed. First an offscreen surface of SDL's offscreen
+// driver (EGL), the window's own kind of buffer without the window, so the pictures are the
+// window's to the last bit; where that driver is missing, a framebuffer object (made by the
+// caller, offscreen_frame.h) in the context of a small hidden window on the display.
+// (Mesa draws framebuffer objects upside down relative to window buffers, which moves the
+// rounding at some edges by one level; the surface keeps recordings identical.)
+enum class OffscreenDrawing { None, Surface, FramebufferObject };
+// The surface is `width` x `height` in the design's pixel format (depth from the settings);
+// None with `reason` when there is no context or the size is beyond the driver.
+// closeDemoWindow ends it.
+OffscreenDrawing openOffscreenContext(int width, int height, const std::string& title, std::string& reason);
 void closeDemoWindow();  // safe on a half-made or closed window
 void resizeViewport(int width, int height);
 // The standard rendering state the scenes start from (the show loads its textures itself).

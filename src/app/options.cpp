@@ -1,7 +1,9 @@
 #include "app/options.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
+#include <numeric>
 
 #include "capture/video_recorder.h"
 #include "demo/cue_sheet.h"
@@ -22,6 +24,12 @@ bool parseInt(std::string_view text, int& value) {
   return ec == std::errc() && ptr == end;
 }
 
+bool parseInt64(std::string_view text, std::int64_t& value) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  return ec == std::errc() && ptr == end;
+}
+
 // "WxH" within the accepted sizes; otherwise the reason.
 std::string parseMode(const std::string& value, Options& o) {
   const size_t x = value.find_first_of("xX");
@@ -36,7 +44,57 @@ std::string parseMode(const std::string& value, Options& o) {
   return {};
 }
 
+// A whole option value from `low` to `high`, or the reason.
+std::string parseCount(const std::string& option, const std::string& value, int low, int high, int& out) {
+  if (parseInt(value, out) && out >= low && out <= high) return {};
+  return option + " needs a whole number from " + std::to_string(low) + " to " + std::to_string(high) + ", not '" +
+         value + "'";
+}
+
+// What a whole command line cannot ask for, whatever the order of its options.
+std::string checkCombination(const Options& o) {
+  const bool video = !o.recordVideo.empty();
+  if (o.supersample > 1 && !o.recording()) return "--supersample is for recordings (--record)";
+  if (o.motionBlur > 1 && !o.recording()) return "--motion-blur is for recordings (--record)";
+  if (o.shutterDegrees && o.motionBlur < 2) return "--shutter needs --motion-blur";
+  if (o.quality && !video) return "--quality is for videos (PNG frames are always lossless)";
+  if (o.quality == capture::VideoQuality::Lossless && capture::videoContainer(o.recordVideo) != "mkv")
+    return "a lossless recording is a Matroska file: name it .mkv";
+  return {};
+}
+
 }  // namespace
+
+std::optional<platform::FrameRate> parseFrameRate(std::string_view text) {
+  std::int64_t num = 0, den = 1;
+  const size_t slash = text.find('/');
+  const size_t point = text.find('.');
+  if (slash != std::string_view::npos) {
+    if (!parseInt64(text.substr(0, slash), num) || !parseInt64(text.substr(slash + 1), den)) return std::nullopt;
+  } else if (point != std::string_view::npos) {
+    const std::string_view whole = text.substr(0, point), fraction = text.substr(point + 1);
+    if (fraction.empty() || fraction.size() > 6 || !parseInt64(whole.empty() ? "0" : whole, num) || num > 1000 ||
+        fraction.find_first_not_of("0123456789") != std::string_view::npos)
+      return std::nullopt;
+    std::int64_t digits = 0;
+    parseInt64(fraction, digits);
+    for (size_t i = 0; i < fraction.size(); ++i) num *= 10, den *= 10;
+    num += digits;
+    // The NTSC rates written as decimals mean their exact fractions.
+    const double value = static_cast<double>(num) / static_cast<double>(den);
+    const double k = std::round(value * 1.001);
+    if (value != std::floor(value) && std::abs(value - k / 1.001) < 0.001) {
+      num = static_cast<std::int64_t>(k) * 1000;
+      den = 1001;
+    }
+  } else if (!parseInt64(text, num)) {
+    return std::nullopt;
+  }
+  // 1 to 1000 frames a second, in numbers the virtual counter holds for days.
+  if (num < 1 || den < 1 || den > 1'000'000 || num < den || num > 1000 * den) return std::nullopt;
+  const std::int64_t common = std::gcd(num, den);
+  return platform::FrameRate(num / common, den / common);
+}
 
 std::string versionText() { return std::string("tolvek ") + TOLVEK_VERSION + "\n"; }
 
@@ -53,7 +111,12 @@ std::string usageText() {
          "  --until MS         end the show when the demo clock passes MS milliseconds\n"
          "  --record FILE      record a video (.mp4, .mkv or .webm, made by ffmpeg) with the soundtrack\n"
          "  --record DIR       record every frame as DIR/frame_000000.png ... and DIR/soundtrack.wav\n"
-         "  --fps N            frame rate of a recording (video 60, PNG frames 30); alone: a silent benchmark run\n"
+         "  --fps RATE         frame rate of a recording (video 60, PNG frames 30): 25, 60000/1001, 59.94 (the\n"
+         "                     same) ...; alone: a silent benchmark run\n"
+         "  --supersample N    record: draw N (2-4) times larger and filter down, for clean edges\n"
+         "  --motion-blur N    record: average N (2-64) sub-frames per frame\n"
+         "  --shutter DEG      with --motion-blur: the part of the frame the sub-frames span (1-360, default 180)\n"
+         "  --quality Q        video: draft, good (default), high, or lossless (.mkv: FFV1 and FLAC)\n"
          "  --stats            print frame times per scene, the loading time and the peak memory at exit\n"
          "  --loop [N]         play the show again after the credits, N times in all or forever\n"
          "  --start MS         begin the show at demo time MS, as it stands there in a run from the start\n"
@@ -150,14 +213,28 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
       o.sectionToMs = to;
     } else if (arg == "--fps") {
       if (!hasValue) return fail("--fps needs a frame rate");
-      int fps = 0;
-      if (!parseInt(args[++i], fps) || fps < 1 || fps > 1000)
-        return fail("--fps needs a whole frame rate from 1 to 1000, not '" + args[i] + "'");
-      o.fps = fps;
+      o.fps = parseFrameRate(args[++i]);
+      if (!o.fps)
+        return fail("--fps needs a frame rate from 1 to 1000 such as 30, 60000/1001 or 59.94, not '" + args[i] + "'");
+    } else if (arg == "--supersample" || arg == "--motion-blur" || arg == "--shutter") {
+      if (!hasValue) return fail(arg + " needs a number");
+      int n = 0;
+      const std::string reason = arg == "--supersample"   ? parseCount(arg, args[++i], 2, 4, n)
+                                 : arg == "--motion-blur" ? parseCount(arg, args[++i], 2, 64, n)
+                                                          : parseCount(arg, args[++i], 1, 360, n);
+      if (!reason.empty()) return fail(reason);
+      if (arg == "--supersample") o.supersample = n;
+      else if (arg == "--motion-blur") o.motionBlur = n;
+      else o.shutterDegrees = n;
+    } else if (arg == "--quality") {
+      if (!hasValue) return fail("--quality needs draft, good, high or lossless");
+      o.quality = capture::parseVideoQuality(args[++i]);
+      if (!o.quality) return fail("--quality needs draft, good, high or lossless, not '" + args[i] + "'");
     } else {
       return fail("unknown option '" + arg + "'");
     }
   }
+  if (std::string reason = checkCombination(o); !reason.empty()) return fail(reason);
   return result;
 }
 

@@ -4,7 +4,11 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "capture/video_codec.h"
+#include "platform/frame_timer.h"
 
 namespace app {
 
@@ -17,7 +21,11 @@ struct Options {
   std::optional<double> untilMs;     // --until MS
   std::string recordDir;             // --record DIR: PNG frames and soundtrack.wav
   std::string recordVideo;           // --record FILE.mp4|.mkv|.webm: one video file
-  std::optional<int> fps;            // --fps N: the virtual clock's frame rate
+  std::optional<platform::FrameRate> fps;  // --fps RATE: the virtual clock's frame rate
+  int supersample = 1;                      // --supersample N: drawn N times larger, filtered down
+  int motionBlur = 1;                       // --motion-blur N: sub-frames averaged per frame
+  std::optional<int> shutterDegrees;        // --shutter DEG: the part of a frame they span
+  std::optional<capture::VideoQuality> quality;  // --quality
   bool vsync = false;                // --vsync: swaps wait for the display's refresh
   bool stats = false;                // --stats
   std::optional<double> startMs;     // --start MS: the show begins at that demo time
@@ -30,8 +38,11 @@ struct Options {
   static constexpr int kDefaultFramesFps = 30;
   static constexpr int kDefaultVideoFps = 60;
   bool recording() const { return !recordDir.empty() || !recordVideo.empty(); }
+  static constexpr int kDefaultShutterDegrees = 180;  // film's usual half-open shutter
   // Frame rate of the virtual clock of a recording.
-  int recordFps() const { return fps.value_or(recordVideo.empty() ? kDefaultFramesFps : kDefaultVideoFps); }
+  platform::FrameRate recordFps() const {
+    return fps.value_or(recordVideo.empty() ? kDefaultFramesFps : kDefaultVideoFps);
+  }
   // A frame rate without a recording: the show runs on the virtual clock, silently, and
   // writes nothing, so every run draws the same frames (a benchmark).
   bool benchmarkRun() const { return fps && !recording(); }
@@ -48,8 +59,14 @@ struct ParsedOptions {
   std::string error;  // empty when the command line was understood
 };
 
-// Window sizes --mode accepts (a window wider than 16:9 shows the 16:9 picture with bars).
+// Window sizes --mode accepts (a window wider than 16:9 shows the 16:9 picture with bars);
+// recordings and benchmark runs draw offscreen at the same sizes.
 constexpr int kMinWidth = 320, kMinHeight = 240, kMaxWidth = 7680, kMaxHeight = 4320;
+
+// A frame rate as --fps takes it: a whole number ("60"), a fraction ("60000/1001") or a
+// decimal ("12.5"); the NTSC decimals (59.94, 29.97, 23.976, ...: within a thousandth of
+// k x 1000/1001) stand for their exact fractions. From 1 to 1000 frames a second.
+std::optional<platform::FrameRate> parseFrameRate(std::string_view text);
 
 ParsedOptions parseOptions(const std::vector<std::string>& args);
 std::string usageText();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -110,9 +111,13 @@ int ChildProcess::finish() {
   }
   if (pid_ <= 0) return -1;
   int status = 0;
+  struct rusage usage {};
   pid_t r;
-  do r = ::waitpid(pid_, &status, 0);
+  do r = ::wait4(pid_, &status, 0, &usage);
   while (r < 0 && errno == EINTR);
+  if (r > 0)
+    cpuSeconds_ = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
   pid_ = -1;
   return r > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -29,10 +29,13 @@ class ChildProcess {
   // Closes the input (the program sees its end) and waits. The program's exit code, or -1
   // when it was killed by a signal or never ran.
   int finish();
+  // User and system CPU seconds the program used, once finish() has waited for it.
+  double cpuSeconds() const { return cpuSeconds_; }
 
  private:
   int pid_ = -1;
   int input_ = -1;
+  double cpuSeconds_ = 0.0;
 };
 
 }  // namespace capture

@@ -12,7 +12,7 @@
 
 namespace capture {
 
-FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(folder)), fps_(fps) {
+FrameRecorder::FrameRecorder(std::string folder, platform::FrameRate rate) : folder_(std::move(folder)), rate_(rate) {
   if (!platform::createFolders(folder_)) {
     error_ = "cannot create the recording folder '" + folder_ + "'";
     return;
@@ -20,16 +20,20 @@ FrameRecorder::FrameRecorder(std::string folder, int fps) : folder_(std::move(fo
   ok_ = true;
 }
 
-void FrameRecorder::startClock() const { platform::useFrameRateCounter(fps_); }
+void FrameRecorder::startClock() const { platform::useFrameRateCounter(rate_); }
 
 void FrameRecorder::advanceClock() const { platform::advanceVirtualFrame(); }
 
 bool FrameRecorder::saveFrame(int width, int height) {
   const std::vector<std::uint8_t> pixels = resources::readBackBuffer(width, height);
+  return writeFrame(pixels.data(), width, height, true);
+}
+
+bool FrameRecorder::writeFrame(const std::uint8_t* pixels, int width, int height, bool bottomUp) {
   char name[32];
   std::snprintf(name, sizeof name, "/frame_%06d.png", frames_);
   // Fast compression: recording should not be dominated by zlib.
-  if (!resources::writePngFile(folder_ + name, width, height, 3, pixels.data(), true, 1)) return false;
+  if (!resources::writePngFile(folder_ + name, width, height, 3, pixels, bottomUp, 1)) return false;
   ++frames_;
   return true;
 }

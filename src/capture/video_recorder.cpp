@@ -9,26 +9,11 @@
 #include <fstream>
 #include <vector>
 
-#include "resources/screenshot.h"
 
 namespace capture {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Video codec settings per container: H.264 for MP4 and Matroska, VP9 for WebM. Fast
-// presets: the encoder shares the machine with the software renderer.
-std::vector<std::string> videoCodec(const std::string& container) {
-  if (container == "webm")
-    return {"-c:v", "libvpx-vp9", "-deadline", "realtime", "-cpu-used", "8", "-row-mt", "1",
-            "-crf", "30", "-b:v", "0", "-pix_fmt", "yuv420p"};
-  return {"-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p"};
-}
-
-std::vector<std::string> audioCodec(const std::string& container) {
-  if (container == "webm") return {"-c:a", "libopus", "-b:a", "160k"};
-  return {"-c:a", "aac", "-b:a", "192k"};
-}
 
 // The working folders of the recordings under way. A run that ends through exit() without
 // unwinding (Xlib does so when the display goes away) still removes them.
@@ -56,9 +41,10 @@ std::string videoContainer(const std::string& path) {
 
 std::string VideoRecorder::findEncoder() { return findProgram("ffmpeg"); }
 
-VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, int fps, std::string encoder)
+VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, platform::FrameRate rate,
+                             VideoQuality quality, std::string encoder)
     : output_(std::move(outputPath)), encoder_(std::move(encoder)), container_(videoContainer(output_)),
-      width_(width), height_(height), fps_(fps) {
+      width_(width), height_(height), rate_(rate), quality_(quality) {
   std::error_code ec;
   const fs::path out = fs::absolute(output_, ec);
   const fs::path folder = out.parent_path();
@@ -82,10 +68,10 @@ VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, int 
   std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
                                    "-f", "rawvideo", "-pix_fmt", "rgb24",
                                    "-video_size", std::to_string(width_) + "x" + std::to_string(height_),
-                                   "-framerate", std::to_string(fps_), "-i", "pipe:0",
-                                   // 4:2:0 needs even sides: an odd window gets one black line.
-                                   "-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"};
-  for (auto& a : videoCodec(container_)) argv.push_back(a);
+                                   "-framerate", rateText(rate_), "-i", "pipe:0"};
+  const VideoEncoding encoding = videoEncoding(container_, quality_);
+  if (!encoding.filter.empty()) argv.insert(argv.end(), {"-vf", encoding.filter});
+  argv.insert(argv.end(), encoding.codec.begin(), encoding.codec.end());
   argv.push_back(workFolder_ + "/picture.mkv");
   if (!encoding_.start(argv, true, workFolder_ + "/ffmpeg.log")) fail("cannot start " + encoder_);
 }
@@ -124,15 +110,9 @@ void VideoRecorder::removeWorkFolder() {
   workFolder_.clear();
 }
 
-bool VideoRecorder::saveFrame() {
+bool VideoRecorder::writeFrame(const std::uint8_t* rgb) {
   if (!ok()) return false;
-  const std::vector<std::uint8_t> pixels = resources::readBackBuffer(width_, height_);
-  // The encoder wants the top row first.
-  const size_t row = static_cast<size_t>(width_) * 3;
-  std::vector<std::uint8_t> topDown(pixels.size());
-  for (int y = 0; y < height_; ++y)
-    std::memcpy(topDown.data() + row * y, pixels.data() + row * (height_ - 1 - y), row);
-  if (!encoding_.write(topDown.data(), topDown.size())) {
+  if (!encoding_.write(rgb, static_cast<std::size_t>(width_) * height_ * 3)) {
     encoding_.finish();
     return fail("the video encoder stopped" + encoderLogTail());
   }
@@ -142,6 +122,7 @@ bool VideoRecorder::saveFrame() {
 
 bool VideoRecorder::finish() {
   const int encoded = encoding_.finish();
+  encoderCpuS_ = encoding_.cpuSeconds();
   bool done = ok();
   if (done && encoded != 0) done = fail("the video encoder failed" + encoderLogTail());
   if (done && frames_ > 0) {
@@ -149,7 +130,7 @@ bool VideoRecorder::finish() {
     std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
                                      "-i", workFolder_ + "/picture.mkv", "-i", soundtrackPath(),
                                      "-map", "0:v:0", "-map", "1:a:0"};
-    for (auto& a : audioCodec(container_)) argv.push_back(a);
+    for (auto& a : audioCodecArgs(container_, quality_)) argv.push_back(a);
     argv.insert(argv.end(), {"-c:v", "copy"});
     // MP4 players start sooner with the index at the front.
     if (container_ == "mp4") argv.insert(argv.end(), {"-movflags", "+faststart"});

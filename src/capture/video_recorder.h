@@ -6,10 +6,13 @@
 // failed recording leaves the finished video or nothing.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "capture/child_process.h"
+#include "capture/video_codec.h"
+#include "platform/frame_timer.h"
 
 namespace capture {
 
@@ -22,7 +25,8 @@ class VideoRecorder {
   // The encoder program, or empty when ffmpeg is not installed.
   static std::string findEncoder();
 
-  VideoRecorder(std::string outputPath, int width, int height, int fps, std::string encoder);
+  VideoRecorder(std::string outputPath, int width, int height, platform::FrameRate rate, VideoQuality quality,
+                std::string encoder);
   ~VideoRecorder();  // an unfinished recording is abandoned: no output, no working files
 
   bool ok() const { return error_.empty(); }
@@ -30,9 +34,11 @@ class VideoRecorder {
   // Where the soundtrack of the recording is to be written.
   std::string soundtrackPath() const;
 
-  // Reads the back buffer of the current context and hands it to the encoder.
-  bool saveFrame();
+  // Hands one frame (top-down RGB rows, width x height x 3) to the encoder.
+  bool writeFrame(const std::uint8_t* rgb);
   int framesWritten() const { return frames_; }
+  // CPU seconds the encoder has used, once finish() has waited for it.
+  double encoderCpuSeconds() const { return encoderCpuS_; }
 
   // Ends the encoding and joins the picture and the finished soundtrack into the output.
   // With no frames nothing is made. False with error() when it failed; the working folder is
@@ -46,8 +52,11 @@ class VideoRecorder {
 
   std::string output_, encoder_, workFolder_;
   std::string container_;  // "mp4", "mkv" or "webm"
-  int width_, height_, fps_;
+  int width_, height_;
+  platform::FrameRate rate_;
+  VideoQuality quality_;
   int frames_ = 0;
+  double encoderCpuS_ = 0.0;
   ChildProcess encoding_;
   std::string error_;
 };

@@ -7,6 +7,7 @@
 
 #include "demo/scene_drawing.h"
 #include "demo/scene_objects.h"
+#include "fx/pixel_scale.h"
 #include "fx/screen_pictures.h"
 #include "fx/veils.h"
 #include "platform/settings.h"
@@ -107,7 +108,7 @@ void FinalScene::windowPass(float t) {
   grid_.animate(t);
   grid_.draw();
   glEnable(GL_LINE_SMOOTH);
-  glLineWidth(0.2f);
+  fx::setLineWidth(0.2f);
   grid_.setPolygonMode(GL_LINE);
   glColor4f(0.8f, 0.8f, 0.8f, 0.2f);
   grid_.draw();
@@ -188,13 +189,13 @@ void drawFinalBackdrop(float s) {
   gluPerspective(160.0, settings.aspectRatio, 1.0, 700.0);
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
-  glViewport(0, 0, resources::kTargetTextureSize, resources::kTargetTextureSize);
+  glViewport(0, 0, resources::textureTable.targetSize, resources::textureTable.targetSize);
   glDisable(GL_SCISSOR_TEST);
   bindOnUnit0(resources::tableTextureName(resources::kSpherePicture));
   glRotatef(s / 30.0f, 2.5f * std::cos(s / 60.0f), 2.5f * std::cos(s / 120.0f), 2.5f * std::sin(s / 120.0f));
   glRotatef(s / 10.0f, 0.0f, 0.0f, 1.0f);
   if (sceneObjects.stripSphere) fx::drawStripSphere(4.0f, 32);
-  fx::copyToTexture(resources::kTargetTextureSize, resources::textureTable.backdropTexture);
+  fx::copyToTexture(resources::textureTable.targetSize, resources::textureTable.backdropTexture);
   setWindowProjection(1.0, 700.0);
   glPopMatrix();
 }

@@ -9,6 +9,7 @@
 
 #include "demo/intro_overlay.h"
 #include "demo/loading_sequence.h"
+#include "fx/pixel_scale.h"
 #include "music/music_player.h"
 #include "platform/crt_random.h"
 #include "platform/frame_timer.h"
@@ -66,8 +67,10 @@ void Show::load(ShowHost host) {
   setFramePresenter(std::move(host.present));
   loaded_ = true;
 
-  resources::loadTextureTable();
+  fx::setPixelScale(host.pixelScale);
+  resources::loadTextureTable(resources::kTargetTextureSize * fx::pixelScale());
   textures_ = true;
+  fx::setLineWidth(1.0f);
   platform::createSharedQuadric();
   quadric_ = true;
 

@@ -34,6 +34,10 @@ using FramePresenter = std::function<void()>;
 struct ShowHost {
   FramePresenter present;   // without one, the progress screens are drawn but not shown
   int letterboxHeight = 0;  // the black bars above and below the picture
+  // A supersampled recording draws the show this many times larger than it records it; what
+  // the show sizes in pixels (line widths, the stencil window's insets, the frame copies)
+  // grows with it, so that filtered down it is the plain picture with smoother edges.
+  int pixelScale = 1;
 };
 
 class Show {

@@ -47,7 +47,7 @@ void rayVeil() {
 void drawIntroPicture(bool echo) {
   echo = echo && script.drawing;
   if (echo) {
-    glViewport(0, 0, resources::kTargetTextureSize, resources::kTargetTextureSize);
+    glViewport(0, 0, resources::textureTable.targetSize, resources::textureTable.targetSize);
     glDisable(GL_SCISSOR_TEST);
   }
   SceneObjects& o = sceneObjects;

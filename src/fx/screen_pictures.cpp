@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "fx/pixel_scale.h"
+
 namespace fx {
 
 namespace {
@@ -87,11 +89,13 @@ void whiteFade(int w, int h, double start, double t, double length) {
 }
 
 PixelQuad stencilFrameLine(float x0, float x1, float y0, float y1) {
-  return {{{{x0 + 2, y1 - 2}, {x1 - 2, y1 - 2}, {x1 - 2, y0 + 2}, {x0 + 2, y0 + 2}}}};
+  const float d = scaledPixels(2);
+  return {{{{x0 + d, y1 - d}, {x1 - d, y1 - d}, {x1 - d, y0 + d}, {x0 + d, y0 + d}}}};
 }
 
 PixelQuad stencilRectangle(float x0, float x1, float y0, float y1) {
-  return {{{{x0 + 3, y1 - 3}, {x1 - 3, y1 - 3}, {x1 - 3, y0 + 3}, {x0 + 3, y0 + 3}}}};
+  const float d = scaledPixels(3);
+  return {{{{x0 + d, y1 - d}, {x1 - d, y1 - d}, {x1 - d, y0 + d}, {x0 + d, y0 + d}}}};
 }
 
 MaskedRect stencilWindowInterior(float x0, float x1, float y0, float y1, int w, int h) {
@@ -120,13 +124,13 @@ void stencilWindow(float x0, float x1, float y0, float y1, int w, int h) {
   glPushMatrix();
   glLoadIdentity();
   glColor4f(1, 1, 1, 1);
-  glLineWidth(2);
+  setLineWidth(2);
   glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
   glBegin(GL_LINE_LOOP);
   for (const auto& corner : stencilFrameLine(x0, x1, y0, y1).corners) glVertex2f(corner[0], corner[1]);
   glEnd();
   glPopMatrix();
-  glLineWidth(1);
+  setLineWidth(1);
 
   glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
   glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);

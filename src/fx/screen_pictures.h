@@ -43,7 +43,7 @@ std::optional<float> whiteFadeAlpha(double start, double t, double length);
 // start + length; nothing at or after the end.
 void whiteFade(int w, int h, double start, double t, double length);
 
-// The frame line (2 pixels inside the given bounds, line width 2) and the stencil rectangle
+// The frame line (2 pixels inside the given bounds, line width 2; pixels of the show, see pixel_scale.h) and the stencil rectangle
 // (3 pixels inside) of stencilWindow, in centred pixel coordinates.
 PixelQuad stencilFrameLine(float x0, float x1, float y0, float y1);
 PixelQuad stencilRectangle(float x0, float x1, float y0, float y1);

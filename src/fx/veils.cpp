@@ -285,7 +285,7 @@ void drawEchoLayers(int first, int n, int count, float step, float margin, float
 }  // namespace
 
 void echoTrail(int count, float step, float margin, float startAlpha) {
-  copyToTexture(resources::kTargetTextureSize, resources::textureTable.trailTexture);
+  copyToTexture(resources::textureTable.targetSize, resources::textureTable.trailTexture);
 
   glBlendFunc(GL_SRC_ALPHA, GL_ONE);
   glEnable(GL_BLEND);

@@ -83,9 +83,21 @@ bool startOfflineRecording(std::string_view path) {
 }
 
 void advanceOfflineRecording(double recordedMs) {
-  if (!recording.file || recording.failed || !std::isfinite(recordedMs) || recordedMs <= 0.0) return;
+  if (!std::isfinite(recordedMs) || recordedMs <= 0.0) return;
   const double exact = std::round(recordedMs * kRecordingRate / 1000.0);
-  const std::int64_t target = exact >= static_cast<double>(kMaxFrames) ? kMaxFrames : static_cast<std::int64_t>(exact);
+  advanceOfflineRecordingTo(exact >= static_cast<double>(kMaxFrames) ? kMaxFrames : static_cast<std::int64_t>(exact));
+}
+
+std::int64_t samplesAtFrame(std::int64_t frames, platform::FrameRate rate) {
+  if (!rate.valid() || frames <= 0) return 0;
+  // frames x den / num seconds; in integers, rounded half up.
+  const std::int64_t scaled = frames * rate.den * kRecordingRate;
+  return (2 * scaled + rate.num) / (2 * rate.num);
+}
+
+void advanceOfflineRecordingTo(std::int64_t samples) {
+  if (!recording.file || recording.failed) return;
+  const std::int64_t target = std::min(samples, kMaxFrames);
   std::array<std::int16_t, kMixChunkFrames * kChannels> stereo;
   while (recording.frames < target) {
     const auto frames = static_cast<std::size_t>(std::min<std::int64_t>(target - recording.frames, kMixChunkFrames));

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/frame_timer.h"
+
 namespace music {
 
 constexpr int kRecordingRate = 44100;
@@ -24,6 +26,12 @@ bool startOfflineRecording(std::string_view path);
 // Renders silence or the playing songs up to the sample of `recordedMs` (rounded to the
 // nearest sample). Times at or before the current end add nothing.
 void advanceOfflineRecording(double recordedMs);
+// The same up to sample frame `samples`.
+void advanceOfflineRecordingTo(std::int64_t samples);
+
+// The sample at which frame `frames` of `rate` starts, to the nearest sample, counted exactly
+// (no drift at 60000/1001 however long the recording).
+std::int64_t samplesAtFrame(std::int64_t frames, platform::FrameRate rate);
 
 // Completes the file. False when no recording ran or writing failed (no file is left then).
 bool finishOfflineRecording();

@@ -9,6 +9,8 @@ struct CounterSource {
   bool isVirtual = false;
   std::int64_t virtualCount = 0;
   std::int64_t virtualFrequency = 1;
+  std::int64_t countsPerFrame = 1;
+  std::int64_t phaseCounts = 0;  // how far a sub-frame phase has moved into the frame
 };
 
 struct FrameTimerState {
@@ -100,6 +102,8 @@ void useVirtualCounter(std::int64_t frequency) {
   counter.isVirtual = true;
   counter.virtualCount = 0;
   counter.virtualFrequency = frequency > 0 ? frequency : 1;
+  counter.countsPerFrame = counter.virtualFrequency;
+  counter.phaseCounts = 0;
 }
 
 void advanceVirtualCounter(std::int64_t counts) { counter.virtualCount += counts; }
@@ -107,14 +111,28 @@ void advanceVirtualCounter(std::int64_t counts) { counter.virtualCount += counts
 void useRealCounter() { counter.isVirtual = false; }
 
 namespace {
-// Counts per frame of the frame-rate counter: the frequency is this times the frame rate, so
-// every frame is a whole number of counts.
+// Counts per frame of a whole frame rate (per den frames of a fraction): the frequency is this
+// times the rate's numerator.
 constexpr std::int64_t kCountsPerFrame = 1'000'000;
 }  // namespace
 
-void useFrameRateCounter(int fps) { useVirtualCounter(kCountsPerFrame * (fps > 0 ? fps : 1)); }
+void useFrameRateCounter(FrameRate rate) {
+  if (!rate.valid()) rate = FrameRate(1);
+  useVirtualCounter(kCountsPerFrame * rate.num);
+  counter.countsPerFrame = kCountsPerFrame * rate.den;
+}
 
-void advanceVirtualFrame() { advanceVirtualCounter(kCountsPerFrame); }
+void advanceVirtualFrame() {
+  advanceVirtualCounter(counter.countsPerFrame - counter.phaseCounts);
+  counter.phaseCounts = 0;
+}
+
+void setVirtualFramePhase(double phase) {
+  const double clamped = phase > 0.0 ? (phase < 1.0 ? phase : 1.0) : 0.0;
+  const auto counts = static_cast<std::int64_t>(clamped * static_cast<double>(counter.countsPerFrame) + 0.5);
+  advanceVirtualCounter(counts - counter.phaseCounts);
+  counter.phaseCounts = counts;
+}
 
 bool usingVirtualCounter() { return counter.isVirtual; }
 
@@ -123,7 +141,7 @@ double virtualCounterMs() {
 }
 
 double virtualFrameMs() {
-  return static_cast<double>(kCountsPerFrame) * 1000.0 / static_cast<double>(counter.virtualFrequency);
+  return static_cast<double>(counter.countsPerFrame) * 1000.0 / static_cast<double>(counter.virtualFrequency);
 }
 
 namespace {

@@ -78,15 +78,16 @@ std::uint32_t createTargetTexture(int size) {
   return name;
 }
 
-void loadTextureTable() {
+void loadTextureTable(int targetSize) {
   for (int i = 0; i < kTextureTableSize; ++i) {
     const TextureTableFile& file = kTextureTableFiles[i];
     textureTable.entries[i] = file.reader == TextureReader::Tga ? loadTgaTexture(file.path, 0)
                                                                 : loadJpegTexture(file.path);
   }
   textureTable.noiseTexture = createNoiseTexture();
-  textureTable.trailTexture = createTargetTexture(kTargetTextureSize);
-  textureTable.backdropTexture = createTargetTexture(kTargetTextureSize);
+  textureTable.targetSize = targetSize;
+  textureTable.trailTexture = createTargetTexture(targetSize);
+  textureTable.backdropTexture = createTargetTexture(targetSize);
 }
 
 void releaseTextureTable() {

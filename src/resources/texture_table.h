@@ -59,6 +59,7 @@ struct TextureTable {
   std::uint32_t noiseTexture = 0;
   std::uint32_t trailTexture = 0;
   std::uint32_t backdropTexture = 0;
+  int targetSize = kTargetTextureSize;  // the side of the two frame-copy targets
 };
 
 extern TextureTable textureTable;
@@ -69,9 +70,10 @@ inline const TextureRecord& tableTexture(int index) { return textureTable.entrie
 inline std::uint32_t tableTextureName(int index) { return tableTexture(index).name; }
 
 // Loads the 24 entries from the working directory (a missing file leaves its entry empty and
-// loading goes on), then makes the noise, trail and backdrop textures. Needs a current
-// OpenGL context.
-void loadTextureTable();
+// loading goes on), then makes the noise, trail and backdrop textures, the last two
+// `targetSize` square (larger than the design's 512 only for a supersampled show). Needs a
+// current OpenGL context.
+void loadTextureTable(int targetSize = kTargetTextureSize);
 
 // Deletes the 24 entries' textures in index order and clears them. The generated textures
 // are left to the context.

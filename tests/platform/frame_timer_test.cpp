@@ -61,6 +61,31 @@ TEST_F(FrameTimerTest, FrameDeltaMeasuresFromThePreviousReading) {
   EXPECT_NEAR(platform::frameDeltaMs(), 10.0f, 0.001f);
 }
 
+TEST(FrameRateCounter, FramesStartOnTheRateExactlyAndSubFramesFallBetween) {
+  struct Case {
+    platform::FrameRate rate;
+    double frameMs;
+  };
+  for (const Case c : {Case{{30, 1}, 100.0 / 3}, Case{{60000, 1001}, 1001.0 / 60}, Case{{24000, 1001}, 1001.0 / 24}}) {
+    platform::useFrameRateCounter(c.rate);
+    EXPECT_DOUBLE_EQ(platform::virtualFrameMs(), c.frameMs);  // the step a seek replays by
+    platform::timerInit();
+    platform::resetDemoClock();
+    // A quarter of the way, then three quarters, then on: the next frame's start, not beyond.
+    for (int frame = 0; frame < 100000; ++frame) {
+      if (frame % 997 == 0) {
+        platform::setVirtualFramePhase(0.25);
+        platform::setVirtualFramePhase(0.75);
+        EXPECT_NEAR(platform::demoClockMs(), (frame + 0.75) * c.frameMs, 1e-6);
+      }
+      platform::advanceVirtualFrame();
+    }
+    // 100000 frames on: no drift from the rate (the counter's frame is a whole count).
+    EXPECT_NEAR(platform::demoClockMs(), 100000 * c.frameMs, 1e-6) << c.rate.num << "/" << c.rate.den;
+  }
+  platform::useRealCounter();
+}
+
 TEST(FrameTimerReal, ConsecutiveDeltasAreNearZeroAndTheClockIsAFraction) {
   platform::useRealCounter();
   platform::timerInit();

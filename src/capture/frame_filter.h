@@ -1,0 +1,28 @@
+// From what was drawn to what is recorded: OpenGL's rows (bottom up, RGBA as read back) to
+// the recorded picture (top down, RGB), through an N x N box filter when the show was drawn
+// N times larger (supersampling) and a sum of sub-frames when several make one frame
+// (motion blur). Sums are exact integers, so 16 sub-frames average without banding.
+//
+// The box filter: each recorded pixel is the plain mean of the N x N drawn pixels it covers.
+// Flat areas come out exactly as drawn, nothing rings or spills into the neighbours, and it
+// is what the supersampled picture means: the coverage of each pixel.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace capture {
+
+// Adds each N x N block of `drawn` (N x width by N x height, bottom-up RGBA rows, alpha
+// ignored) `weight` times to its pixel in `sums` (width x height x 3, top row first).
+void addBlockSums(const std::uint8_t* drawn, int width, int height, int n, std::uint32_t weight,
+                  std::uint32_t* sums);
+
+// Each of `values` sums divided by `count` (1 to 4096), rounded to nearest, as bytes. Sums
+// must not exceed count x 255.
+void resolveSums(const std::uint32_t* sums, std::size_t values, std::uint32_t count, std::uint8_t* out);
+
+// A picture drawn at its recorded size: bottom-up RGBA to top-down RGB.
+void packRows(const std::uint8_t* drawn, int width, int height, std::uint8_t* rgb);
+
+}  // namespace capture

@@ -1,0 +1,47 @@
+#include "capture/video_codec.h"
+
+namespace capture {
+
+std::optional<VideoQuality> parseVideoQuality(std::string_view word) {
+  if (word == "draft") return VideoQuality::Draft;
+  if (word == "good") return VideoQuality::Good;
+  if (word == "high") return VideoQuality::High;
+  if (word == "lossless") return VideoQuality::Lossless;
+  return std::nullopt;
+}
+
+VideoEncoding videoEncoding(const std::string& container, VideoQuality quality) {
+  if (quality == VideoQuality::Lossless)
+    // Intra-only with checksummed slices: every frame decodes on its own, to the exact RGB.
+    return {"", {"-c:v", "ffv1", "-level", "3", "-g", "1", "-slices", "4", "-slicecrc", "1", "-pix_fmt", "bgr0"}};
+  VideoEncoding e;
+  // 4:2:0 needs even sides (an odd size gets one black line). The show is RGB and players
+  // take high-definition video as BT.709, so it is converted and tagged so, in studio range.
+  e.filter = "pad=ceil(iw/2)*2:ceil(ih/2)*2,scale=out_color_matrix=bt709:out_range=tv";
+  if (container == "webm") {
+    // VP9: realtime speed for drafts and the default, the good deadline for high.
+    const bool high = quality == VideoQuality::High;
+    e.codec = {"-c:v", "libvpx-vp9", "-deadline", high ? "good" : "realtime", "-cpu-used", high ? "2" : "8",
+               "-row-mt", "1", "-crf", quality == VideoQuality::Draft ? "36" : high ? "24" : "30", "-b:v", "0"};
+  } else {
+    // H.264: fast presets, since the encoder shares the machine with the software renderer.
+    e.codec = {"-c:v", "libx264", "-preset",
+               quality == VideoQuality::Draft ? "superfast" : quality == VideoQuality::High ? "medium" : "veryfast",
+               "-crf", quality == VideoQuality::Draft ? "23" : quality == VideoQuality::High ? "14" : "18"};
+  }
+  e.codec.insert(e.codec.end(), {"-pix_fmt", "yuv420p", "-colorspace", "bt709", "-color_primaries", "bt709",
+                                 "-color_trc", "bt709", "-color_range", "tv"});
+  return e;
+}
+
+std::vector<std::string> audioCodecArgs(const std::string& container, VideoQuality quality) {
+  if (quality == VideoQuality::Lossless) return {"-c:a", "flac"};
+  if (container == "webm") return {"-c:a", "libopus", "-b:a", quality == VideoQuality::High ? "256k" : "160k"};
+  return {"-c:a", "aac", "-b:a", quality == VideoQuality::High ? "256k" : "192k"};
+}
+
+std::string rateText(platform::FrameRate rate) {
+  return rate.den == 1 ? std::to_string(rate.num) : std::to_string(rate.num) + "/" + std::to_string(rate.den);
+}
+
+}  // namespace capture

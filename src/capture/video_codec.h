@@ -1,0 +1,34 @@
+// What ffmpeg is asked to make of the frames and the soundtrack: per container and quality,
+// the codec and its settings. H.264 and AAC in MP4 and Matroska, VP9 and Opus in WebM, and
+// on request a lossless master: FFV1 in RGB and FLAC in Matroska, which decodes to exactly
+// the recorded pictures and samples.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/frame_timer.h"
+
+namespace capture {
+
+enum class VideoQuality { Draft, Good, High, Lossless };
+
+// "draft", "good", "high" or "lossless"; nothing for any other word.
+std::optional<VideoQuality> parseVideoQuality(std::string_view word);
+
+struct VideoEncoding {
+  std::string filter;              // the picture's filter chain, empty for none
+  std::vector<std::string> codec;  // codec, its settings, pixel format and colour tags
+};
+
+// The picture's and the sound's ffmpeg arguments for `container` ("mp4", "mkv" or "webm") at
+// `quality`. Lossless is Matroska's alone.
+VideoEncoding videoEncoding(const std::string& container, VideoQuality quality);
+std::vector<std::string> audioCodecArgs(const std::string& container, VideoQuality quality);
+
+// "60" or "60000/1001", as ffmpeg and people read a rate.
+std::string rateText(platform::FrameRate rate);
+
+}  // namespace capture
