@@ -97,8 +97,10 @@ ProcessHoldings processHoldings() {
     if (line.rfind("VmRSS:", 0) == 0) h.residentMb = std::atof(line.c_str() + 6) / 1024.0;
     if (line.rfind("Threads:", 0) == 0) h.threads = std::atoi(line.c_str() + 8);
   }
+#ifdef __GLIBC__
   const struct mallinfo2 heap = mallinfo2();
   h.heapMb = static_cast<double>(heap.uordblks + heap.hblkhd) / (1024.0 * 1024.0);
+#endif
   std::error_code ec;
   for (auto it = std::filesystem::directory_iterator("/proc/self/fd", ec); !ec && it != std::filesystem::directory_iterator();
        it.increment(ec))

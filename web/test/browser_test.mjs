@@ -172,6 +172,11 @@ export async function playPage(pageDir, query, wanted, log = () => {}, escapeAtM
 }
 
 async function main() {
+  // The moments the desktop program is recorded at (scripts/web-test asks).
+  if (process.argv[2] === '--moments') {
+    for (const m of kMoments) if (m.ms >= 0) console.log(m.ms);
+    return;
+  }
   const [pageDir, nativeDir, outDir] = process.argv.slice(2);
   if (!outDir) {
     console.error('usage: node browser_test.mjs PAGE_DIR NATIVE_FRAMES_DIR OUT_DIR');
