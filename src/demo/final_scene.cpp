@@ -66,12 +66,8 @@ void FinalScene::draw(float t) {
   }
 }
 
-void FinalScene::windowPass(float t) {
-  const float w = static_cast<float>(width_);
-  const float h = static_cast<float>(height_);
-  fx::stencilWindow(-w / 2.0f, w / 2.0f, -0.4f * h, 0.4f * h, width_, height_);
-  const fx::MaskedRect window = fx::stencilWindowInterior(-w / 2.0f, w / 2.0f, -0.4f * h, 0.4f * h, width_, height_);
-
+// The backdrop's fog: linear and black from 5 to 20. The settings stay after the pass.
+void FinalScene::setWindowFog() {
   const GLfloat clear[4] = {0.0f, 0.0f, 0.0f, 0.0f};
   glFogi(GL_FOG_MODE, GL_LINEAR);
   glFogfv(GL_FOG_COLOR, clear);
@@ -79,6 +75,29 @@ void FinalScene::windowPass(float t) {
   glFogf(GL_FOG_START, 5.0f);
   glFogf(GL_FOG_END, 20.0f);
   glHint(GL_FOG_HINT, GL_FASTEST);
+}
+
+// The grid's fine smooth lines; the width stays set after the pass.
+void FinalScene::setGridLineWidth() {
+  glEnable(GL_LINE_SMOOTH);
+  fx::setLineWidth(0.2f);
+}
+
+void FinalScene::advance(float t) const {
+  if (!(a_ < t && t < b_)) return;
+  setWindowFog();
+  glDisable(GL_FOG);
+  setGridLineWidth();
+  glDisable(GL_LINE_SMOOTH);
+}
+
+void FinalScene::windowPass(float t) {
+  const float w = static_cast<float>(width_);
+  const float h = static_cast<float>(height_);
+  fx::stencilWindow(-w / 2.0f, w / 2.0f, -0.4f * h, 0.4f * h, width_, height_);
+  const fx::MaskedRect window = fx::stencilWindowInterior(-w / 2.0f, w / 2.0f, -0.4f * h, 0.4f * h, width_, height_);
+
+  setWindowFog();
   glEnable(GL_FOG);
 
   // The rendered backdrop, far behind.
@@ -107,8 +126,7 @@ void FinalScene::windowPass(float t) {
   grid_.setPolygonMode(GL_FILL);
   grid_.animate(t);
   grid_.draw();
-  glEnable(GL_LINE_SMOOTH);
-  fx::setLineWidth(0.2f);
+  setGridLineWidth();
   grid_.setPolygonMode(GL_LINE);
   glColor4f(0.8f, 0.8f, 0.8f, 0.2f);
   grid_.draw();

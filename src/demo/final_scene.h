@@ -31,6 +31,10 @@ class FinalScene {
   // Phase 1 before A, the window phase strictly between A and B, phase 3 after B; at A and
   // at B exactly nothing is drawn.
   void draw(float t);
+  // What a frame at `t` leaves set for the frames after it, without drawing it (a jump
+  // replays the frames before its moment without pictures): the window phase's fog settings
+  // (switched off) and its grid's fine line width, which the outline phase draws with.
+  void advance(float t) const;
 
   // Whether a frame at `t` may show the rendered backdrop: the window phase, with a margin
   // before A so that a frame which reads the clock across A has its backdrop made.
@@ -48,6 +52,8 @@ class FinalScene {
  private:
   void windowPass(float t);
   void outlinePass(float t);
+  static void setWindowFog();
+  static void setGridLineWidth();
 
   int width_;
   int height_;

@@ -159,13 +159,20 @@ void runFinalState() {
     drawFinalBackdrop(script.sceneClock);
   else
     setWindowProjection(1.0, 700.0);
-  if (scene && script.drawing) scene->draw(static_cast<float>(now() * 0.001));
+  if (scene) {
+    if (script.drawing)
+      scene->draw(static_cast<float>(now() * 0.001));
+    else
+      scene->advance(static_cast<float>(now() * 0.001));
+  }
   if (now() > cue::kFinalFlashFromMs && script.drawing) {
     // The outline pass ends on its wire sphere and leaves polygons drawn as lines, which
     // would reduce the flash to the outline of a quad beyond the window's edges.
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     fx::fadeInWindow(cue::kFinalFlashStartMs, cue::kFinalFlashEndMs, kWhite, kWhite, kWhite, 0);
     fx::resetSceneState();
+  } else if (now() > cue::kFinalFlashFromMs) {
+    fx::resetSceneState();  // what the flash leaves for the credits, replayed without it
   }
   if (now() > cue::kFinalEndMs) {
     if (script.drawing) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);

@@ -142,7 +142,7 @@ TEST_F(WholeShow, FadesPeakWhiteAndEveryScenePaintsAPicture) {
 // every scene state (the fire's particles and the runner's frames among them) and across the
 // intro's hand-over to the tunnel.
 TEST_F(WholeShow, AStartAnywhereDrawsTheFramesOfTheRunFromTheBeginning) {
-  for (const double start : {25000.0, 49000.0, 60000.0, 80000.0, 120000.0, 160000.0, 200000.0}) {
+  for (const double start : {25000.0, 49000.0, 60000.0, 80000.0, 120000.0, 160000.0, 170000.0, 200000.0}) {
     const std::string out = "START_" + std::to_string(static_cast<int>(start));
     const auto run = testing_support::runProgram(
         "tolvek", "--record " + out + " --fps " + std::to_string(kFps) + " --start " + std::to_string(start) +
