@@ -60,7 +60,9 @@ TEST_F(Recorder, DrawsOffscreenWithoutADisplayAndBeyondTheDisplaysSize) {
   };
   const bool display = std::getenv("DISPLAY") != nullptr;
   std::optional<PngImage> first;
-  for (const Case c : {Case{"env -u DISPLAY -u WAYLAND_DISPLAY", "nodisplay"}, Case{"env SDL_VIDEODRIVER=x11", "fbo"}}) {
+  // No display and no variable at all: also none a test environment sets for its own runs.
+  for (const Case c : {Case{"env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER", "nodisplay"},
+                       Case{"env SDL_VIDEODRIVER=x11", "fbo"}}) {
     if (std::string(c.out) == "fbo" && !display) continue;
     const auto run = record(std::string("../") + c.out + " --fps 1 --until 3000 --mode 1920x1080", c.launcher);
     ASSERT_EQ(run.exitCode, 0) << c.out << ": " << run.output;
