@@ -20,6 +20,7 @@
 #include "demo/show.h"
 #include "platform/frame_timer.h"
 #include "platform/settings.h"
+#include "support/box_recorder.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -124,7 +125,10 @@ class ShowInAWindow : public ::testing::Test {
     s.screenWidth = picture.width;
     s.screenHeight = picture.height;
     EXPECT_TRUE(app::loadDemoConfig(s));
-    EXPECT_TRUE(app::openDemoWindow(window.width, window.height, 32, false, s.windowTitle));
+    if (!app::openDemoWindow(window.width, window.height, 32, false, s.windowTitle)) {
+      ADD_FAILURE() << "no window of " << window.width << "x" << window.height << ": " << SDL_GetError();
+      return {};
+    }
     app::initRenderState();
     platform::useFrameRateCounter(60);
     show.load({app::swapDemoWindow, app::computeLetterboxHeight(picture.width, picture.height)});
@@ -145,6 +149,7 @@ class ShowInAWindow : public ::testing::Test {
 
   testing_support::TempFolder folder;
   std::unique_ptr<testing_support::ScopedWorkingDirectory> cwd;
+  testing_support::BoxRecorder boxes;  // a failure is told, never shown and waited for
   demo::Show show;
 };
 
@@ -155,9 +160,11 @@ const std::vector<double> kMoments = {40000.0, 60000.0, 80000.0, 130000.0, 15500
 TEST_F(ShowInAWindow, AWiderWindowShowsThe169PictureBetweenBlackBarsAndTheToggleScalesIt) {
   const Size plain{426, 240};
   const auto expected = playAt(plain, kMoments);
+  ASSERT_EQ(expected.size(), kMoments.size());
   closeShow();
   for (const Size wide : {Size{561, 240}, Size{853, 240}}) {  // 21:9 and 32:9
     const auto shown = playAt(wide, kMoments);
+    ASSERT_EQ(shown.size(), kMoments.size());
     const PictureRect r = app::fitPicture(wide, plain);
     ASSERT_EQ(r.width, plain.width);
     for (size_t i = 0; i < kMoments.size(); ++i) {
