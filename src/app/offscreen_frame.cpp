@@ -21,6 +21,7 @@ struct FramebufferCalls {
   PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
   PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
   PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;  // optional: only showing the frame needs it
 };
 
 template <class T>
@@ -36,7 +37,8 @@ bool loadFramebufferCalls(FramebufferCalls& f) {
          fetch(f.checkFramebufferStatus, "glCheckFramebufferStatus") &&
          fetch(f.genRenderbuffers, "glGenRenderbuffers") && fetch(f.deleteRenderbuffers, "glDeleteRenderbuffers") &&
          fetch(f.bindRenderbuffer, "glBindRenderbuffer") && fetch(f.renderbufferStorage, "glRenderbufferStorage") &&
-         fetch(f.framebufferRenderbuffer, "glFramebufferRenderbuffer");
+         fetch(f.framebufferRenderbuffer, "glFramebufferRenderbuffer") &&
+         (fetch(f.blitFramebuffer, "glBlitFramebuffer"), true);
 }
 
 FramebufferCalls fb;
@@ -105,7 +107,23 @@ bool OffscreenFrame::create(int width, int height, int depthBits) {
   GLint bits = 0;
   glGetIntegerv(GL_DEPTH_BITS, &bits);
   depthBits_ = bits;
+  width_ = width;
+  height_ = height;
   return true;
+}
+
+bool OffscreenFrame::canShow() const { return made() && fb.blitFramebuffer; }
+
+void OffscreenFrame::showIn(int x, int y, int width, int height) const {
+  if (!canShow()) return;
+  fb.bindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+  fb.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glClear(GL_COLOR_BUFFER_BIT);  // the bars, in the caller's clear colour
+  // Pixel for pixel where the sizes agree; a scaled picture is filtered, never blocky.
+  const bool sameSize = width == width_ && height == height_;
+  fb.blitFramebuffer(0, 0, width_, height_, x, y, x + width, y + height, GL_COLOR_BUFFER_BIT,
+                     sameSize ? GL_NEAREST : GL_LINEAR);
+  fb.bindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
 }
 
 void OffscreenFrame::destroy() {

@@ -28,7 +28,11 @@ class OffscreenFrame {
   void destroy();
 
   bool made() const { return framebuffer_ != 0; }
-  unsigned framebuffer() const { return framebuffer_; }  // its OpenGL name, for showing it in a window
+  // Whether the driver can copy the frame into the window (framebuffer blits), and that copy:
+  // the window's own framebuffer cleared (with the caller's clear state), the whole frame
+  // into the rectangle; the frame stays bound for drawing.
+  bool canShow() const;
+  void showIn(int x, int y, int width, int height) const;
   int depthBits() const { return depthBits_; }
   const std::string& reason() const { return reason_; }
 
@@ -36,6 +40,7 @@ class OffscreenFrame {
   unsigned framebuffer_ = 0;
   unsigned colour_ = 0, depth_ = 0, stencil_ = 0;
   int depthBits_ = 0;
+  int width_ = 0, height_ = 0;
   std::string reason_;
 };
 

@@ -1,7 +1,6 @@
 #include "app/window_picture.h"
 
 #include <GL/gl.h>
-#include <GL/glext.h>
 #include <SDL.h>
 
 #include <cstdio>
@@ -9,27 +8,6 @@
 #include "app/offscreen_frame.h"
 
 namespace app {
-namespace {
-
-// The two calls that show a framebuffer in the window (OpenGL 3.0 or
-// GL_EXT_framebuffer_blit), looked up once a picture is apart.
-struct BlitCalls {
-  PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-  PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
-};
-
-BlitCalls blitCalls() {
-  BlitCalls calls;
-  calls.bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebuffer"));
-  calls.blitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBlitFramebuffer"));
-  if (!calls.blitFramebuffer) {
-    calls.bindFramebuffer = reinterpret_cast<PFNGLBINDFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBindFramebufferEXT"));
-    calls.blitFramebuffer = reinterpret_cast<PFNGLBLITFRAMEBUFFERPROC>(SDL_GL_GetProcAddress("glBlitFramebufferEXT"));
-  }
-  return calls;
-}
-
-}  // namespace
 
 Size pictureSizeFor(Size window) {
   if (static_cast<long>(window.width) * 9 <= static_cast<long>(window.height) * 16) return window;
@@ -68,7 +46,7 @@ bool WindowPicture::windowResized(Size drawable) {
   }
   if (apart()) return true;
   frame_ = std::make_unique<OffscreenFrame>();
-  if (!blitCalls().blitFramebuffer || !frame_->create(picture_.width, picture_.height, depthBits_)) {
+  if (!frame_->create(picture_.width, picture_.height, depthBits_) || !frame_->canShow()) {
     std::fprintf(stderr, "tolvek: the picture cannot be kept apart from the window (%s); it is stretched\n",
                  frame_->reason().empty() ? "no framebuffer blits" : frame_->reason().c_str());
     frame_.reset();
@@ -79,22 +57,13 @@ bool WindowPicture::windowResized(Size drawable) {
 
 void WindowPicture::compose() {
   if (!apart()) return;
-  static const BlitCalls calls = blitCalls();
   const PictureRect r = fitPicture(window_, picture_);
-  calls.bindFramebuffer(GL_READ_FRAMEBUFFER, frame_->framebuffer());
-  calls.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glPushAttrib(GL_COLOR_BUFFER_BIT | GL_SCISSOR_BIT);
   glDisable(GL_SCISSOR_TEST);
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-  glClear(GL_COLOR_BUFFER_BIT);
-  // Pixel for pixel where the sizes agree; a scaled picture is filtered, never blocky.
-  const bool sameSize = r.width == picture_.width && r.height == picture_.height;
-  calls.blitFramebuffer(0, 0, picture_.width, picture_.height, r.x, r.y, r.x + r.width, r.y + r.height,
-                        GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+  frame_->showIn(r.x, r.y, r.width, r.height);  // the show draws on into its own framebuffer
   glPopAttrib();
-  // The show draws on into its own framebuffer.
-  calls.bindFramebuffer(GL_FRAMEBUFFER, frame_->framebuffer());
 }
 
 void WindowPicture::present(SDL_Window* window) {
