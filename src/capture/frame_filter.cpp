@@ -47,4 +47,64 @@ void packRows(const std::uint8_t* drawn, int width, int height, std::uint8_t* rg
   }
 }
 
+int evenSide(int side) { return side + (side & 1); }
+
+std::size_t yuv420Bytes(int width, int height) {
+  const auto w = static_cast<std::size_t>(evenSide(width)), h = static_cast<std::size_t>(evenSide(height));
+  return w * h + 2 * (w / 2) * (h / 2);
+}
+
+namespace {
+
+// BT.709 in 16-bit fixed point: Y' = 16 + 219/255 (0.2126 R + 0.7152 G + 0.0722 B), the colour
+// differences 128 + 224/255 of the scaled B - Y' and R - Y'. Each row of weights sums to
+// its exact total, so greys come out with Cb = Cr = 128 exactly.
+constexpr std::int32_t kY[3] = {11966, 40254, 4064};
+constexpr std::int32_t kCb[3] = {-6596, -22188, 28784};
+constexpr std::int32_t kCr[3] = {28784, -26145, -2639};
+constexpr std::int32_t kHalf = 1 << 15;
+
+std::uint8_t luma(const std::uint8_t* p) {
+  return static_cast<std::uint8_t>(16 + ((kY[0] * p[0] + kY[1] * p[1] + kY[2] * p[2] + kHalf) >> 16));
+}
+
+// `r`, `g`, `b` are sums of four samples: the quarter is taken inside the rounding.
+std::uint8_t chroma(const std::int32_t (&k)[3], std::int32_t r, std::int32_t g, std::int32_t b) {
+  return static_cast<std::uint8_t>(128 + ((k[0] * r + k[1] * g + k[2] * b + 4 * kHalf) >> 18));
+}
+
+}  // namespace
+
+void rgbToYuv420(const std::uint8_t* rgb, int width, int height, std::uint8_t* yuv) {
+  const int w = evenSide(width), h = evenSide(height);
+  std::uint8_t* yPlane = yuv;
+  std::uint8_t* cbPlane = yuv + static_cast<std::size_t>(w) * h;
+  std::uint8_t* crPlane = cbPlane + static_cast<std::size_t>(w / 2) * (h / 2);
+  const std::uint8_t black[3] = {0, 0, 0};
+  const std::size_t row = static_cast<std::size_t>(width) * 3;
+  for (int y = 0; y < h; y += 2) {
+    const std::uint8_t* top = y < height ? rgb + static_cast<std::size_t>(y) * row : nullptr;
+    const std::uint8_t* bottom = y + 1 < height ? rgb + static_cast<std::size_t>(y + 1) * row : nullptr;
+    std::uint8_t* yTop = yPlane + static_cast<std::size_t>(y) * w;
+    std::uint8_t* yBottom = yTop + w;
+    std::uint8_t* cb = cbPlane + static_cast<std::size_t>(y / 2) * (w / 2);
+    std::uint8_t* cr = crPlane + static_cast<std::size_t>(y / 2) * (w / 2);
+    for (int x = 0; x < w; x += 2) {
+      const auto at = [&](const std::uint8_t* line, int column) {
+        return line && column < width ? line + static_cast<std::size_t>(column) * 3 : black;
+      };
+      const std::uint8_t* p[4] = {at(top, x), at(top, x + 1), at(bottom, x), at(bottom, x + 1)};
+      yTop[x] = luma(p[0]);
+      yTop[x + 1] = luma(p[1]);
+      yBottom[x] = luma(p[2]);
+      yBottom[x + 1] = luma(p[3]);
+      const std::int32_t r = p[0][0] + p[1][0] + p[2][0] + p[3][0];
+      const std::int32_t g = p[0][1] + p[1][1] + p[2][1] + p[3][1];
+      const std::int32_t b = p[0][2] + p[1][2] + p[2][2] + p[3][2];
+      cb[x / 2] = chroma(kCb, r, g, b);
+      cr[x / 2] = chroma(kCr, r, g, b);
+    }
+  }
+}
+
 }  // namespace capture

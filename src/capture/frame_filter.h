@@ -25,4 +25,13 @@ void resolveSums(const std::uint32_t* sums, std::size_t values, std::uint32_t co
 // A picture drawn at its recorded size: bottom-up RGBA to top-down RGB.
 void packRows(const std::uint8_t* drawn, int width, int height, std::uint8_t* rgb);
 
+// The sides of a 4:2:0 picture, which must be even, and its size in bytes (planes Y, Cb, Cr).
+int evenSide(int side);
+std::size_t yuv420Bytes(int width, int height);
+
+// Top-down RGB (width x height) to planar 4:2:0 YCbCr, BT.709 in studio range as the lossy
+// codecs take high definition: each chroma sample the mean of its 2 x 2 block, rounded. An odd
+// side gets one black line, as ffmpeg's pad filter gives it. `yuv` holds yuv420Bytes.
+void rgbToYuv420(const std::uint8_t* rgb, int width, int height, std::uint8_t* yuv);
+
 }  // namespace capture

@@ -19,7 +19,9 @@ enum class VideoQuality { Draft, Good, High, Lossless };
 std::optional<VideoQuality> parseVideoQuality(std::string_view word);
 
 struct VideoEncoding {
-  std::string filter;              // the picture's filter chain, empty for none
+  // The frames go to the encoder as 4:2:0 BT.709 (converted by the recorder, rgbToYuv420)
+  // for the lossy codecs, as RGB for the lossless master.
+  bool yuv420 = false;
   std::vector<std::string> codec;  // codec, its settings, pixel format and colour tags
 };
 

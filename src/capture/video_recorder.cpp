@@ -9,6 +9,7 @@
 #include <fstream>
 #include <vector>
 
+#include "capture/frame_filter.h"
 
 namespace capture {
 namespace {
@@ -65,12 +66,17 @@ VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, plat
   workFolder_ = pattern;
   workFoldersInUse().push_back(workFolder_);
 
-  std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
-                                   "-f", "rawvideo", "-pix_fmt", "rgb24",
-                                   "-video_size", std::to_string(width_) + "x" + std::to_string(height_),
-                                   "-framerate", rateText(rate_), "-i", "pipe:0"};
   const VideoEncoding encoding = videoEncoding(container_, quality_);
-  if (!encoding.filter.empty()) argv.insert(argv.end(), {"-vf", encoding.filter});
+  if (encoding.yuv420) yuv_.resize(yuv420Bytes(width_, height_));
+  const int w = encoding.yuv420 ? evenSide(width_) : width_, h = encoding.yuv420 ? evenSide(height_) : height_;
+  std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+                                   "-f", "rawvideo", "-pix_fmt", encoding.yuv420 ? "yuv420p" : "rgb24",
+                                   "-video_size", std::to_string(w) + "x" + std::to_string(h),
+                                   "-framerate", rateText(rate_)};
+  if (encoding.yuv420)
+    argv.insert(argv.end(), {"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
+                             "-color_range", "tv"});
+  argv.insert(argv.end(), {"-i", "pipe:0"});
   argv.insert(argv.end(), encoding.codec.begin(), encoding.codec.end());
   argv.push_back(workFolder_ + "/picture.mkv");
   if (!encoding_.start(argv, true, workFolder_ + "/ffmpeg.log")) fail("cannot start " + encoder_);
@@ -112,7 +118,14 @@ void VideoRecorder::removeWorkFolder() {
 
 bool VideoRecorder::writeFrame(const std::uint8_t* rgb) {
   if (!ok()) return false;
-  if (!encoding_.write(rgb, static_cast<std::size_t>(width_) * height_ * 3)) {
+  bool written = false;
+  if (yuv_.empty()) {
+    written = encoding_.write(rgb, static_cast<std::size_t>(width_) * height_ * 3);
+  } else {
+    rgbToYuv420(rgb, width_, height_, yuv_.data());
+    written = encoding_.write(yuv_.data(), yuv_.size());
+  }
+  if (!written) {
     encoding_.finish();
     return fail("the video encoder stopped" + encoderLogTail());
   }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "capture/child_process.h"
 #include "capture/video_codec.h"
@@ -34,7 +35,8 @@ class VideoRecorder {
   // Where the soundtrack of the recording is to be written.
   std::string soundtrackPath() const;
 
-  // Hands one frame (top-down RGB rows, width x height x 3) to the encoder.
+  // Hands one frame (top-down RGB rows, width x height x 3) to the encoder, converted to
+  // 4:2:0 first for the lossy codecs.
   bool writeFrame(const std::uint8_t* rgb);
   int framesWritten() const { return frames_; }
   // CPU seconds the encoder has used, once finish() has waited for it.
@@ -56,6 +58,7 @@ class VideoRecorder {
   platform::FrameRate rate_;
   VideoQuality quality_;
   int frames_ = 0;
+  std::vector<std::uint8_t> yuv_;  // the frame converted, for the lossy codecs; empty otherwise
   double encoderCpuS_ = 0.0;
   ChildProcess encoding_;
   std::string error_;

@@ -34,7 +34,7 @@ constexpr CubeCorner kCube[24] = {
 
 float endScrollOffset(float scrollMs) { return scrollMs * cue::kEndScrollPerMs - 25.0f; }
 
-void drawEndScene() {
+void drawEndScene(bool afterAnotherScene) {
   if (!script.drawing) {
     script.endSpin = static_cast<float>(platform::effectClockMs());
     script.endScroll += script.frameDelta;
@@ -47,7 +47,9 @@ void drawEndScene() {
   glDisable(GL_DEPTH_TEST);
   script.endSpin = static_cast<float>(platform::effectClockMs());
 
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  // The scene clears inside the letterbox; on every frame but the first the frame's own clear
+  // has just done so and nothing has been drawn since, so the window-sized pass is spared.
+  if (afterAnotherScene) glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   glLoadIdentity();
   glTranslatef(0.0f, 0.0f, -3.0f);
   glPushMatrix();

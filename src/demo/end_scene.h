@@ -8,6 +8,8 @@ namespace demo {
 // The credits picture's vertical offset after `scrollMs` of end-scene frames.
 float endScrollOffset(float scrollMs);
 
-void drawEndScene();
+// `afterAnotherScene`: the frame already holds the scene that handed over to this one, which
+// is cleared away first; otherwise the frame is as cleared when it began.
+void drawEndScene(bool afterAnotherScene);
 
 }  // namespace demo

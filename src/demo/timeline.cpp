@@ -183,6 +183,7 @@ void runFinalState() {
 }
 
 void runScript() {
+  const int stateAtStart = script.sceneState;
   script.sceneClock += script.frameDelta * cue::kSceneClockRate;
   if (script.sceneState == -1) runLoadingSequence();
   if (script.sceneState == 0) runIntroState();
@@ -191,7 +192,7 @@ void runScript() {
   if (script.sceneState == 3) runIslandState();
   if (script.sceneState == 4) runFinalSetUpState();
   if (script.sceneState == 5) runFinalState();
-  if (script.sceneState == 6) drawEndScene();
+  if (script.sceneState == 6) drawEndScene(stateAtStart != 6);
 }
 
 }  // namespace
