@@ -110,11 +110,18 @@ function serve(pageDir, frames) {
 }
 
 export function launchChromium() {
+  // WebGL through SwiftShader, headless; or, with TOLVEK_BROWSER_GL=mesa and an X display
+  // (Xvfb), through ANGLE on the desktop's own OpenGL: Mesa's llvmpipe, the renderer the
+  // desktop program draws with, so that frame times compare the two programs and not two
+  // software renderers.
+  const onMesa = process.env.TOLVEK_BROWSER_GL === 'mesa';
   return puppeteer.launch({
     executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
+    headless: !onMesa,
     userDataDir: fs.mkdtempSync('/tmp/tolvek-chromium-'),
-    args: ['--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--no-sandbox',
+    args: [...(onMesa ? ['--use-angle=gl', '--ignore-gpu-blocklist', '--ozone-platform=x11']
+                      : ['--headless=new', '--use-angle=swiftshader', '--enable-unsafe-swiftshader']),
+           '--no-sandbox',
            '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
            '--disable-background-timer-throttling', '--disable-renderer-backgrounding',
            `--window-size=${kWidth},${kHeight}`],
