@@ -65,6 +65,9 @@ class WholeShow : public ::testing::Test {
   static void TearDownTestSuite() { delete folder_; }
   void SetUp() override {
     if (!folder_) GTEST_SKIP() << "needs the kit's show folder (make show, or TOLVEK_SHOW_DIR)";
+    // Each test process records the show once; a recording that failed is reported as such,
+    // with what the program said, rather than as missing frames.
+    ASSERT_EQ(result_.exitCode, 0) << result_.output;
   }
   static PngImage frame(const std::string& name) {
     auto png = testing_support::readPng(folder_->file(name));
