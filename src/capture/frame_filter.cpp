@@ -1,5 +1,7 @@
 #include "capture/frame_filter.h"
 
+#include <vector>
+
 namespace capture {
 
 void addBlockSums(const std::uint8_t* drawn, int width, int height, int n, std::uint32_t weight,
@@ -75,36 +77,59 @@ std::uint8_t chroma(const std::int32_t (&k)[3], std::int32_t r, std::int32_t g, 
 
 }  // namespace
 
-void rgbToYuv420(const std::uint8_t* rgb, int width, int height, std::uint8_t* yuv) {
+namespace {
+
+// One pair of rows (`bottom` the lower in the picture) of pixels `stride` bytes apart into
+// luma rows and one row of each chroma plane. An odd width's missing column is black.
+template <int kStride>
+void rowPairToYuv420(const std::uint8_t* top, const std::uint8_t* bottom, int width, std::uint8_t* yTop,
+                     std::uint8_t* yBottom, std::uint8_t* cb, std::uint8_t* cr) {
+  constexpr std::uint8_t kBlack[3] = {0, 0, 0};
+  for (int x = 0; x < width; x += 2) {
+    const std::uint8_t* p0 = top + static_cast<std::size_t>(x) * kStride;
+    const std::uint8_t* p2 = bottom + static_cast<std::size_t>(x) * kStride;
+    const bool pair = x + 1 < width;
+    const std::uint8_t* p1 = pair ? p0 + kStride : kBlack;
+    const std::uint8_t* p3 = pair ? p2 + kStride : kBlack;
+    yTop[x] = luma(p0);
+    yTop[x + 1] = luma(p1);
+    yBottom[x] = luma(p2);
+    yBottom[x + 1] = luma(p3);
+    const std::int32_t r = p0[0] + p1[0] + p2[0] + p3[0];
+    const std::int32_t g = p0[1] + p1[1] + p2[1] + p3[1];
+    const std::int32_t b = p0[2] + p1[2] + p2[2] + p3[2];
+    cb[x / 2] = chroma(kCb, r, g, b);
+    cr[x / 2] = chroma(kCr, r, g, b);
+  }
+}
+
+// `row(y)` gives picture row y from the top, `kStride` bytes a pixel.
+template <int kStride, typename Row>
+void toYuv420(Row row, int width, int height, std::uint8_t* yuv) {
   const int w = evenSide(width), h = evenSide(height);
   std::uint8_t* yPlane = yuv;
   std::uint8_t* cbPlane = yuv + static_cast<std::size_t>(w) * h;
   std::uint8_t* crPlane = cbPlane + static_cast<std::size_t>(w / 2) * (h / 2);
-  const std::uint8_t black[3] = {0, 0, 0};
-  const std::size_t row = static_cast<std::size_t>(width) * 3;
+  const std::vector<std::uint8_t> black(static_cast<std::size_t>(width) * kStride, 0);
   for (int y = 0; y < h; y += 2) {
-    const std::uint8_t* top = y < height ? rgb + static_cast<std::size_t>(y) * row : nullptr;
-    const std::uint8_t* bottom = y + 1 < height ? rgb + static_cast<std::size_t>(y + 1) * row : nullptr;
+    const std::uint8_t* top = row(y);
+    const std::uint8_t* bottom = y + 1 < height ? row(y + 1) : black.data();
     std::uint8_t* yTop = yPlane + static_cast<std::size_t>(y) * w;
-    std::uint8_t* yBottom = yTop + w;
-    std::uint8_t* cb = cbPlane + static_cast<std::size_t>(y / 2) * (w / 2);
-    std::uint8_t* cr = crPlane + static_cast<std::size_t>(y / 2) * (w / 2);
-    for (int x = 0; x < w; x += 2) {
-      const auto at = [&](const std::uint8_t* line, int column) {
-        return line && column < width ? line + static_cast<std::size_t>(column) * 3 : black;
-      };
-      const std::uint8_t* p[4] = {at(top, x), at(top, x + 1), at(bottom, x), at(bottom, x + 1)};
-      yTop[x] = luma(p[0]);
-      yTop[x + 1] = luma(p[1]);
-      yBottom[x] = luma(p[2]);
-      yBottom[x + 1] = luma(p[3]);
-      const std::int32_t r = p[0][0] + p[1][0] + p[2][0] + p[3][0];
-      const std::int32_t g = p[0][1] + p[1][1] + p[2][1] + p[3][1];
-      const std::int32_t b = p[0][2] + p[1][2] + p[2][2] + p[3][2];
-      cb[x / 2] = chroma(kCb, r, g, b);
-      cr[x / 2] = chroma(kCr, r, g, b);
-    }
+    rowPairToYuv420<kStride>(top, bottom, width, yTop, yTop + w, cbPlane + static_cast<std::size_t>(y / 2) * (w / 2),
+                             crPlane + static_cast<std::size_t>(y / 2) * (w / 2));
   }
+}
+
+}  // namespace
+
+void rgbToYuv420(const std::uint8_t* rgb, int width, int height, std::uint8_t* yuv) {
+  const std::size_t row = static_cast<std::size_t>(width) * 3;
+  toYuv420<3>([&](int y) { return rgb + static_cast<std::size_t>(y) * row; }, width, height, yuv);
+}
+
+void drawnToYuv420(const std::uint8_t* drawn, int width, int height, std::uint8_t* yuv) {
+  const std::size_t row = static_cast<std::size_t>(width) * 4;
+  toYuv420<4>([&](int y) { return drawn + static_cast<std::size_t>(height - 1 - y) * row; }, width, height, yuv);
 }
 
 }  // namespace capture

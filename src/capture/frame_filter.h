@@ -33,5 +33,8 @@ std::size_t yuv420Bytes(int width, int height);
 // codecs take high definition: each chroma sample the mean of its 2 x 2 block, rounded. An odd
 // side gets one black line, as ffmpeg's pad filter gives it. `yuv` holds yuv420Bytes.
 void rgbToYuv420(const std::uint8_t* rgb, int width, int height, std::uint8_t* yuv);
+// The same straight from a picture drawn at its recorded size (bottom-up RGBA rows, alpha
+// ignored), without the packed RGB step.
+void drawnToYuv420(const std::uint8_t* drawn, int width, int height, std::uint8_t* yuv);
 
 }  // namespace capture

@@ -21,7 +21,9 @@ FramePipeline::FramePipeline(FrameShape shape, Sink sink, int buffers) : shape_(
     buffers_[i].resize(drawnBytes);
     free_.push_back(static_cast<int>(i));
   }
-  frame_.resize(static_cast<std::size_t>(shape_.width) * shape_.height * 3);
+  const std::size_t rgbBytes = static_cast<std::size_t>(shape_.width) * shape_.height * 3;
+  frame_.resize(shape_.yuv420 ? yuv420Bytes(shape_.width, shape_.height) : rgbBytes);
+  if (shape_.yuv420) rgb_.resize(rgbBytes);
   worker_ = std::thread([this] { run(); });
 }
 
@@ -73,7 +75,7 @@ void FramePipeline::process(const Job& job) {
   auto start = Clock::now();
   const bool plain = shape_.supersample == 1 && job.completesFrame && weightSoFar_ == 0;
   if (!plain) {
-    if (sums_.empty()) sums_.assign(frame_.size(), 0);
+    if (sums_.empty()) sums_.assign(static_cast<std::size_t>(shape_.width) * shape_.height * 3, 0);
     addBlockSums(drawn, shape_.width, shape_.height, shape_.supersample, job.weight, sums_.data());
     weightSoFar_ += job.weight;
   }
@@ -82,13 +84,17 @@ void FramePipeline::process(const Job& job) {
     times_.filteringS += secondsSince(start);
     return;
   }
-  if (plain) {
+  if (plain && shape_.yuv420) {
+    drawnToYuv420(drawn, shape_.width, shape_.height, frame_.data());
+  } else if (plain) {
     packRows(drawn, shape_.width, shape_.height, frame_.data());
   } else {
     const auto samples = static_cast<std::uint32_t>(shape_.supersample * shape_.supersample) * weightSoFar_;
-    resolveSums(sums_.data(), sums_.size(), samples, frame_.data());
+    std::uint8_t* rgb = shape_.yuv420 ? rgb_.data() : frame_.data();
+    resolveSums(sums_.data(), sums_.size(), samples, rgb);
     std::fill(sums_.begin(), sums_.end(), 0u);
     weightSoFar_ = 0;
+    if (shape_.yuv420) rgbToYuv420(rgb, shape_.width, shape_.height, frame_.data());
   }
   const double filtering = secondsSince(start);
   start = Clock::now();

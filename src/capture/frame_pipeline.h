@@ -1,6 +1,6 @@
 // The recorder's second thread. Drawn pictures are handed over as they were read back, and
 // turned into recorded frames (filtered down, sub-frames averaged, rows packed top down) and
-// written (into the encoder's pipe or a PNG file) while the show draws the next ones. A few
+// converted for the lossy codecs, and written (into the encoder's pipe or a PNG file) while the show draws the next ones. A few
 // buffers go round between the two threads; when all are in use the drawing waits, so a slow
 // disk or encoder holds the show back instead of filling the memory.
 #pragma once
@@ -18,6 +18,7 @@ namespace capture {
 struct FrameShape {
   int width = 0, height = 0;  // the recorded picture
   int supersample = 1;        // drawn N times wider and higher
+  bool yuv420 = false;        // frames handed on as 4:2:0 (rgbToYuv420) instead of RGB
   int drawnWidth() const { return width * supersample; }
   int drawnHeight() const { return height * supersample; }
 };
@@ -31,8 +32,9 @@ struct PipelineTimes {
 
 class FramePipeline {
  public:
-  // Writes one finished frame (top-down RGB, width x height x 3); false when it failed.
-  using Sink = std::function<bool(const std::uint8_t* rgb)>;
+  // Writes one finished frame (top-down RGB, width x height x 3, or 4:2:0 as the shape
+  // says); false when it failed.
+  using Sink = std::function<bool(const std::uint8_t* frame)>;
 
   // `buffers` drawn pictures may be on their way at once (at least 1).
   FramePipeline(FrameShape shape, Sink sink, int buffers);
@@ -65,7 +67,8 @@ class FramePipeline {
   Sink sink_;
   std::vector<std::vector<std::uint8_t>> buffers_;
   std::vector<std::uint32_t> sums_;
-  std::vector<std::uint8_t> frame_;
+  std::vector<std::uint8_t> rgb_;    // a filtered or averaged frame, before its 4:2:0 conversion
+  std::vector<std::uint8_t> frame_;  // what the sink is given
   std::uint32_t weightSoFar_ = 0;
   int acquired_ = -1;
 

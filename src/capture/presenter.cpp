@@ -58,12 +58,12 @@ Presenter::Presenter(CaptureRequest request, std::function<void()> showOnScreen)
     soundtrack_ = video_->soundtrackPath();
   }
   if (request_.recording()) {
-    const FrameShape shape{request_.width, request_.height, request_.supersample};
+    const FrameShape shape{request_.width, request_.height, request_.supersample, video_ && video_->takesYuv420()};
     FramePipeline::Sink sink;
     if (frames_)
       sink = [this](const std::uint8_t* rgb) { return frames_->writeFrame(rgb, request_.width, request_.height); };
     else
-      sink = [this](const std::uint8_t* rgb) { return video_->writeFrame(rgb); };
+      sink = [this](const std::uint8_t* frame) { return video_->writeFrame(frame); };
     pipeline_ = std::make_unique<FramePipeline>(shape, std::move(sink), pipelineBuffers(shape));
     progress_ = std::make_unique<RecordingProgress>(request_.lengthMs, stderr);
   }

@@ -67,7 +67,7 @@ VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, plat
   workFoldersInUse().push_back(workFolder_);
 
   const VideoEncoding encoding = videoEncoding(container_, quality_);
-  if (encoding.yuv420) yuv_.resize(yuv420Bytes(width_, height_));
+  yuv420_ = encoding.yuv420;
   const int w = encoding.yuv420 ? evenSide(width_) : width_, h = encoding.yuv420 ? evenSide(height_) : height_;
   std::vector<std::string> argv = {encoder_, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
                                    "-f", "rawvideo", "-pix_fmt", encoding.yuv420 ? "yuv420p" : "rgb24",
@@ -116,15 +116,11 @@ void VideoRecorder::removeWorkFolder() {
   workFolder_.clear();
 }
 
-bool VideoRecorder::writeFrame(const std::uint8_t* rgb) {
+bool VideoRecorder::writeFrame(const std::uint8_t* frame) {
   if (!ok()) return false;
-  bool written = false;
-  if (yuv_.empty()) {
-    written = encoding_.write(rgb, static_cast<std::size_t>(width_) * height_ * 3);
-  } else {
-    rgbToYuv420(rgb, width_, height_, yuv_.data());
-    written = encoding_.write(yuv_.data(), yuv_.size());
-  }
+  const std::size_t bytes =
+      yuv420_ ? yuv420Bytes(width_, height_) : static_cast<std::size_t>(width_) * height_ * 3;
+  const bool written = encoding_.write(frame, bytes);
   if (!written) {
     encoding_.finish();
     return fail("the video encoder stopped" + encoderLogTail());

@@ -35,9 +35,11 @@ class VideoRecorder {
   // Where the soundtrack of the recording is to be written.
   std::string soundtrackPath() const;
 
-  // Hands one frame (top-down RGB rows, width x height x 3) to the encoder, converted to
-  // 4:2:0 first for the lossy codecs.
-  bool writeFrame(const std::uint8_t* rgb);
+  // Whether the encoder takes its frames as 4:2:0 (rgbToYuv420; the lossy codecs) rather
+  // than as top-down RGB rows (the lossless master).
+  bool takesYuv420() const { return yuv420_; }
+  // Hands one frame, in the form takesYuv420 says, to the encoder.
+  bool writeFrame(const std::uint8_t* frame);
   int framesWritten() const { return frames_; }
   // CPU seconds the encoder has used, once finish() has waited for it.
   double encoderCpuSeconds() const { return encoderCpuS_; }
@@ -58,7 +60,7 @@ class VideoRecorder {
   platform::FrameRate rate_;
   VideoQuality quality_;
   int frames_ = 0;
-  std::vector<std::uint8_t> yuv_;  // the frame converted, for the lossy codecs; empty otherwise
+  bool yuv420_ = false;
   double encoderCpuS_ = 0.0;
   ChildProcess encoding_;
   std::string error_;

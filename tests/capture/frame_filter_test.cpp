@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -49,6 +50,20 @@ TEST(Yuv420, ChromaIsTheBlockMeanAndOddSidesArePaddedBlack) {
   EXPECT_EQ(odd[9], 128);
   EXPECT_EQ(odd[10], 128);  // Cr
   EXPECT_EQ(odd[11], 128);
+}
+
+TEST(Yuv420, AFrameStraightFromTheDrawnPictureIsTheFrameOfItsPackedRows) {
+  // Odd in both directions, so the padding and the row order both count.
+  for (const auto& [width, height] : {std::pair{5, 3}, std::pair{4, 2}, std::pair{1, 1}}) {
+    std::vector<std::uint8_t> drawn(static_cast<std::size_t>(width) * height * 4);
+    for (std::size_t i = 0; i < drawn.size(); ++i) drawn[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
+    capture::packRows(drawn.data(), width, height, rgb.data());
+    std::vector<std::uint8_t> viaRgb(capture::yuv420Bytes(width, height)), direct(viaRgb.size(), 0xAA);
+    capture::rgbToYuv420(rgb.data(), width, height, viaRgb.data());
+    capture::drawnToYuv420(drawn.data(), width, height, direct.data());
+    EXPECT_EQ(direct, viaRgb) << width << "x" << height;
+  }
 }
 
 }  // namespace
