@@ -75,10 +75,6 @@ std::uint8_t chroma(const std::int32_t (&k)[3], std::int32_t r, std::int32_t g, 
   return static_cast<std::uint8_t>(128 + ((k[0] * r + k[1] * g + k[2] * b + 4 * kHalf) >> 18));
 }
 
-}  // namespace
-
-namespace {
-
 // One pair of rows (`bottom` the lower in the picture) of pixels `stride` bytes apart into
 // luma rows and one row of each chroma plane. An odd width's missing column is black.
 template <int kStride>

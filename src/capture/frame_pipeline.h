@@ -1,7 +1,7 @@
-// The recorder's second thread. Drawn pictures are handed over as they were read back, and
-// turned into recorded frames (filtered down, sub-frames averaged, rows packed top down) and
-// converted for the lossy codecs, and written (into the encoder's pipe or a PNG file) while the show draws the next ones. A few
-// buffers go round between the two threads; when all are in use the drawing waits, so a slow
+// The recorder's second thread. Drawn pictures are handed over as they were read back, turned
+// into recorded frames (filtered down, sub-frames averaged, rows packed top down or converted
+// to 4:2:0 for the lossy codecs) and written (into the encoder's pipe or a PNG file) while the
+// show draws the next ones. A few buffers go round between the two threads; when all are in use the drawing waits, so a slow
 // disk or encoder holds the show back instead of filling the memory.
 #pragma once
 

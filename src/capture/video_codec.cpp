@@ -35,8 +35,8 @@ VideoEncoding videoEncoding(const std::string& container, VideoQuality quality) 
     e.codec = {"-c:v", "libx264", "-preset", "ultrafast", "-x264-params", "cabac=1:deblock=1", "-threads", "2",
                "-crf", quality == VideoQuality::Draft ? "23" : "18"};
   }
-  e.codec.insert(e.codec.end(), {"-pix_fmt", "yuv420p", "-colorspace", "bt709", "-color_primaries", "bt709",
-                                 "-color_trc", "bt709", "-color_range", "tv"});
+  e.codec.insert(e.codec.end(), {"-pix_fmt", "yuv420p"});
+  e.codec.insert(e.codec.end(), kBt709Tags.begin(), kBt709Tags.end());
   return e;
 }
 

@@ -18,6 +18,10 @@ enum class VideoQuality { Draft, Good, High, Lossless };
 // "draft", "good", "high" or "lossless"; nothing for any other word.
 std::optional<VideoQuality> parseVideoQuality(std::string_view word);
 
+// What the 4:2:0 frames are and the video says it holds: BT.709 in studio range.
+inline const std::vector<std::string> kBt709Tags = {"-colorspace", "bt709", "-color_primaries", "bt709",
+                                                    "-color_trc",  "bt709", "-color_range",     "tv"};
+
 struct VideoEncoding {
   // The frames go to the encoder as 4:2:0 BT.709 (converted by the recorder, rgbToYuv420)
   // for the lossy codecs, as RGB for the lossless master.

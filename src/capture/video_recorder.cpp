@@ -73,9 +73,7 @@ VideoRecorder::VideoRecorder(std::string outputPath, int width, int height, plat
                                    "-f", "rawvideo", "-pix_fmt", encoding.yuv420 ? "yuv420p" : "rgb24",
                                    "-video_size", std::to_string(w) + "x" + std::to_string(h),
                                    "-framerate", rateText(rate_)};
-  if (encoding.yuv420)
-    argv.insert(argv.end(), {"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
-                             "-color_range", "tv"});
+  if (encoding.yuv420) argv.insert(argv.end(), kBt709Tags.begin(), kBt709Tags.end());
   argv.insert(argv.end(), {"-i", "pipe:0"});
   argv.insert(argv.end(), encoding.codec.begin(), encoding.codec.end());
   argv.push_back(workFolder_ + "/picture.mkv");
@@ -120,8 +118,7 @@ bool VideoRecorder::writeFrame(const std::uint8_t* frame) {
   if (!ok()) return false;
   const std::size_t bytes =
       yuv420_ ? yuv420Bytes(width_, height_) : static_cast<std::size_t>(width_) * height_ * 3;
-  const bool written = encoding_.write(frame, bytes);
-  if (!written) {
+  if (!encoding_.write(frame, bytes)) {
     encoding_.finish();
     return fail("the video encoder stopped" + encoderLogTail());
   }

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "capture/child_process.h"
 #include "capture/video_codec.h"
