@@ -3,7 +3,9 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
-XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24")
+# -noreset: by default Xvfb resets when its last client leaves, and a program connecting during
+# the reset is refused ("x11 not available"); tests start and end programs all the time.
+XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1280x1024x24 -noreset")
 
 .PHONY: all deps configure build show run test sanitize bench fuzz clean install deb web serve-web web-test
 

@@ -7,6 +7,7 @@
 #include <imgui_internal.h>
 
 #include <cstdint>
+#include <cstdio>
 
 #include "app/dialog_picture.h"
 #include "platform/stop_signals.h"
@@ -234,7 +235,10 @@ void applyDialogChoices(const DialogChoices& c, platform::Settings& s) {
 
 DialogResult runSetupDialog(platform::Settings& settings) {
   DialogWindow dialog;
-  if (!dialog.open()) return DialogResult::NotShown;
+  if (!dialog.open()) {
+    std::fprintf(stderr, "tolvek: no options dialog (%s); the defaults are used\n", SDL_GetError());
+    return DialogResult::NotShown;
+  }
 
   DialogChoices choices;
   bool byeHasFocus = false;
