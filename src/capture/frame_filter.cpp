@@ -71,7 +71,8 @@ constexpr std::int32_t kHalf = 1 << 15;
 }
 
 // `r`, `g`, `b` are sums of four samples: the quarter is taken inside the rounding.
-[[gnu::always_inline]] inline std::uint8_t chroma(const std::int32_t (&k)[3], std::int32_t r, std::int32_t g, std::int32_t b) {
+[[gnu::always_inline]] inline std::uint8_t chroma(const std::int32_t (&k)[3], std::int32_t r, std::int32_t g,
+                                                  std::int32_t b) {
   return static_cast<std::uint8_t>(128 + ((k[0] * r + k[1] * g + k[2] * b + 4 * kHalf) >> 18));
 }
 
