@@ -89,7 +89,8 @@ ProgramKey currentKey(bool pretransformed) {
     if (s.fog.source == GL_FOG_COORDINATE_EXT || pretransformed) fog |= 4;
   }
   std::uint64_t alpha = s.enable.alphaTest ? (s.colour.alphaFunc - GL_NEVER + 1) : 0;
-  key.a |= lights << 44 | fog << 53 | alpha << 56 | (pretransformed ? 1ull : 0ull) << 60;
+  key.a |= lights << 44 | fog << 53 | alpha << 56 | (pretransformed ? 1ull : 0ull) << 60 |
+           (s.enable.blend ? 0ull : 1ull) << 61;
   key.b |= positional << 44;
   return key;
 }
@@ -235,7 +236,8 @@ void main() {
     default: break;
   }
   if ((key.a >> 53) & 3) s += "  c.rgb = mix(uFogColour.rgb, c.rgb, clamp(f, 0.0, 1.0));\n";
-  s += "  fragColour = c;\n}\n";
+  // Without blending the frame's alpha is written as the 1 it holds (see applyColourMask).
+  s += ((key.a >> 61) & 1) ? "  fragColour = vec4(c.rgb, 1.0);\n}\n" : "  fragColour = c;\n}\n";
   return s;
 }
 

@@ -187,14 +187,24 @@ void setLight(GLenum id, GLenum pname, const GLfloat* v) {
 
 Mat4& topMatrix(GLenum mode) { return stack(mode).back(); }
 
+// The frame has no alpha to keep (as a window without alpha bits): it stays 1. Blending
+// leaves the frame's alpha as it is; drawing without blending writes 1 (the programs give
+// it), and clears clear to 1. So where red, green and blue are all written the alpha channel
+// is written too, and the renderer stores whole pixels instead of merging each into the one
+// below it.
+void applyBlendFunc(GLenum src, GLenum dst) { emscripten_glBlendFuncSeparate(src, dst, GL_ZERO, GL_ONE); }
+
+void applyColourMask(const bool* m) {
+  emscripten_glColorMask(m[0], m[1], m[2], m[0] && m[1] && m[2]);
+}
+
 void syncRasterState() {
   const ServerState& s = layer().s;
   for (GLenum cap : {GL_BLEND, GL_DEPTH_TEST, GL_CULL_FACE, GL_SCISSOR_TEST, GL_STENCIL_TEST, GL_DITHER})
     applyCapability(cap, *capability(cap), true);
-  emscripten_glBlendFunc(s.colour.blendSrc, s.colour.blendDst);
-  // The frame has no alpha to keep (as a window without alpha bits): it stays 1.
-  emscripten_glColorMask(s.colour.mask[0], s.colour.mask[1], s.colour.mask[2], GL_FALSE);
-  emscripten_glClearColor(s.colour.clear[0], s.colour.clear[1], s.colour.clear[2], s.colour.clear[3]);
+  applyBlendFunc(s.colour.blendSrc, s.colour.blendDst);
+  applyColourMask(s.colour.mask);
+  emscripten_glClearColor(s.colour.clear[0], s.colour.clear[1], s.colour.clear[2], 1.0f);
   emscripten_glDepthFunc(s.depth.func);
   emscripten_glDepthMask(s.depth.mask);
   emscripten_glClearDepthf(s.depth.clear);
@@ -251,7 +261,7 @@ void glBlendFunc(GLenum src, GLenum dst) {
   GL_LISTED(glBlendFunc(src, dst));
   layer().s.colour.blendSrc = src;
   layer().s.colour.blendDst = dst;
-  emscripten_glBlendFunc(src, dst);
+  applyBlendFunc(src, dst);
 }
 
 void glAlphaFunc(GLenum func, GLclampf ref) {
@@ -274,7 +284,7 @@ void glColorMask(GLboolean r, GLboolean g, GLboolean b, GLboolean a) {
   GL_LISTED(glColorMask(r, g, b, a));
   bool* m = layer().s.colour.mask;
   m[0] = r, m[1] = g, m[2] = b, m[3] = a;
-  emscripten_glColorMask(r, g, b, GL_FALSE);
+  applyColourMask(m);
 }
 
 void glCullFace(GLenum mode) {
@@ -314,7 +324,7 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
   float* c = layer().s.colour.clear;
   c[0] = std::clamp(r, 0.0f, 1.0f), c[1] = std::clamp(g, 0.0f, 1.0f), c[2] = std::clamp(b, 0.0f, 1.0f);
   c[3] = std::clamp(a, 0.0f, 1.0f);
-  emscripten_glClearColor(c[0], c[1], c[2], c[3]);
+  emscripten_glClearColor(c[0], c[1], c[2], 1.0f);
 }
 
 void glClearDepth(GLclampd depth) {

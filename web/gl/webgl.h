@@ -28,6 +28,7 @@ void emscripten_glClear(GLbitfield mask);
 void emscripten_glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
 void emscripten_glClearDepthf(GLfloat depth);
 void emscripten_glClearStencil(GLint s);
+void emscripten_glBlendFuncSeparate(GLenum srcRgb, GLenum dstRgb, GLenum srcAlpha, GLenum dstAlpha);
 void emscripten_glColorMask(GLboolean r, GLboolean g, GLboolean b, GLboolean a);
 void emscripten_glCompileShader(GLuint shader);
 void emscripten_glCopyTexSubImage2D(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLint x, GLint y,
