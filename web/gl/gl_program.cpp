@@ -108,20 +108,25 @@ uniform vec4 uSceneColour;
 uniform vec4 uLightPosition[8];
 uniform vec3 uLightAmbient[8], uLightDiffuse[8], uLightAttenuation[8];
 out vec4 vColour;
-out vec4 vTex0, vTex1;
-out float vFog;
-void main() {
 )";
 
 std::string vertexShader(const ProgramKey& key) {
   const bool pretransformed = (key.a >> 60) & 1;
   const std::uint64_t lights = (key.a >> 44) & 0x1ff;
+  // The fragment stage reads a unit's coordinates only while the unit is on, the fog
+  // distance only with fog: nothing else is passed on.
+  const bool tex[2] = {(key.a & 7) != 0, (key.b & 7) != 0}, fog = ((key.a >> 53) & 3) != 0;
   std::string s = kVertexHead;
+  for (int u = 0; u < kUnits; ++u)
+    if (tex[u]) s += "out vec4 vTex" + std::to_string(u) + ";\n";
+  if (fog) s += "out float vFog;\n";
+  s += "void main() {\n";
   if (pretransformed) {
-    s += "  gl_Position = aPosition;\n  vFog = aFog;\n";
+    s += "  gl_Position = aPosition;\n";
+    if (fog) s += "  vFog = aFog;\n";
   } else {
     s += "  vec4 eye = uModelview * aPosition;\n  gl_Position = uProjection * eye;\n";
-    s += ((key.a >> 53) & 4) ? "  vFog = aFog;\n" : "  vFog = abs(eye.z);\n";
+    if (fog) s += ((key.a >> 53) & 4) ? "  vFog = aFog;\n" : "  vFog = abs(eye.z);\n";
   }
   if (lights & 1) {
     s += "  vec3 n = uNormalMatrix * aNormal;\n  vec3 c = uSceneColour.rgb;\n";
@@ -141,7 +146,11 @@ std::string vertexShader(const ProgramKey& key) {
   } else {
     s += "  vColour = clamp(aColour, 0.0, 1.0);\n";
   }
-  s += "  vTex0 = uTexMatrix[0] * aTex0;\n  vTex1 = uTexMatrix[1] * aTex1;\n}\n";
+  for (int u = 0; u < kUnits; ++u) {
+    const std::string n = std::to_string(u);
+    if (tex[u]) s += "  vTex" + n + " = uTexMatrix[" + n + "] * aTex" + n + ";\n";
+  }
+  s += "}\n";
   return s;
 }
 
@@ -214,13 +223,14 @@ uniform vec4 uFogColour;
 uniform vec3 uFogParams;
 uniform float uAlphaRef;
 in vec4 vColour;
-in vec4 vTex0, vTex1;
-in float vFog;
-out vec4 fragColour;
-void main() {
-  vec4 c = vColour;
 )";
+  // Only what this combination reads is interpolated: each input costs the renderer work at
+  // every pixel.
   const std::uint64_t units[2] = {key.a & 0xffffffffffull, key.b & 0xffffffffffull};
+  for (int u = 0; u < kUnits; ++u)
+    if (units[u] & 7) s += "in vec4 vTex" + std::to_string(u) + ";\n";
+  if ((key.a >> 53) & 3) s += "in float vFog;\n";
+  s += "out vec4 fragColour;\nvoid main() {\n  vec4 c = vColour;\n";
   for (int u = 0; u < kUnits; ++u)
     if (units[u] & 7) s += unitCode(units[u], u);
   const std::uint64_t alphaFunc = (key.a >> 56) & 15;
