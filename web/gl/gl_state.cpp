@@ -183,10 +183,6 @@ void setLight(GLenum id, GLenum pname, const GLfloat* v) {
   }
 }
 
-}  // namespace
-
-Mat4& topMatrix(GLenum mode) { return stack(mode).back(); }
-
 // The frame has no alpha to keep (as a window without alpha bits): it stays 1. Blending
 // leaves the frame's alpha as it is; drawing without blending writes 1 (the programs give
 // it), and clears clear to 1. So where red, green and blue are all written the alpha channel
@@ -197,6 +193,10 @@ void applyBlendFunc(GLenum src, GLenum dst) { emscripten_glBlendFuncSeparate(src
 void applyColourMask(const bool* m) {
   emscripten_glColorMask(m[0], m[1], m[2], m[0] && m[1] && m[2]);
 }
+
+}  // namespace
+
+Mat4& topMatrix(GLenum mode) { return stack(mode).back(); }
 
 void syncRasterState() {
   const ServerState& s = layer().s;

@@ -197,7 +197,8 @@ void initFrame(int width, int height) {
   emscripten_glFramebufferRenderbuffer(kWebglFramebuffer, kWebglColorAttachment0, kWebglRenderbuffer, l.colourBuffer);
   emscripten_glFramebufferRenderbuffer(kWebglFramebuffer, kWebglDepthStencilAttachment, kWebglRenderbuffer,
                                        l.depthBuffer);
-  // Alpha starts at 1 and is never written: the frame is opaque, as a window without alpha.
+  // Alpha starts at 1 and stays 1 (see applyColourMask): the frame is opaque, as a window
+  // without alpha.
   emscripten_glDisable(GL_SCISSOR_TEST);
   emscripten_glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   emscripten_glClearColor(0, 0, 0, 1);
