@@ -95,6 +95,13 @@ ProgramKey currentKey(bool pretransformed) {
   return key;
 }
 
+// What a program's key says a unit and the fog do: both shader stages read it the same way.
+std::uint64_t unitKeyBits(const ProgramKey& key, int unit) {
+  return (unit == 0 ? key.a : key.b) & 0xffffffffffull;
+}
+bool unitOn(const ProgramKey& key, int unit) { return (unitKeyBits(key, unit) & 7) != 0; }
+std::uint64_t fogMode(const ProgramKey& key) { return (key.a >> 53) & 3; }
+
 const char* kVertexHead = R"(#version 300 es
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aColour;
@@ -115,7 +122,7 @@ std::string vertexShader(const ProgramKey& key) {
   const std::uint64_t lights = (key.a >> 44) & 0x1ff;
   // The fragment stage reads a unit's coordinates only while the unit is on, the fog
   // distance only with fog: nothing else is passed on.
-  const bool tex[2] = {(key.a & 7) != 0, (key.b & 7) != 0}, fog = ((key.a >> 53) & 3) != 0;
+  const bool tex[2] = {unitOn(key, 0), unitOn(key, 1)}, fog = fogMode(key) != 0;
   std::string s = kVertexHead;
   for (int u = 0; u < kUnits; ++u)
     if (tex[u]) s += "out vec4 vTex" + std::to_string(u) + ";\n";
@@ -226,26 +233,25 @@ in vec4 vColour;
 )";
   // Only what this combination reads is interpolated: each input costs the renderer work at
   // every pixel.
-  const std::uint64_t units[2] = {key.a & 0xffffffffffull, key.b & 0xffffffffffull};
   for (int u = 0; u < kUnits; ++u)
-    if (units[u] & 7) s += "in vec4 vTex" + std::to_string(u) + ";\n";
-  if ((key.a >> 53) & 3) s += "in float vFog;\n";
+    if (unitOn(key, u)) s += "in vec4 vTex" + std::to_string(u) + ";\n";
+  if (fogMode(key)) s += "in float vFog;\n";
   s += "out vec4 fragColour;\nvoid main() {\n  vec4 c = vColour;\n";
   for (int u = 0; u < kUnits; ++u)
-    if (units[u] & 7) s += unitCode(units[u], u);
+    if (unitOn(key, u)) s += unitCode(unitKeyBits(key, u), u);
   const std::uint64_t alphaFunc = (key.a >> 56) & 15;
   if (alphaFunc) {
     static const char* tests[] = {"false", "c.a < uAlphaRef", "c.a == uAlphaRef", "c.a <= uAlphaRef",
                                   "c.a > uAlphaRef", "c.a != uAlphaRef", "c.a >= uAlphaRef", "true"};
     s += std::string("  if (!(") + tests[(alphaFunc - 1) & 7] + ")) discard;\n";
   }
-  switch ((key.a >> 53) & 3) {
+  switch (fogMode(key)) {
     case 1: s += "  float f = (uFogParams.y - vFog) * uFogParams.z;\n"; break;
     case 2: s += "  float f = exp(-uFogParams.x * vFog);\n"; break;
     case 3: s += "  float f = exp(-(uFogParams.x * vFog) * (uFogParams.x * vFog));\n"; break;
     default: break;
   }
-  if ((key.a >> 53) & 3) s += "  c.rgb = mix(uFogColour.rgb, c.rgb, clamp(f, 0.0, 1.0));\n";
+  if (fogMode(key)) s += "  c.rgb = mix(uFogColour.rgb, c.rgb, clamp(f, 0.0, 1.0));\n";
   // Without blending the frame's alpha is written as the 1 it holds (see applyColourMask).
   s += ((key.a >> 61) & 1) ? "  fragColour = vec4(c.rgb, 1.0);\n}\n" : "  fragColour = c;\n}\n";
   return s;
@@ -363,7 +369,7 @@ void setUniforms(const Program& p, const ProgramKey& key) {
     const GLfloat scale[2] = {env.rgbScale, env.alphaScale};
     sendVec(p, p.envScale[u], scale, 2);
   }
-  if ((key.a >> 53) & 3) {
+  if (fogMode(key)) {
     sendVec(p, p.fogColour, s.fog.colour, 4);
     const float range = s.fog.end - s.fog.start;
     const GLfloat params[3] = {s.fog.density, s.fog.end, range != 0 ? 1.0f / range : 0.0f};
