@@ -56,6 +56,10 @@ std::size_t yuv420Bytes(int width, int height) {
   return w * h + 2 * (w / 2) * (h / 2);
 }
 
+std::size_t frameBytes(int width, int height, bool yuv420) {
+  return yuv420 ? yuv420Bytes(width, height) : static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3;
+}
+
 namespace {
 
 // BT.709 in 16-bit fixed point: Y' = 16 + 219/255 (0.2126 R + 0.7152 G + 0.0722 B), the colour

@@ -28,6 +28,8 @@ void packRows(const std::uint8_t* drawn, int width, int height, std::uint8_t* rg
 // The sides of a 4:2:0 picture, which must be even, and its size in bytes (planes Y, Cb, Cr).
 int evenSide(int side);
 std::size_t yuv420Bytes(int width, int height);
+// The bytes of one frame as the writer hands it on: 4:2:0 planes, or packed RGB.
+std::size_t frameBytes(int width, int height, bool yuv420);
 
 // Top-down RGB (width x height) to planar 4:2:0 YCbCr, BT.709 in studio range as the lossy
 // codecs take high definition: each chroma sample the mean of its 2 x 2 block, rounded. An odd

@@ -21,9 +21,8 @@ FramePipeline::FramePipeline(FrameShape shape, Sink sink, int buffers) : shape_(
     buffers_[i].resize(drawnBytes);
     free_.push_back(static_cast<int>(i));
   }
-  const std::size_t rgbBytes = static_cast<std::size_t>(shape_.width) * shape_.height * 3;
-  frame_.resize(shape_.yuv420 ? yuv420Bytes(shape_.width, shape_.height) : rgbBytes);
-  if (shape_.yuv420) rgb_.resize(rgbBytes);
+  frame_.resize(frameBytes(shape_.width, shape_.height, shape_.yuv420));
+  if (shape_.yuv420) rgb_.resize(frameBytes(shape_.width, shape_.height, false));
   worker_ = std::thread([this] { run(); });
 }
 

@@ -116,9 +116,7 @@ void VideoRecorder::removeWorkFolder() {
 
 bool VideoRecorder::writeFrame(const std::uint8_t* frame) {
   if (!ok()) return false;
-  const std::size_t bytes =
-      yuv420_ ? yuv420Bytes(width_, height_) : static_cast<std::size_t>(width_) * height_ * 3;
-  if (!encoding_.write(frame, bytes)) {
+  if (!encoding_.write(frame, frameBytes(width_, height_, yuv420_))) {
     encoding_.finish();
     return fail("the video encoder stopped" + encoderLogTail());
   }
