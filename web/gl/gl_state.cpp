@@ -194,6 +194,8 @@ void applyColourMask(const bool* m) {
   emscripten_glColorMask(m[0], m[1], m[2], m[0] && m[1] && m[2]);
 }
 
+void applyClearColour(const float* c) { emscripten_glClearColor(c[0], c[1], c[2], 1.0f); }
+
 }  // namespace
 
 Mat4& topMatrix(GLenum mode) { return stack(mode).back(); }
@@ -204,7 +206,7 @@ void syncRasterState() {
     applyCapability(cap, *capability(cap), true);
   applyBlendFunc(s.colour.blendSrc, s.colour.blendDst);
   applyColourMask(s.colour.mask);
-  emscripten_glClearColor(s.colour.clear[0], s.colour.clear[1], s.colour.clear[2], 1.0f);
+  applyClearColour(s.colour.clear);
   emscripten_glDepthFunc(s.depth.func);
   emscripten_glDepthMask(s.depth.mask);
   emscripten_glClearDepthf(s.depth.clear);
@@ -324,7 +326,7 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) {
   float* c = layer().s.colour.clear;
   c[0] = std::clamp(r, 0.0f, 1.0f), c[1] = std::clamp(g, 0.0f, 1.0f), c[2] = std::clamp(b, 0.0f, 1.0f);
   c[3] = std::clamp(a, 0.0f, 1.0f);
-  emscripten_glClearColor(c[0], c[1], c[2], 1.0f);
+  applyClearColour(c);
 }
 
 void glClearDepth(GLclampd depth) {
